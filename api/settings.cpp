@@ -1,0 +1,161 @@
+#include "api/settings.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "api/file_names.h"
+#include "platform/files/files.h"
+#include "platform/registry/registry.h"
+#include "wavedeck.h"
+
+namespace wd {
+namespace {
+
+constexpr const char* kTempDirKey = "SOFTWARE\\Quillmark\\SoundLoom\\TempDir";
+constexpr const char* kMp3Key = "SOFTWARE\\Quillmark\\SoundLoom\\MP3Format";
+constexpr const char* kWmaKey = "SOFTWARE\\Quillmark\\SoundLoom\\WMAFormat";
+constexpr const char* kOggKey = "SOFTWARE\\Quillmark\\SoundLoom\\OGGFormat";
+constexpr const char* kFolderValue = "Folder";
+constexpr const char* kBitrateValue = "Bitrate";
+
+bool writableFolder(const std::string& folder) { return GetFileAttributesA(folder.c_str()) == FILE_ATTRIBUTE_DIRECTORY; }
+
+void openOrCreate(RegistryKey& key, const char* path) {
+    if (!key.createKey(path)) key.openKey(path);
+}
+
+}  // namespace
+
+Settings& Settings::instance() {
+    static Settings* settings = new Settings;
+    return *settings;
+}
+
+Settings::Settings()
+    : tempDirKey_(HKEY_LOCAL_MACHINE), mp3Key_(HKEY_LOCAL_MACHINE), wmaKey_(HKEY_LOCAL_MACHINE), oggKey_(HKEY_LOCAL_MACHINE) {}
+
+std::string Settings::defaultTempFolder(const std::string& moduleFileName) {
+    std::vector<char> folder(moduleFileName.size() + 1, 0);
+    if (directoryOf(moduleFileName.c_str(), folder.data())) {
+        std::string beside = std::string(folder.data()) + "/Temp";
+        createDirectoryPath(beside.c_str());
+        if (writableFolder(beside)) return beside;
+    }
+    // An installed library's folder is not the user's to write in.
+    std::string cache;
+    if (const char* x = std::getenv("XDG_CACHE_HOME"); x && *x == '/') {
+        cache = x;
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        cache = std::string(home) + "/.cache";
+    } else {
+        cache = "/tmp";
+    }
+    std::string fallback = cache + "/wavedeck";
+    createDirectoryPath(fallback.c_str());
+    return fallback;
+}
+
+void Settings::load(const std::string& moduleFileName) {
+    openOrCreate(tempDirKey_, kTempDirKey);
+    openOrCreate(mp3Key_, kMp3Key);
+    openOrCreate(wmaKey_, kWmaKey);
+    openOrCreate(oggKey_, kOggKey);
+
+    std::string folder;
+    if (tempDirKey_.getString(kFolderValue, folder) && !folder.empty()) {
+        std::lock_guard lock(folderMutex_);
+        tempFolder_ = folder;
+    } else {
+        folder = defaultTempFolder(moduleFileName);
+        {
+            std::lock_guard lock(folderMutex_);
+            tempFolder_ = folder;
+        }
+        tempDirKey_.setString(kFolderValue, folder.c_str());
+        createDirectoryPath(folder.c_str());
+    }
+
+    struct Quality {
+        RegistryKey& key;
+        std::atomic<int>& value;
+        int fallback;
+    };
+    for (Quality q : {Quality{mp3Key_, mp3Bitrate_, kDefaultMp3Bitrate}, Quality{wmaKey_, wmaBitrate_, kDefaultWmaBitrate},
+                      Quality{oggKey_, oggQuality_, kDefaultOggQuality}}) {
+        uint32_t stored = 0;
+        if (q.key.getDword(kBitrateValue, stored)) {
+            q.value = static_cast<int>(stored);
+        } else {
+            q.value = q.fallback;
+            q.key.setDword(kBitrateValue, static_cast<uint32_t>(q.fallback));
+        }
+    }
+}
+
+void Settings::save() {
+    std::string folder = tempFolder();
+    tempDirKey_.setString(kFolderValue, folder.c_str());
+    oggKey_.setDword(kBitrateValue, static_cast<uint32_t>(oggQuality_.load()));
+    mp3Key_.setDword(kBitrateValue, static_cast<uint32_t>(mp3Bitrate_.load()));
+    wmaKey_.setDword(kBitrateValue, static_cast<uint32_t>(wmaBitrate_.load()));
+}
+
+std::string Settings::tempFolder() const {
+    std::lock_guard lock(folderMutex_);
+    return tempFolder_;
+}
+
+bool Settings::setTempFolder(const char* folder) {
+    if (!folder || GetFileAttributesA(folder) != FILE_ATTRIBUTE_DIRECTORY) return false;
+    std::lock_guard lock(folderMutex_);
+    tempFolder_ = folder;
+    return true;
+}
+
+int Settings::formatQuality(int format) const {
+    switch (static_cast<QualityFormat>(format)) {
+        case QualityFormat::Mp3: return mp3Bitrate_;
+        case QualityFormat::Wma: return wmaBitrate_;
+        case QualityFormat::Ogg: return oggQuality_;
+    }
+    return 0;
+}
+
+RegistryKey* Settings::keyOf(int format) {
+    switch (static_cast<QualityFormat>(format)) {
+        case QualityFormat::Mp3: return &mp3Key_;
+        case QualityFormat::Wma: return &wmaKey_;
+        case QualityFormat::Ogg: return &oggKey_;
+    }
+    return nullptr;
+}
+
+bool Settings::setFormatQuality(int format, int value) {
+    RegistryKey* key = keyOf(format);
+    if (!key) return false;
+    switch (static_cast<QualityFormat>(format)) {
+        case QualityFormat::Mp3: mp3Bitrate_ = value; break;
+        case QualityFormat::Wma: wmaBitrate_ = value; break;
+        case QualityFormat::Ogg: oggQuality_ = value; break;
+    }
+    key->setDword(kBitrateValue, static_cast<uint32_t>(value));
+    return true;
+}
+
+}  // namespace wd
+
+int WDXSetTempFolder(const char* folder) { return wd::Settings::instance().setTempFolder(folder) ? 1 : 0; }
+
+int WDXGetTempFolder(char* buffer) {
+    if (!buffer) return 0;
+    std::string folder = wd::Settings::instance().tempFolder();
+    std::memcpy(buffer, folder.c_str(), folder.size() + 1);
+    return 1;
+}
+
+int WDXSetFormatQuality(int format, int value) { return wd::Settings::instance().setFormatQuality(format, value) ? 1 : 0; }
+
+int WDXGetFormatQuality(int format) { return wd::Settings::instance().formatQuality(format); }

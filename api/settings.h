@@ -1,0 +1,62 @@
+// The library's persistent settings: the temporary folder and the lossy formats' quality.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "api/registry_key.h"
+
+namespace wd {
+
+/** Format numbers of the quality settings. */
+enum class QualityFormat : int { Mp3 = 1, Wma = 2, Ogg = 3 };
+
+/**
+ * Read from the registry at attach and written back at detach; quality changes are also
+ * written at once. Readable from any thread: workers read the temporary folder and the
+ * qualities while the user-interface thread may change them.
+ */
+class Settings {
+public:
+    static Settings& instance();
+    /** A set of settings of its own (tests); the library uses instance(). */
+    Settings();
+
+    /** Opens the four keys and reads the values, writing defaults for missing ones.
+     * moduleFileName is the library file's full name; its folder + "/Temp" is the
+     * default temporary folder when writable. */
+    void load(const std::string& moduleFileName);
+    /** Writes every value back: the folder, then the Ogg, MP3 and WMA qualities. */
+    void save();
+
+    std::string tempFolder() const;
+    /** Accepts only an existing folder this process can write to; stored in memory and
+     * written at detach. */
+    bool setTempFolder(const char* folder);
+
+    /** 0 for an unknown format. */
+    int formatQuality(int format) const;
+    /** Stores and writes the value at once; false for an unknown format. */
+    bool setFormatQuality(int format, int value);
+
+    static constexpr int kDefaultMp3Bitrate = 128;
+    static constexpr int kDefaultWmaBitrate = 128;
+    static constexpr int kDefaultOggQuality = 5;
+
+private:
+    static std::string defaultTempFolder(const std::string& moduleFileName);
+    RegistryKey* keyOf(int format);
+
+    RegistryKey tempDirKey_;
+    RegistryKey mp3Key_;
+    RegistryKey wmaKey_;
+    RegistryKey oggKey_;
+    mutable std::mutex folderMutex_;
+    std::string tempFolder_;
+    std::atomic<int> mp3Bitrate_{kDefaultMp3Bitrate};
+    std::atomic<int> wmaBitrate_{kDefaultWmaBitrate};
+    std::atomic<int> oggQuality_{kDefaultOggQuality};
+};
+
+}  // namespace wd
