@@ -1,0 +1,40 @@
+// Test signals and measurements on them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace wdtest {
+
+/** frames of an interleaved sine per channel (frequency per channel), amplitude 0..1. */
+std::vector<float> sine(int channels, int sampleRate, size_t frames, const std::vector<double>& frequencies,
+                        double amplitude);
+/** Rounds floats in -1..1 to 16-bit values, clipping. */
+std::vector<int16_t> toInt16(const std::vector<float>& samples);
+/** One channel of an interleaved signal. */
+std::vector<float> channel(const std::vector<float>& interleaved, int channels, int which);
+/** The frequency of the strongest sine in samples, by a fine search of the spectrum around
+ * the zero-crossing estimate (Hz). */
+double dominantFrequency(const std::vector<float>& samples, int sampleRate);
+/** Root mean square of the samples. */
+double rms(const std::vector<float>& samples);
+
+/** A whole sound file read with libsndfile as float frames. */
+struct SoundFile {
+    bool ok = false;
+    int sampleRate = 0;
+    int channels = 0;
+    int64_t frames = 0;
+    int format = 0;
+    std::vector<float> samples;  // interleaved
+};
+SoundFile readSoundFile(const std::string& path);
+
+/** Runs a command with the shell and returns what it printed on stdout; exitCode gets its
+ * status (-1 when it could not be started). */
+std::string runCommand(const std::string& command, int* exitCode = nullptr);
+/** True when the program is on PATH. */
+bool haveProgram(const std::string& name);
+
+}  // namespace wdtest
