@@ -255,7 +255,9 @@ RegistryStore& RegistryStore::process() {
 
 void RegistryStore::setProcessPath(const std::string& path) {
     std::lock_guard lock(processMutex());
-    // The previous store stays allocated: handles handed out may still point at it.
+    // Earlier stores stay alive: handles handed out may still point at them.
+    static auto* retired = new std::vector<RegistryStore*>;
+    if (processStore()) retired->push_back(processStore());
     processStore() = new RegistryStore(path);
 }
 

@@ -99,7 +99,8 @@ TEST_F(SettingsTest, StoredValuesWinAndAStoredFolderIsNotCreatedAtLoad) {
 }
 
 TEST_F(SettingsTest, ACorruptStoreGivesTheDefaults) {
-    ASSERT_TRUE(wdtest::writeFile(dir.file("registry"), std::string("\0\xff\xfe garbage [[[\n\"x\"=", 22)));
+    static const char kGarbage[] = "\0\xff\xfe garbage [[[\n\"x\"=";
+    ASSERT_TRUE(wdtest::writeFile(dir.file("registry"), std::string(kGarbage, sizeof kGarbage - 1)));
     Settings settings;
     settings.load(moduleFile);
     EXPECT_EQ(settings.formatQuality(1), 128);
