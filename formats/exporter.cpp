@@ -1,0 +1,93 @@
+#include "formats/exporter.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "ui/main_window.h"
+#include "wavedeck_messages.h"
+
+namespace wd {
+
+Exporter::~Exporter() { Cancel(); }
+
+bool Exporter::SetTrack(Track* t) {
+    if (!t) return false;
+    track = t;
+    return true;
+}
+
+bool Exporter::SetProgressWindow(HWND window) {
+    if (!IsWindow(window)) return false;
+    progressWindow = window;
+    return true;
+}
+
+HWND Exporter::finalWindow() const { return batchMode ? batchWindow : MainWindow::instance().window(); }
+
+void Exporter::reportFailure(bool selection) const {
+    PostMessageA(progressWindow, NotifySaveFailed, 0, 0);
+    PostMessageA(selection ? MainWindow::instance().window() : finalWindow(), MsgSaveFailed, 0, 0);
+}
+
+bool Exporter::SaveAll() { return start(1); }
+bool Exporter::SaveSelection() { return start(2); }
+
+bool Exporter::start(int newMode) {
+    // A save still running for this object is finished first: the worker must not be
+    // replaced under itself.
+    Cancel();
+    if (!track) {
+        reportFailure(newMode == 2);
+        return false;
+    }
+    snapshot_ = std::make_unique<Track>();
+    snapshot_->assignFrom(track);
+    mode = newMode;
+    cancelled = false;
+    try {
+        thread_ = std::thread([this, newMode] {
+            if (newMode == 1) {
+                runWholeTrack();
+            } else {
+                runSelection();
+            }
+        });
+    } catch (const std::system_error&) {
+        cancelled = true;
+        mode = 0;
+        snapshot_.reset();
+        reportFailure(newMode == 2);
+        return false;
+    }
+    return true;
+}
+
+bool Exporter::Cancel() {
+    // A running worker notices the flag between blocks; one that has ended is joined.
+    cancelled = true;
+    joinWorker();
+    return true;
+}
+
+void Exporter::joinWorker() {
+    if (thread_.joinable()) thread_.join();
+    mode = 0;
+}
+
+ExportRange Exporter::selectionRange(const Track& t) {
+    ExportRange r;
+    const Channel* c0 = t.channel(0);
+    const Channel* c1 = t.channel(1);
+    bool stereo = t.channelCount() == 2 && c0 && c1;
+    r.sourceChannel = (stereo && !c0->selectedFlag) ? 1 : 0;
+    const Channel* source = t.channel(r.sourceChannel);
+    if (!source) return {};
+    int length = t.length();
+    r.start = std::clamp(source->selStart, 0, length);
+    r.count = std::max(0, source->selLength);
+    if (static_cast<int64_t>(r.start) + r.count > length) r.count = length - r.start;
+    r.channels = (stereo && c0->selectedFlag && c1->selectedFlag) ? 2 : 1;
+    return r;
+}
+
+}  // namespace wd

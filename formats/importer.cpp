@@ -1,0 +1,23 @@
+#include "formats/importer.h"
+
+#include <algorithm>
+
+#include "ui/main_window.h"
+
+namespace wd {
+
+void Importer::Destroy(Importer* importer) { delete importer; }
+
+void Importer::AddProgressWindow(HWND window) {
+    if (!IsWindow(window)) return;
+    if (std::find(progressWindows.begin(), progressWindows.end(), window) != progressWindows.end()) return;
+    progressWindows.push_back(window);
+}
+
+void Importer::NotifyProgressWindows(UINT message, WPARAM wParam, LPARAM lParam) const {
+    for (HWND window : progressWindows) PostMessageA(window, message, wParam, lParam);
+}
+
+HWND Importer::finalWindow() const { return batchMode ? batchWindow : MainWindow::instance().window(); }
+
+}  // namespace wd

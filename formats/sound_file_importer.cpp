@@ -1,0 +1,103 @@
+#include "formats/sound_file_importer.h"
+
+#include <sndfile.h>
+
+#include <system_error>
+#include <vector>
+
+#include "model/track_list.h"
+#include "wavedeck_messages.h"
+
+namespace wd {
+namespace {
+constexpr int kFrames = 1024;
+constexpr int kMaxChannels = 2;
+}  // namespace
+
+SoundFileImporter::~SoundFileImporter() { Cancel(); }
+
+bool SoundFileImporter::Start(const std::string& path) {
+    Cancel();
+    path_ = path;
+    cancelled_ = false;
+    try {
+        thread_ = std::thread([this] { run(); });
+    } catch (const std::system_error&) {
+        cancelled_ = true;
+        PostMessageA(finalWindow(), MsgImportFailed, 0, 0);
+        NotifyProgressWindows(NotifyImportFailed, 0, 0);
+        return false;
+    }
+    return true;
+}
+
+void SoundFileImporter::Cancel() {
+    cancelled_ = true;
+    if (thread_.joinable()) thread_.join();
+}
+
+void SoundFileImporter::fail(Track* track) {
+    if (track) TrackList::instance().removeTrack(track);
+    PostMessageA(finalWindow(), MsgImportFailed, 0, 0);
+    NotifyProgressWindows(NotifyImportFailed, 0, 0);
+}
+
+void SoundFileImporter::run() {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path_.c_str(), SFM_READ, &info);
+    if (!file) {
+        fail(nullptr);
+        return;
+    }
+    const int fileChannels = info.channels;
+    const int channels = fileChannels > kMaxChannels ? kMaxChannels : fileChannels;
+    const auto totalFrames = static_cast<uint32_t>(info.frames);
+
+    Track* track = TrackList::instance().addTrack(path_);
+    if (!track || track->setChannelCount(channels) != channels) {
+        sf_close(file);
+        fail(track);
+        return;
+    }
+    track->sampleRate = info.samplerate;
+    for (int c = 0; c < channels; ++c) track->channel(c)->viewRecord.sampleRate = info.samplerate;
+
+    std::vector<float> frames(static_cast<size_t>(kFrames) * static_cast<size_t>(fileChannels));
+    std::vector<float> one(kFrames);
+    bool failed = false;
+    uint32_t framesRead = 0;
+    for (;;) {
+        if (cancelled_) {
+            sf_close(file);
+            TrackList::instance().removeTrack(track);
+            PostMessageA(finalWindow(), MsgImportCancelled, 0, 0);
+            return;
+        }
+        sf_count_t got = sf_readf_float(file, frames.data(), kFrames);
+        int n = got > 0 ? static_cast<int>(got) : 0;
+        for (int c = 0; c < channels && !failed; ++c) {
+            for (int i = 0; i < n; ++i) one[static_cast<size_t>(i)] = frames[static_cast<size_t>(i * fileChannels + c)];
+            if (n && track->channel(c)->sequence().appendSamples(one.data(), n) != n) failed = true;
+        }
+        if (failed) break;
+        framesRead += static_cast<uint32_t>(n);
+        NotifyProgressWindows(NotifyImportProgress, totalFrames, static_cast<LPARAM>(framesRead));
+        if (n < 1) break;
+    }
+    // A read error ends the loop like the end of the file; libsndfile tells them apart.
+    if (!failed && sf_error(file) != SF_ERR_NO_ERROR) failed = true;
+    sf_close(file);
+    frames = {};
+    one = {};
+    for (int c = 0; c < channels && !failed; ++c) {
+        if (track->channel(c)->sequence().flushAppend() < 0) failed = true;
+    }
+    if (failed) {
+        fail(track);
+        return;
+    }
+    PostMessageA(finalWindow(), MsgImportComplete, 0, reinterpret_cast<LPARAM>(track));
+    NotifyProgressWindows(NotifyImportDone, 0, 0);
+}
+
+}  // namespace wd

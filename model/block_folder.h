@@ -1,0 +1,43 @@
+// The private folder of this process's block files inside the temporary folder.
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace wd {
+
+/**
+ * Block files live in a folder made for each process (mode 0700) inside the temporary
+ * folder, so two processes sharing a temporary folder never overwrite each other's
+ * blocks. The folder is removed, with any block still in it, when the process exits (or
+ * the library is unloaded). Thread-safe: blocks are made on worker threads too.
+ */
+class BlockFolder {
+public:
+    static BlockFolder& instance();
+
+    /**
+     * The private folder inside tempFolder, made when missing (missing parents of
+     * tempFolder are made first). A folder removed behind the process's back is made
+     * again under the same name.
+     * @returns the folder's path, or an empty text when it cannot be made.
+     */
+    std::string folderFor(const std::string& tempFolder);
+
+    /** Removes every private folder this process made, with what is left in them. */
+    void removeAll();
+
+private:
+    BlockFolder() = default;
+
+    struct Entry {
+        std::string tempFolder;
+        std::string folder;
+    };
+    std::mutex mutex_;
+    std::vector<Entry> folders_;
+    bool exitHookInstalled_ = false;
+};
+
+}  // namespace wd

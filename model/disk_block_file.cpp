@@ -1,0 +1,187 @@
+#include "model/disk_block_file.h"
+
+#include <fcntl.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace wd {
+namespace {
+
+constexpr int kEntryFloats = 2;
+constexpr int kEntryBytes = kEntryFloats * static_cast<int>(sizeof(float));
+
+// Writes every byte of the vectors, resuming after short writes. False on any error.
+bool writeAll(int fd, iovec* parts, int partCount) {
+    while (partCount > 0) {
+        ssize_t done = ::writev(fd, parts, partCount);
+        if (done < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (done == 0) return false;
+        while (partCount > 0 && static_cast<size_t>(done) >= parts->iov_len) {
+            done -= static_cast<ssize_t>(parts->iov_len);
+            ++parts;
+            --partCount;
+        }
+        if (partCount > 0) {
+            parts->iov_base = static_cast<char*>(parts->iov_base) + done;
+            parts->iov_len -= static_cast<size_t>(done);
+        }
+    }
+    return true;
+}
+
+// Reads exactly n bytes at offset. False on an error or a short file.
+bool readAll(int fd, char* dst, size_t n, off_t offset) {
+    while (n > 0) {
+        ssize_t got = ::pread(fd, dst, n, offset);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (got == 0) return false;
+        dst += got;
+        n -= static_cast<size_t>(got);
+        offset += got;
+    }
+    return true;
+}
+
+// The minimum and maximum of data[from, to) by the stored floats' own comparisons
+// (x < min, x > max), starting from the first sample: ties keep the first value seen,
+// which decides between -0.0 and +0.0, and a NaN counts only as the first sample.
+void scalarMinMax(const float* data, int from, int to, float& lo, float& hi) {
+    lo = hi = data[from];
+    for (int i = from + 1; i < to; ++i) {
+        const float v = data[i];
+        lo = v < lo ? v : lo;
+        hi = v > hi ? v : hi;
+    }
+}
+
+// The same result, eight lanes at a time. Each lane starts from the first sample, so a
+// NaN there spreads to every lane exactly as it stays in the scalar fold, and later NaNs
+// are never taken. Lanes can only disagree with the scalar fold on which of two equal
+// values came first, which matters only for zeros (-0.0 == +0.0): those runs are folded
+// again in order.
+void fastMinMax(const float* data, int from, int to, float& lo, float& hi) {
+    typedef float Lanes __attribute__((vector_size(32)));
+    const float first = data[from];
+    Lanes l = {first, first, first, first, first, first, first, first};
+    Lanes h = l;
+    int i = from;
+    for (; i + 8 <= to; i += 8) {
+        Lanes v;
+        std::memcpy(&v, data + i, sizeof v);
+        l = v < l ? v : l;
+        h = v > h ? v : h;
+    }
+    lo = l[0];
+    hi = h[0];
+    for (int k = 1; k < 8; ++k) {
+        lo = l[k] < lo ? l[k] : lo;
+        hi = h[k] > hi ? h[k] : hi;
+    }
+    for (; i < to; ++i) {
+        lo = data[i] < lo ? data[i] : lo;
+        hi = data[i] > hi ? data[i] : hi;
+    }
+    if (lo == 0.0f || hi == 0.0f) scalarMinMax(data, from, to, lo, hi);
+}
+
+}  // namespace
+
+DiskBlockFile::DiskBlockFile(uint32_t serial, std::string path) : BlockFile(Kind::Disk, serial, std::move(path)) {}
+
+DiskBlockFile::~DiskBlockFile() {
+    if (!path_.empty()) {
+        ::unlink(path_.c_str());
+        path_.clear();
+    }
+}
+
+void DiskBlockFile::computeSummary(const float* data, int sampleCount) {
+    summary64kCount_ = (sampleCount + kSummary64kSamples - 1) >> 16;
+    summary256Offset_ = summary64kCount_ * kEntryBytes;
+    summary256Count_ = (sampleCount + kSummary256Samples - 1) >> 8;
+    summaryBytes_ = (summary64kCount_ + summary256Count_) * kEntryBytes;
+    summary_ = std::make_unique<float[]>(static_cast<size_t>(summaryBytes_) / sizeof(float));
+    float* coarse = summary_.get();
+    float* fine = coarse + summary64kCount_ * kEntryFloats;
+
+    // Each run's minimum and maximum start from its first sample and fold in its
+    // sub-runs' ones in order.
+    for (int run = 0; run * kSummary64kSamples < sampleCount; ++run) {
+        const int runStart = run * kSummary64kSamples;
+        float runMin = data[runStart];
+        float runMax = data[runStart];
+        for (int sub = 0; sub < kSummary64kSamples / kSummary256Samples; ++sub) {
+            const int subStart = runStart + sub * kSummary256Samples;
+            if (subStart >= sampleCount) break;
+            float lo, hi;
+            fastMinMax(data, subStart, std::min(subStart + kSummary256Samples, sampleCount), lo, hi);
+            float* entry = fine + (run * (kSummary64kSamples / kSummary256Samples) + sub) * kEntryFloats;
+            entry[0] = lo;
+            entry[1] = hi;
+            runMin = lo < runMin ? lo : runMin;
+            runMax = hi > runMax ? hi : runMax;
+        }
+        coarse[run * kEntryFloats] = runMin;
+        coarse[run * kEntryFloats + 1] = runMax;
+    }
+}
+
+int DiskBlockFile::write(const float* data, int byteCount) {
+    if (!data || byteCount < static_cast<int>(sizeof(float)) || length_ == capacity_) return 0;
+    // Whole samples only, and never more than a block holds.
+    const int bytes = std::min(byteCount, capacity_) & ~3;
+    const int sampleCount = bytes / static_cast<int>(sizeof(float));
+    computeSummary(data, sampleCount);
+    length_ = 0;
+
+    int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return -1;
+    iovec parts[2] = {{summary_.get(), static_cast<size_t>(summaryBytes_)},
+                      {const_cast<float*>(data), static_cast<size_t>(bytes)}};
+    const bool written = writeAll(fd, parts, 2);
+    // A full disk may only be reported when the file is closed.
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed) return -1;
+    length_ = bytes;
+    return byteCount > capacity_ ? 0 : bytes;
+}
+
+int DiskBlockFile::readBytes(void* dst, int byteCount, int byteOffset) const {
+    if (byteCount < 0 || byteOffset < 0) return -1;
+    const int n = std::min(length_ - byteOffset, byteCount);
+    if (n <= 0) return 0;
+    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    const bool ok = readAll(fd, static_cast<char*>(dst), static_cast<size_t>(n), static_cast<off_t>(summaryBytes_) + byteOffset);
+    ::close(fd);
+    return ok ? n : -1;
+}
+
+int DiskBlockFile::readSummary(float* dst, int count, int firstEntry, int levelStart, int levelCount) const {
+    if (firstEntry < 0 || count < 0) return -1;
+    const int n = std::min(count, levelCount - firstEntry);
+    if (n < 1) return 0;
+    std::memcpy(dst, summary_.get() + (levelStart + firstEntry) * kEntryFloats, static_cast<size_t>(n) * kEntryBytes);
+    return n;
+}
+
+int DiskBlockFile::readSummary64k(float* dst, int count, int firstEntry) const {
+    return readSummary(dst, count, firstEntry, 0, summary64kCount_);
+}
+
+int DiskBlockFile::readSummary256(float* dst, int count, int firstEntry) const {
+    return readSummary(dst, count, firstEntry, summary64kCount_, summary256Count_);
+}
+
+}  // namespace wd

@@ -1,0 +1,177 @@
+// The samples of one channel: an ordered list of shared blocks.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "model/block_file.h"
+
+namespace wd {
+
+/**
+ * One channel's samples as an ordered list of BlockFiles, read by position or by display
+ * column, grown at the end through a 1 MiB staging buffer, and edited by splices that
+ * write new blocks and never change an existing one (so blocks shared with undo states
+ * and the clipboard stay valid).
+ *
+ * Units: positions, counts and lengths are samples unless stated.
+ *
+ * Threads: one thread at a time changes a sequence (appends, splices, assignFrom into it).
+ * Any other thread may read it meanwhile (length, readSamples, readColumns, blockInfo, or
+ * copy it with assignFrom): the block list is guarded by a lock that the writer takes only
+ * to publish a change.
+ *
+ * Ownership: the sequence owns one reference to every block in its list and to the
+ * blocks of an open splice; it releases them when they leave the list or it is destroyed.
+ */
+class Sequence {
+public:
+    static constexpr int kMaxBlockBytes = BlockFile::kCapacityBytes;
+    static constexpr int kMaxBlockSamples = BlockFile::kMaxSamples;
+    static constexpr int kBytesPerSample = static_cast<int>(sizeof(float));
+
+    /** What a block of the list is, for inspection. */
+    struct BlockInfo {
+        uint32_t serial;
+        int sampleCount;
+        BlockFile::Kind kind;
+    };
+
+    Sequence();
+    /** Releases every block (and those of an open splice). */
+    ~Sequence();
+    Sequence(const Sequence&) = delete;
+    Sequence& operator=(const Sequence&) = delete;
+
+    /**
+     * Makes this sequence hold the same blocks as other (each gets one more reference,
+     * this sequence's former blocks one less), the same length and a copy of other's
+     * staged samples. An open splice of either is not copied (this one's is cancelled).
+     * other must not be changed meanwhile by another thread while it has staged samples.
+     * @returns false when other is null.
+     */
+    bool assignFrom(const Sequence* other);
+
+    /** Samples in the blocks plus samples staged by appendSamples and not yet flushed. */
+    int length() const;
+    /** The block list, in order. */
+    std::vector<BlockInfo> blockInfo() const;
+
+    /**
+     * Copies up to count samples from position start into dst. Only samples in blocks
+     * are read (staged samples are not). Negative positions read nothing.
+     * @returns the samples copied: fewer at the end, or when a block cannot be read.
+     */
+    int readSamples(float* dst, int start, int count) const;
+
+    /**
+     * The waveform view's read: the minimum and maximum of each of up to `columns`
+     * columns of samplesPerColumn samples from start. With samplesPerColumn 1 the samples
+     * themselves (mins and maxs equal); from 256 on the 256-sample summaries, from 65,536
+     * on the 65,536-sample summaries, whose edges decide the column edges (a column may
+     * then cover up to one summary unit more or less). mins[0] and maxs[0] are 0.0 when
+     * nothing could be read.
+     * @returns the columns filled, at most `columns`; 0 for a start outside the sequence
+     *          or samplesPerColumn < 1.
+     */
+    int readColumns(float* mins, float* maxs, int columns, int start, int samplesPerColumn) const;
+
+    /**
+     * Appends count samples. They are staged and written one full 1 MiB block at a time;
+     * the last samples stay staged until flushAppend(). Refused while a splice is open.
+     * @returns count, or -1 when a block could not be written: samples of this call that
+     *          went into the failed block are then not stored (for count up to
+     *          kMaxBlockSamples nothing changes), earlier samples stay.
+     */
+    int appendSamples(const float* data, int count);
+
+    /**
+     * Writes the staged samples to one more block and frees the staging buffer.
+     * @returns the bytes written (0 when nothing was staged), or -1 when the block could
+     *          not be written; the samples then stay staged and a later flush may retry.
+     */
+    int flushAppend();
+
+    /**
+     * Opens a splice that overwrites samples from position on with what writeSplice()
+     * passes; commitOverwrite() puts it in place. A position past the end is reached
+     * through silence. Staged appended samples are flushed first.
+     * @returns 0, or -1 for a negative position, a splice already open, or when the
+     *          samples before position in its block cannot be read or the flush fails.
+     */
+    int beginOverwrite(int position);
+
+    /**
+     * Opens a splice that inserts what writeSplice() passes before position;
+     * commitInsert() puts it in place. A position at or past the end appends: the
+     * samples follow the last block and the length grows by exactly their number.
+     * @returns as beginOverwrite().
+     */
+    int beginInsert(int position);
+
+    /**
+     * Adds count samples to the open splice (full blocks are written at once).
+     * @returns count, or -1 without an open splice, for bad arguments, or when a block
+     *          cannot be written: the splice is then cancelled and the sequence unchanged.
+     */
+    int writeSplice(const float* data, int count);
+
+    /**
+     * Replaces the overwritten range by the written samples: the blocks touched are
+     * replaced by new ones (the samples of the first and last touched block outside the
+     * range are copied) and released; the length grows only when the range ran past the end.
+     * @returns 0, or -1 without an open splice or when a block cannot be read or written:
+     *          the splice is then cancelled and the sequence unchanged.
+     */
+    int commitOverwrite();
+
+    /** Puts the inserted samples in place: the block holding the insertion point is
+     * replaced by new ones holding its two parts around them, all other blocks stay.
+     * @returns as commitOverwrite(). */
+    int commitInsert();
+
+    /** Drops an open splice: its new blocks are released, the list is unchanged. */
+    void cancelSplice();
+    bool spliceOpen() const { return spliceOpen_; }
+
+private:
+    struct Position {
+        bool found = false;
+        size_t index = 0;        // block holding the sample
+        int64_t blockStart = 0;  // its first sample
+        int offset = 0;          // samples into the block
+    };
+
+    Position find(int64_t sample) const;
+    int readSamplesLocked(float* dst, int start, int count) const;
+    int appendPiece(const float* data, int count);
+    int begin(int position, bool insert);
+    int commit(bool insert);
+    // Passes samples through the staging buffer; every full buffer becomes a pending
+    // block. False when a block cannot be written.
+    bool stage(const float* data, int count);
+    // Passes samples [from, to) of a block through the staging buffer.
+    bool stageFromBlock(const BlockFile& block, int from, int to);
+    // A new disk block holding the bytes, or null when it cannot be made or written.
+    static BlockFile* writeBlock(const float* data, int bytes);
+    void ensureStaging();
+    void freeStaging();
+
+    mutable std::mutex mutex_;  // guards blocks_ and length_ against readers
+    std::vector<BlockFile*> blocks_;
+    int length_ = 0;
+
+    // Writer's state: appends and the open splice share the staging buffer.
+    std::unique_ptr<float[]> appendBuffer_;
+    int appendFill_ = 0;  // bytes
+    std::vector<BlockFile*> pendingBlocks_;
+    bool spliceOpen_ = false;
+    int spliceWritten_ = 0;         // samples, counting the head copied in
+    size_t spliceFirstBlock_ = 0;   // first block the splice replaces
+    int64_t spliceFirstSample_ = 0; // its first sample (the end when past the end)
+    int spliceHead_ = 0;            // samples of the first block before the splice point
+};
+
+}  // namespace wd

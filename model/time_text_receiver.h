@@ -1,0 +1,26 @@
+// Where a track's selection and view times go: the six windows the host registered.
+#pragma once
+
+namespace wd {
+
+/** The six time texts, in the order the host registers their windows. */
+enum class TimeTextSlot : int { SelectionStart = 0, SelectionEnd, SelectionLength, ViewStart, ViewEnd, ViewLength };
+
+/**
+ * Receives the time texts a Track reports, synchronously on the reporting thread (normally
+ * the user-interface thread). The host-window side installs one when the host registers
+ * its time windows; until then there is no window to send to and the texts go nowhere.
+ */
+class TimeTextReceiver {
+public:
+    virtual ~TimeTextReceiver() = default;
+    /** text: a zero-terminated time text, valid during the call. */
+    virtual void receiveTimeText(TimeTextSlot slot, const char* text) = 0;
+
+    /** Makes receiver (which must live until the process ends) the one the tracks use. */
+    static void install(TimeTextReceiver* receiver);
+    /** The installed receiver, or null. Any thread. */
+    static TimeTextReceiver* installed();
+};
+
+}  // namespace wd

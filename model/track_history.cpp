@@ -1,0 +1,70 @@
+#include "model/track_history.h"
+
+#include <utility>
+
+namespace wd {
+
+TrackHistory::~TrackHistory() = default;
+
+std::unique_ptr<Track> TrackHistory::copyOf(const Track& track) {
+    auto copy = std::make_unique<Track>();
+    copy->assignFrom(&track);
+    return copy;
+}
+
+bool TrackHistory::saveState(const Track& track) {
+    auto state = copyOf(track);
+    std::lock_guard lock(mutex_);
+    undoStates_.push_back(std::move(state));
+    return true;
+}
+
+bool TrackHistory::canUndo() const {
+    std::lock_guard lock(mutex_);
+    return !undoStates_.empty();
+}
+
+bool TrackHistory::canRedo() const {
+    std::lock_guard lock(mutex_);
+    return !redoStates_.empty();
+}
+
+int TrackHistory::undoCount() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(undoStates_.size());
+}
+
+int TrackHistory::redoCount() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(redoStates_.size());
+}
+
+bool TrackHistory::step(Track& track, States& from, States& to) {
+    if (from.empty()) return false;
+    to.push_back(copyOf(track));
+    std::unique_ptr<Track> last = std::move(from.back());
+    from.pop_back();
+    track.assignFrom(last.get());
+    // Destroying the state drops its references; the track now holds its own.
+    return true;
+}
+
+bool TrackHistory::undo(Track& track) {
+    std::lock_guard lock(mutex_);
+    return step(track, undoStates_, redoStates_);
+}
+
+bool TrackHistory::redo(Track& track) {
+    std::lock_guard lock(mutex_);
+    return step(track, redoStates_, undoStates_);
+}
+
+void TrackHistory::clearRedo() {
+    States dropped;
+    {
+        std::lock_guard lock(mutex_);
+        dropped.swap(redoStates_);
+    }
+}
+
+}  // namespace wd

@@ -1,0 +1,53 @@
+// The saved states of one track, for undo and redo.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "model/track.h"
+
+namespace wd {
+
+/**
+ * Saved states are whole Track copies whose sequences share the track's blocks (one
+ * reference per block and state), so a state costs only its lists and a block's file
+ * lives while any state or the track refers to it. There is no limit on the number of
+ * states. The lists are locked: effects save their state on their worker thread while the
+ * user-interface thread asks canUndo().
+ */
+class TrackHistory {
+public:
+    TrackHistory() = default;
+    /** Destroys every state (releasing their blocks). */
+    ~TrackHistory();
+    TrackHistory(const TrackHistory&) = delete;
+    TrackHistory& operator=(const TrackHistory&) = delete;
+
+    /** Appends a copy of track to the undo states. The redo states stay. Returns true. */
+    bool saveState(const Track& track);
+    bool canUndo() const;
+    bool canRedo() const;
+    /** Makes track the last undo state; track's state before goes to the redo states.
+     * @returns false (track unchanged) when there is nothing to undo. */
+    bool undo(Track& track);
+    /** The mirror of undo(). */
+    bool redo(Track& track);
+    /** Destroys every redo state. */
+    void clearRedo();
+
+    int undoCount() const;
+    int redoCount() const;
+
+private:
+    using States = std::vector<std::unique_ptr<Track>>;
+    static std::unique_ptr<Track> copyOf(const Track& track);
+    // Moves track's state onto `to` and the last state of `from` into track.
+    static bool step(Track& track, States& from, States& to);
+
+    mutable std::mutex mutex_;
+    States undoStates_;
+    States redoStates_;
+};
+
+}  // namespace wd

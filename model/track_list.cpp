@@ -1,0 +1,86 @@
+#include "model/track_list.h"
+
+#include <algorithm>
+
+namespace wd {
+
+TrackList& TrackList::instance() {
+    static TrackList* list = new TrackList;
+    return *list;
+}
+
+int TrackList::count() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(tracks_.size());
+}
+
+Track* TrackList::trackAt(int index) const {
+    std::lock_guard lock(mutex_);
+    if (index < 0 || index >= static_cast<int>(tracks_.size())) return nullptr;
+    return tracks_[static_cast<size_t>(index)].get();
+}
+
+Track* TrackList::findById(uint32_t id) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& t : tracks_) {
+        if (t->id() == id) return t.get();
+    }
+    return nullptr;
+}
+
+Track* TrackList::addTrack(std::string name) {
+    auto track = std::make_unique<Track>();
+    track->setName(std::move(name));
+    std::lock_guard lock(mutex_);
+    track->setId(nextId_++);
+    tracks_.push_back(std::move(track));
+    return tracks_.back().get();
+}
+
+int TrackList::setCurrent(Track* track) {
+    std::lock_guard lock(mutex_);
+    if (!track || std::none_of(tracks_.begin(), tracks_.end(), [&](const auto& t) { return t.get() == track; })) return -1;
+    current_ = track;
+    return 0;
+}
+
+Track* TrackList::current() const {
+    std::lock_guard lock(mutex_);
+    return current_;
+}
+
+std::unique_ptr<Track> TrackList::eraseLocked(Tracks::iterator it, bool firstBecomesCurrent) {
+    std::unique_ptr<Track> removed = std::move(*it);
+    tracks_.erase(it);
+    if (tracks_.empty()) {
+        current_ = nullptr;
+    } else if (firstBecomesCurrent || current_ == removed.get()) {
+        current_ = tracks_.front().get();
+    }
+    return removed;
+}
+
+int TrackList::removeTrack(Track* track) {
+    std::unique_ptr<Track> removed;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = std::find_if(tracks_.begin(), tracks_.end(), [&](const auto& t) { return t.get() == track; });
+        if (!track || it == tracks_.end()) return -1;
+        removed = eraseLocked(it, false);
+    }
+    // Destroyed outside the lock: releasing its blocks deletes files.
+    return 0;
+}
+
+int TrackList::removeTrackById(uint32_t id) {
+    std::unique_ptr<Track> removed;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = std::find_if(tracks_.begin(), tracks_.end(), [&](const auto& t) { return t->id() == id; });
+        if (it == tracks_.end()) return -1;
+        removed = eraseLocked(it, true);
+    }
+    return 0;
+}
+
+}  // namespace wd

@@ -1,0 +1,74 @@
+#include "platform/audio/wave_in_device.h"
+
+namespace wd {
+
+WaveInDevice::WaveInDevice(HWAVEIN handle, std::unique_ptr<AudioInputStream> stream, WAVECALLBACK callback,
+                           DWORD_PTR instance, WORD blockAlign)
+    : WaveDevice(handle, callback, instance, blockAlign, WIM_OPEN, WIM_CLOSE, WIM_DATA), stream_(std::move(stream)) {}
+
+WaveInDevice::~WaveInDevice() = default;
+
+MMRESULT WaveInDevice::addBuffer(WAVEHDR* header, UINT size) {
+    if (header && size >= sizeof(WAVEHDR) && !(header->dwFlags & WHDR_INQUEUE)) header->dwBytesRecorded = 0;
+    return queueHeader(header, size);
+}
+
+void WaveInDevice::halt() {
+    if (!recording_) return;
+    recording_ = false;
+    stream_->stop();
+}
+
+void WaveInDevice::handle(Request request, std::unique_lock<std::mutex>& lock) {
+    switch (request) {
+        case Request::Start:
+            if (!recording_ && !failed_) {
+                recording_ = true;
+                stream_->start();
+            }
+            break;
+        case Request::Stop:
+            halt();
+            // The buffer being filled comes back with what it holds; empty ones stay.
+            if (!queue_.empty() && progress_ > 0) {
+                WAVEHDR* header = queue_.front();
+                queue_.pop_front();
+                header->dwBytesRecorded = progress_;
+                progress_ = 0;
+                finish({header}, lock);
+            }
+            break;
+        case Request::Reset:
+            halt();
+            finishAll(lock, progress_);
+            break;
+        default:
+            break;
+    }
+}
+
+bool WaveInDevice::work(std::unique_lock<std::mutex>& lock) {
+    if (!failed_ && stream_->failed()) {
+        failed_ = true;
+        recording_ = false;
+        finishAll(lock, progress_);
+        return true;
+    }
+    if (!recording_ || failed_ || queue_.empty()) return false;
+    WAVEHDR* header = queue_.front();
+    BYTE* data = reinterpret_cast<BYTE*>(header->lpData) + progress_;
+    size_t room = header->dwBufferLength - progress_;
+    lock.unlock();
+    size_t got = stream_->read(data, room);
+    lock.lock();
+    progress_ += static_cast<DWORD>(got);
+    if (progress_ >= header->dwBufferLength) {
+        queue_.pop_front();
+        header->dwBytesRecorded = progress_;
+        progress_ = 0;
+        finish({header}, lock);
+    }
+    return true;
+}
+
+}  // namespace wd

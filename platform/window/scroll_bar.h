@@ -1,0 +1,50 @@
+// The state of a window's horizontal scroll bar and how it looks. Owned by its Window;
+// read and changed only under the window system's lock.
+#pragma once
+
+#include "platform/gdi/surface.h"
+#include "wavedeck_win.h"
+
+namespace wd::window {
+
+class ScrollBar {
+public:
+    /** Whether the window has the bar at all (WS_HSCROLL, or SetScrollInfo was called). */
+    bool present() const { return present_; }
+    /** Whether the bar takes its row from the client area. */
+    bool visible() const { return present_ && visible_; }
+    /** A fresh bar as WS_HSCROLL gives it: shown, range 0..100, page 0, position 0. */
+    void create();
+
+    /** Applies SetScrollInfo; returns the new position. */
+    int set(const SCROLLINFO& info);
+    void get(SCROLLINFO& info) const;
+    int position() const { return position_; }
+    /** ESB_* flags; false when nothing changed. */
+    bool enableArrows(UINT disabled);
+    bool leftEnabled() const { return !(disabled_ & ESB_DISABLE_LEFT) && scrollable(); }
+    bool rightEnabled() const { return !(disabled_ & ESB_DISABLE_RIGHT) && scrollable(); }
+
+    /** What a click at x (pixels from the bar's left end, bar width given) asks for: an
+     * SB_ code, or -1 for nothing (disabled arrow, the thumb, a disabled bar). */
+    int hitCode(int x, int width) const;
+    /** Draws the bar into rect of the surface: arrow boxes at both ends, the track, and
+     * the thumb when the bar can scroll. */
+    void draw(gdi::Surface& surface, const gdi::PixelRect& rect) const;
+
+private:
+    bool scrollable() const { return max_ > min_ && static_cast<long long>(page_) <= static_cast<long long>(max_) - min_; }
+    /** Thumb start and length in track pixels. */
+    void thumb(int trackLength, int* start, int* length) const;
+
+    bool present_ = false;
+    bool visible_ = false;
+    int min_ = 0;
+    int max_ = 100;
+    UINT page_ = 0;
+    int position_ = 0;
+    UINT disabled_ = ESB_ENABLE_BOTH;
+    bool disabledByRange_ = false;
+};
+
+}  // namespace wd::window

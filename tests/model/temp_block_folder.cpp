@@ -1,0 +1,25 @@
+#include "temp_block_folder.h"
+
+#include <filesystem>
+
+#include "api/settings.h"
+#include "model/block_folder.h"
+
+namespace wdtest {
+
+ModelTempFolder::ModelTempFolder() : previous_(wd::Settings::instance().tempFolder()) {
+    wd::Settings::instance().setTempFolder(dir_.path().c_str());
+}
+
+ModelTempFolder::~ModelTempFolder() { wd::Settings::instance().setTempFolder(previous_.c_str()); }
+
+std::string ModelTempFolder::blockFolder() const { return wd::BlockFolder::instance().folderFor(dir_.path()); }
+
+int ModelTempFolder::blockFileCount() const {
+    int n = 0;
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator(blockFolder(), ec); !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) ++n;
+    return n;
+}
+
+}  // namespace wdtest

@@ -1,0 +1,23 @@
+// Sound files made by tests, written and read with libsndfile.
+#pragma once
+
+#include <sndfile.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace wdtest {
+
+/** Writes interleaved 16-bit frames; format is SF_FORMAT_WAV, SF_FORMAT_AIFF, ... (16-bit
+ * PCM is added). @returns false on failure. */
+bool writePcm16(const std::string& path, int format, int channels, int sampleRate, const std::vector<int16_t>& samples);
+/** Reads a whole file as interleaved 16-bit values; channels and rate reported when
+ * non-null. Empty on failure (check ok). */
+std::vector<int16_t> readPcm16(const std::string& path, int* channels = nullptr, int* sampleRate = nullptr,
+                               bool* ok = nullptr);
+/** Deterministic noise-like 16-bit values covering the whole range, with the extremes
+ * -32768 and 32767 included. */
+std::vector<int16_t> testPattern(size_t count, uint32_t seed);
+
+}  // namespace wdtest
