@@ -81,3 +81,12 @@ int WDXCancelSaveFile(void) {
     if (wd::Exporter* exporter = wd::MainWindow::instance().exporter()) exporter->Cancel();
     return 0;
 }
+
+int WDXCanSaveSelect(void) {
+    const wd::Track* track = wd::TrackList::instance().current();
+    if (!track) return 0;
+    const wd::Channel* c0 = track->channel(0);
+    if (c0 && c0->selectedFlag && c0->selLength > 0) return 1;
+    const wd::Channel* c1 = track->channelCount() == 2 ? track->channel(1) : nullptr;
+    return c1 && c1->selectedFlag && c1->selLength >= 1 ? 1 : 0;
+}

@@ -1,57 +1,253 @@
 // wavedeck: the command-line host of the WaveDeck library.
+//
+// A real host: it makes a frame window with the library's windows in it, registers it
+// for notifications, calls the exports and pumps messages, showing progress from the
+// library's messages. It runs on the headless display and the default audio device
+// (the null device when no sound server answers).
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
+#include "demo_sample.h"
+#include "host_session.h"
+#include "progress_bar.h"
 #include "wavedeck.h"
+#include "wavedeck_messages.h"
 
 namespace {
 
-int usage(FILE* out) {
-    std::fprintf(out,
-                 "usage: wavedeck [--version] [--help] COMMAND [ARGS]\n"
-                 "\n"
-                 "commands:\n"
-                 "  settings   print the temporary folder, the library folder and the format qualities\n"
-                 "  help CMD   explain one command\n");
-    return out == stderr ? 2 : 0;
+using Args = std::vector<std::string>;
+
+volatile std::sig_atomic_t gInterrupted = 0;
+void onInterrupt(int) { gInterrupted = 1; }
+
+struct Command {
+    const char* synopsis;
+    const char* description;
+    const char* example;
+    int (*run)(const Args& args);
+};
+
+int fail(const std::string& sentence) {
+    std::fprintf(stderr, "wavedeck: %s\n", sentence.c_str());
+    return 1;
 }
 
-bool parseInt(const std::string& text, int& out) {
+int usageError(const std::string& command, const std::string& sentence) {
+    std::fprintf(stderr, "wavedeck %s: %s (see 'wavedeck help %s')\n", command.c_str(), sentence.c_str(), command.c_str());
+    return 2;
+}
+
+// Splits "FILE [-o OUT] [--flag] [--name VALUE]" arguments.
+struct Parsed {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options;
+};
+bool parse(const Args& args, const std::vector<std::string>& valued, const std::vector<std::string>& flags, Parsed& out,
+           std::string& error) {
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.size() > 1 && a[0] == '-') {
+            bool isValued = std::find(valued.begin(), valued.end(), a) != valued.end();
+            bool isFlag = std::find(flags.begin(), flags.end(), a) != flags.end();
+            if (isFlag) {
+                out.options[a] = "1";
+            } else if (isValued && i + 1 < args.size()) {
+                out.options[a] = args[++i];
+            } else {
+                error = isValued ? a + " needs a value" : "unknown option '" + a + "'";
+                return false;
+            }
+        } else {
+            out.positional.push_back(a);
+        }
+    }
+    return true;
+}
+
+bool parseInt(const std::string& text, int lowest, int highest, int& out) {
     char* end = nullptr;
     long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end || v < 0 || v > 100000) return false;
+    if (text.empty() || *end || v < lowest || v > highest) return false;
     out = static_cast<int>(v);
     return true;
 }
 
-int commandSettings(const std::vector<std::string>& args) {
-    for (size_t i = 1; i < args.size(); i += 2) {
-        if (i + 1 >= args.size()) {
-            std::fprintf(stderr, "wavedeck settings: %s needs a value\n", args[i].c_str());
-            return 2;
+// Shows reading and writing progress of the session's operations.
+void attachProgress(host::Session& session, host::ProgressBar*& reading, host::ProgressBar*& writing) {
+    session.onNote([&session, &reading, &writing](const host::Note& note) {
+        if (note.window != session.progress()) return;
+        if (note.message == NotifyImportProgress && reading) reading->update(static_cast<unsigned long long>(note.lParam), note.wParam);
+        if (note.message == NotifySaveProgress && writing) writing->update(static_cast<unsigned long long>(note.lParam), note.wParam);
+    });
+}
+
+bool openWithProgress(host::Session& session, const std::string& path, std::string& error) {
+    host::ProgressBar bar("reading");
+    host::ProgressBar* reading = &bar;
+    host::ProgressBar* writing = nullptr;
+    attachProgress(session, reading, writing);
+    bool ok = session.open(path, error);
+    bar.finish(!ok);
+    session.onNote({});
+    return ok;
+}
+
+bool saveWithProgress(host::Session& session, const std::string& path, std::string& error) {
+    host::ProgressBar bar("writing");
+    host::ProgressBar* reading = nullptr;
+    host::ProgressBar* writing = &bar;
+    attachProgress(session, reading, writing);
+    bool ok = session.save(path, error);
+    bar.finish(!ok);
+    session.onNote({});
+    return ok;
+}
+
+std::string duration(int samples, int rate) {
+    if (rate <= 0) return "?";
+    long long ms = static_cast<long long>(samples) * 1000 / rate;
+    char text[64];
+    std::snprintf(text, sizeof text, "%lld:%02lld.%03lld", ms / 60000, ms / 1000 % 60, ms % 1000);
+    return text;
+}
+
+// Plays the current track; seconds < 0 plays to the end (or until interrupted).
+bool play(host::Session& session, bool loop, double seconds, std::string& error) {
+    session.clear();
+    gInterrupted = 0;
+    std::signal(SIGINT, onInterrupt);
+    if (WDXPlayTrack(loop ? 2 : 0) != 0) {
+        error = "there is no track to play";
+        return false;
+    }
+    const int rate = WDXGetTrackInfo(1);
+    const double length = rate > 0 ? static_cast<double>(WDXGetTrackInfo(2)) / rate : 0;
+    // The library's main window stops the play at the end of its range and then tells
+    // the host windows that the selection view changed.
+    auto stopped = [&] { return session.count(session.frame(), NotifySelectionChanged) > 0 || gInterrupted; };
+    if (seconds >= 0 || loop) {
+        auto span = std::chrono::milliseconds(static_cast<long long>((seconds >= 0 ? seconds : 1e9) * 1000));
+        session.pumpUntil(stopped, span);
+        if (!session.count(session.frame(), NotifySelectionChanged)) {
+            WDXStopTrack();
+            session.pumpUntil([&] { return session.count(session.frame(), NotifySelectionChanged) > 0; }, std::chrono::seconds(5));
         }
+    } else {
+        auto deadline = std::chrono::milliseconds(static_cast<long long>((length + 10) * 1000));
+        if (!session.pumpUntil(stopped, deadline)) {
+            WDXStopTrack();
+            error = "playback did not end in time";
+            return false;
+        }
+        if (gInterrupted) WDXStopTrack();
+    }
+    std::signal(SIGINT, SIG_DFL);
+    session.pumpFor(std::chrono::milliseconds(0));
+    return true;
+}
+
+int commandInfo(const Args& args) {
+    Parsed p;
+    std::string error;
+    if (!parse(args, {}, {}, p, error)) return usageError("info", error);
+    if (p.positional.size() != 1) return usageError("info", "give one FILE");
+    host::Session session;
+    if (!openWithProgress(session, p.positional[0], error)) return fail(error);
+    int channels = WDXGetTrackInfo(0), rate = WDXGetTrackInfo(1), length = WDXGetTrackInfo(2);
+    std::printf("file:        %s\n", p.positional[0].c_str());
+    std::printf("sample rate: %d Hz\n", rate);
+    std::printf("channels:    %d\n", channels);
+    std::printf("length:      %d samples\n", length);
+    std::printf("duration:    %s\n", duration(length, rate).c_str());
+    return 0;
+}
+
+int commandPlay(const Args& args) {
+    Parsed p;
+    std::string error;
+    if (!parse(args, {"--seconds"}, {"--loop"}, p, error)) return usageError("play", error);
+    if (p.positional.size() != 1) return usageError("play", "give one FILE");
+    int seconds = -1;
+    if (p.options.count("--seconds") && !parseInt(p.options["--seconds"], 0, 86400, seconds)) {
+        return usageError("play", "--seconds takes a whole number of seconds");
+    }
+    host::Session session;
+    if (!openWithProgress(session, p.positional[0], error)) return fail(error);
+    std::fprintf(stderr, "playing %s on %s\n", duration(WDXGetTrackInfo(2), WDXGetTrackInfo(1)).c_str(),
+                 WDXGetWaveOutDeviceCount() > 0 ? "the default output device" : "no device");
+    if (!play(session, p.options.count("--loop") > 0, seconds, error)) return fail(error);
+    return 0;
+}
+
+int commandConvert(const Args& args) {
+    Parsed p;
+    std::string error;
+    if (!parse(args, {"-o"}, {}, p, error)) return usageError("convert", error);
+    if (p.positional.size() != 1 || !p.options.count("-o")) return usageError("convert", "give FILE and -o OUT");
+    host::Session session;
+    if (!openWithProgress(session, p.positional[0], error)) return fail(error);
+    if (!saveWithProgress(session, p.options["-o"], error)) return fail(error);
+    std::printf("wrote %s\n", p.options["-o"].c_str());
+    return 0;
+}
+
+int commandSnapshot(const Args& args) {
+    Parsed p;
+    std::string error;
+    if (!parse(args, {"-o"}, {}, p, error)) return usageError("snapshot", error);
+    if (p.positional.size() != 1 || !p.options.count("-o")) return usageError("snapshot", "give FILE and -o PNG");
+    host::Session session;
+    if (!openWithProgress(session, p.positional[0], error)) return fail(error);
+    if (!session.snapshot(p.options["-o"])) return fail("cannot write the picture '" + p.options["-o"] + "'");
+    std::printf("wrote %s\n", p.options["-o"].c_str());
+    return 0;
+}
+
+int commandDemo(const Args& args) {
+    Parsed p;
+    std::string error;
+    if (!parse(args, {"--out"}, {}, p, error)) return usageError("demo", error);
+    const std::string folder = p.options.count("--out") ? p.options["--out"] : "wavedeck-demo";
+    ::mkdir(folder.c_str(), 0777);
+    const std::string sample = folder + "/sample.wav", saved = folder + "/saved.wav", picture = folder + "/snapshot.png";
+
+    std::printf("1. making a 4-second stereo sample: %s\n", sample.c_str());
+    if (!host::writeDemoSample(sample, 4.0)) return fail("cannot write '" + sample + "'");
+    host::Session session;
+    std::printf("2. opening it\n");
+    if (!openWithProgress(session, sample, error)) return fail(error);
+    std::printf("   %d channels at %d Hz, %s\n", WDXGetTrackInfo(0), WDXGetTrackInfo(1),
+                duration(WDXGetTrackInfo(2), WDXGetTrackInfo(1)).c_str());
+    std::printf("3. playing its first second on the default output device\n");
+    if (!play(session, false, 1, error)) return fail(error);
+    std::printf("4. saving it as WAV: %s\n", saved.c_str());
+    if (!saveWithProgress(session, saved, error)) return fail(error);
+    std::printf("5. picturing the editor: %s\n", picture.c_str());
+    if (!session.snapshot(picture)) return fail("cannot write the picture '" + picture + "'");
+    std::printf("done\n");
+    return 0;
+}
+
+int commandSettings(const Args& args) {
+    for (size_t i = 1; i < args.size(); i += 2) {
+        if (i + 1 >= args.size()) return usageError("settings", args[i] + " needs a value");
         const std::string& option = args[i];
         const std::string& value = args[i + 1];
         if (option == "--temp-folder") {
-            if (!WDXSetTempFolder(value.c_str())) {
-                std::fprintf(stderr, "wavedeck settings: '%s' is not a folder this user can write in\n", value.c_str());
-                return 1;
-            }
+            if (!WDXSetTempFolder(value.c_str())) return fail("'" + value + "' is not a folder this user can write in");
             continue;
         }
         int format = option == "--mp3" ? 1 : option == "--wma" ? 2 : option == "--ogg" ? 3 : 0;
         int number = 0;
-        if (!format) {
-            std::fprintf(stderr, "wavedeck settings: unknown option '%s'\n", option.c_str());
-            return 2;
-        }
-        if (!parseInt(value, number)) {
-            std::fprintf(stderr, "wavedeck settings: '%s' is not a number for %s\n", value.c_str(), option.c_str());
-            return 2;
-        }
+        if (!format) return usageError("settings", "unknown option '" + option + "'");
+        if (!parseInt(value, 0, 100000, number)) return usageError("settings", "'" + value + "' is not a number for " + option);
         WDXSetFormatQuality(format, number);
     }
     std::vector<char> text(WD_MAX_TEXT, 0);
@@ -65,23 +261,54 @@ int commandSettings(const std::vector<std::string>& args) {
     return 0;
 }
 
-int help(const std::string& command) {
-    if (command == "settings") {
-        std::printf("wavedeck settings [--temp-folder DIR] [--mp3 KBITS] [--wma KBITS] [--ogg LEVEL]\n"
-                    "  Prints the settings the library keeps: where block files go, where the library\n"
-                    "  lives, and the quality used for MP3, WMA and Ogg Vorbis files. The options change\n"
-                    "  them first; they are kept for the next start.\n"
-                    "  example: wavedeck settings --mp3 192 --temp-folder /var/tmp\n");
-        return 0;
+const std::map<std::string, Command>& commands() {
+    static const std::map<std::string, Command> table = {
+        {"info", {"wavedeck info FILE", "Opens a sound file and prints its sample rate, channels, length and duration.",
+                  "wavedeck info take1.wav", commandInfo}},
+        {"play", {"wavedeck play FILE [--loop] [--seconds N]",
+                  "Opens a sound file and plays it on the default output device: to its end, or for N seconds;\n"
+                  "  --loop repeats it until the N seconds are over or Ctrl-C is pressed.",
+                  "wavedeck play take1.wav --seconds 5", commandPlay}},
+        {"convert", {"wavedeck convert FILE -o OUT", "Opens a sound file and saves it as a 16-bit WAV file.",
+                     "wavedeck convert voice.aiff -o voice.wav", commandConvert}},
+        {"snapshot", {"wavedeck snapshot FILE -o PNG",
+                      "Opens a sound file and writes a picture of the editor showing it: the waveform with its\n"
+                      "  tabs and rulers, the level meter and the large time display.",
+                      "wavedeck snapshot take1.wav -o take1.png", commandSnapshot}},
+        {"demo", {"wavedeck demo [--out DIR]",
+                  "Makes a sample, opens it, plays one second of it, saves it and pictures the editor,\n"
+                  "  all through the library's exports. Files go to DIR (default ./wavedeck-demo).",
+                  "wavedeck demo --out /tmp/demo", commandDemo}},
+        {"settings", {"wavedeck settings [--temp-folder DIR] [--mp3 KBITS] [--wma KBITS] [--ogg LEVEL]",
+                      "Prints the settings the library keeps: where block files go, where the library lives,\n"
+                      "  and the quality used for MP3, WMA and Ogg Vorbis files. The options change them\n"
+                      "  first; they are kept for the next start.",
+                      "wavedeck settings --mp3 192 --temp-folder /var/tmp", commandSettings}},
+    };
+    return table;
+}
+
+int usage(FILE* out) {
+    std::fprintf(out, "usage: wavedeck [--version] [--help] COMMAND [ARGS]\n\ncommands:\n");
+    for (const auto& [name, c] : commands()) std::fprintf(out, "  %s\n", c.synopsis);
+    std::fprintf(out, "\n'wavedeck help COMMAND' explains one command with an example.\n");
+    return out == stderr ? 2 : 0;
+}
+
+int help(const std::string& name) {
+    auto it = commands().find(name);
+    if (it == commands().end()) {
+        std::fprintf(stderr, "wavedeck: no command '%s'\n", name.c_str());
+        return 2;
     }
-    std::fprintf(stderr, "wavedeck: no command '%s'\n", command.c_str());
-    return 2;
+    std::printf("%s\n  %s\n  example: %s\n", it->second.synopsis, it->second.description, it->second.example);
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    Args args(argv + 1, argv + argc);
     if (args.empty()) return usage(stderr);
     const std::string& command = args[0];
     if (command == "--version" || command == "version") {
@@ -90,7 +317,10 @@ int main(int argc, char** argv) {
     }
     if (command == "--help" || command == "-h") return usage(stdout);
     if (command == "help") return args.size() > 1 ? help(args[1]) : usage(stdout);
-    if (command == "settings") return commandSettings(args);
-    std::fprintf(stderr, "wavedeck: unknown command '%s'\n", command.c_str());
-    return usage(stderr);
+    auto it = commands().find(command);
+    if (it == commands().end()) {
+        std::fprintf(stderr, "wavedeck: unknown command '%s'\n", command.c_str());
+        return usage(stderr);
+    }
+    return it->second.run(args);
 }

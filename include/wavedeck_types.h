@@ -82,6 +82,21 @@ typedef struct tagSIZE {
 
 #define WM_USER 0x0400
 
+#ifdef __cplusplus
+/* The same helpers as the macros below, without C casts. */
+constexpr WORD LOWORD(uintptr_t l) { return static_cast<WORD>(l & 0xffff); }
+constexpr WORD HIWORD(uintptr_t l) { return static_cast<WORD>((l >> 16) & 0xffff); }
+constexpr LONG MAKELONG(uintptr_t a, uintptr_t b) {
+    return static_cast<LONG>(static_cast<DWORD>(a & 0xffff) | static_cast<DWORD>(b & 0xffff) << 16);
+}
+constexpr LPARAM MAKELPARAM(uintptr_t l, uintptr_t h) { return static_cast<LPARAM>(static_cast<DWORD>(MAKELONG(l, h))); }
+constexpr COLORREF RGB(int r, int g, int b) {
+    return static_cast<COLORREF>((r & 0xff) | (g & 0xff) << 8 | (b & 0xff) << 16);
+}
+constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xff); }
+constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xff); }
+constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xff); }
+#else
 #define LOWORD(l) ((WORD)(((uintptr_t)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((uintptr_t)(l)) >> 16) & 0xffff))
 #define MAKELONG(a, b) ((LONG)(((WORD)(((uintptr_t)(a)) & 0xffff)) | ((DWORD)((WORD)(((uintptr_t)(b)) & 0xffff))) << 16))
@@ -90,5 +105,6 @@ typedef struct tagSIZE {
 #define GetRValue(c) ((BYTE)(c))
 #define GetGValue(c) ((BYTE)(((WORD)(c)) >> 8))
 #define GetBValue(c) ((BYTE)((c) >> 16))
+#endif
 
 #endif /* WAVEDECK_TYPES_H */

@@ -57,7 +57,8 @@ int SampleConverter::floatToPcm16(float* src, int byteCount, int16_t* dst) {
         if (x < -1.0f) x = -1.0f;
         if (std::isnan(x)) x = 0.0f;
         src[i] = x;
-        dst[i] = static_cast<int16_t>(x * 32767.5f);
+        // In double: the product is exact there, so truncation sees the true value.
+        dst[i] = static_cast<int16_t>(static_cast<double>(x) * 32767.5);
     }
     return n;
 }

@@ -1,4 +1,4 @@
-// The library's frame inside the host, and the state behind it.
+// The library's frame inside the host: tabs, track view and amplitude scale, and the state behind them.
 #pragma once
 
 #include <atomic>
@@ -10,20 +10,39 @@ namespace wd {
 
 class Importer;
 class Exporter;
+class Track;
 
 /**
- * One per process, made on first use and never destroyed. Holds the frame's window
- * (made by WDXCreateTrackMainWnd), the reader and writer of the last open and save, and
- * reaches the host windows that receive the library's notifications (HostWindows).
+ * One per process, made on first use and never destroyed. Its window (class
+ * "trackmainclass", made by WDXCreateTrackMainWnd) holds the TabWindow across the top
+ * (30 pixels), the TrackWindow below it and the RulerWindow (40 pixels) at the right
+ * edge; with no current track it hides them and shows the picture (bitmap 117). It
+ * receives the library's internal messages (a new track, tab select and close, output
+ * mixer changes, the Player's start, progress and end) and holds the reader and writer of the last open and save. It reaches
+ * the host windows that receive the library's notifications through HostWindows.
  *
  * window() may be read from any thread (workers address their end messages to it);
  * everything else belongs to the user-interface thread.
  */
 class MainWindow {
 public:
+    static constexpr int kTabHeight = 30;
+    static constexpr int kRulerWidth = 40;
+    static constexpr int kPictureBitmap = 117;
+
     static MainWindow& instance();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
+
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    /**
+     * Makes the frame (title "mainwindow_aa", WS_CHILD) in parent with its three
+     * children, shows it (the children only when a track is current), and opens the
+     * output mixer on it and the recording lines on the RulerWindow.
+     * @returns the frame, or null when parent is not a window or creation fails.
+     */
+    HWND create(HWND parent, int x, int y, int width, int height);
 
     /** The frame's window, or null before WDXCreateTrackMainWnd. */
     HWND window() const { return window_; }
@@ -42,6 +61,20 @@ public:
 private:
     MainWindow();
     ~MainWindow();
+
+    void layout(int width, int height) const;
+    void paintPicture(HWND window) const;
+    /** MsgImportComplete: tab, history, current track, fitted view. */
+    void takeOver(LPARAM lParam) const;
+    static void setUpView(Track& track);
+    void tabSelected(uint32_t trackId) const;
+    void tabClosed(uint32_t trackId) const;
+    void showChildren(bool show) const;
+    void playStarted() const;
+    void playStopped() const;
+    /** MsgPlayProgress: moves the play line, or the view once the line has passed three
+     * quarters of the width. */
+    void playProgress() const;
 
     struct ImporterDeleter {
         void operator()(Importer* importer) const;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "wavedeck_win.h"
+
 namespace wd {
 
 TimeWindowText& TimeWindowText::instance() {
@@ -11,8 +13,11 @@ TimeWindowText& TimeWindowText::instance() {
 
 void TimeWindowText::setText(const char* text) {
     std::string kept = text ? std::string(text, strnlen(text, kMaxLength)) : std::string();
-    std::lock_guard lock(mutex_);
-    text_ = std::move(kept);
+    {
+        std::lock_guard lock(mutex_);
+        text_ = std::move(kept);
+    }
+    if (HWND window = window_.load()) InvalidateRect(window, nullptr, FALSE);
 }
 
 std::string TimeWindowText::text() const {

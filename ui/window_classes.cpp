@@ -1,5 +1,11 @@
 #include "ui/window_classes.h"
 
+#include "ui/main_window.h"
+#include "ui/ruler_window.h"
+#include "ui/tab_window.h"
+#include "ui/time_window.h"
+#include "ui/track_window.h"
+#include "ui/volume_window.h"
 #include "wavedeck_win.h"
 
 namespace wd {
@@ -11,16 +17,16 @@ struct ClassEntry {
     WNDPROC proc;
 };
 
-// Registration order. Each window's own procedure replaces DefWindowProcA here when
-// its window is built; until then the class gives default processing.
+// Registration order. The record window is not built yet: its class gives default
+// processing until it is.
 constexpr ClassEntry kClasses[] = {
-    {"trackwndclass", DefWindowProcA},  // TrackWindow
-    {"TrackTabClass", DefWindowProcA},  // TabWindow
-    {"trackmainclass", DefWindowProcA}, // MainWindow
-    {"markwdclass", DefWindowProcA},    // RulerWindow
+    {"trackwndclass", TrackWindow::windowProc},
+    {"TrackTabClass", TabWindow::windowProc},
+    {"trackmainclass", MainWindow::windowProc},
+    {"markwdclass", RulerWindow::windowProc},
     {"wdrecordclass", DefWindowProcA},  // RecordWindow
-    {"WdVolueme", DefWindowProcA},      // VolumeWindow
-    {"wdtimewnd", DefWindowProcA},      // TimeWindow
+    {"WdVolueme", VolumeWindow::windowProc},
+    {"wdtimewnd", TimeWindow::windowProc},
 };
 
 // Unregistration order, which differs from registration in its first two entries.

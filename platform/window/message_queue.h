@@ -1,7 +1,8 @@
 // The message queue of one thread: posted messages, messages sent from other threads,
 // routed mouse input, the quit request and the timers. Plain data guarded by the window
 // system's lock; a queue is made on first use by its thread and never freed, so a
-// pointer to it stays valid for the process's life.
+// pointer to it stays valid for the process's life. When its thread ends the queue is
+// marked ended and emptied, and whoever waits on it is released.
 #pragma once
 
 #include <chrono>
@@ -49,6 +50,9 @@ struct MessageQueue {
     std::vector<Timer> timers;
     std::vector<HWND> windows;  // live windows of this thread, creation order
     std::condition_variable wake;
+    /** The thread has ended: nothing it owns will be handled any more, so sends to its
+     * windows return 0 at once and posts to them are dropped. */
+    bool ended = false;
 };
 
 }  // namespace wd::window

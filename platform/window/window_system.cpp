@@ -20,6 +20,19 @@ constexpr uint32_t kBorder = 0x646464;
 thread_local DWORD tLastError = 0;
 thread_local MessageQueue* tQueue = nullptr;
 
+}  // namespace
+
+// Marks the thread's queue ended when the thread exits (made with the queue).
+struct QueueReleaser {
+    ~QueueReleaser() {
+        if (tQueue) WindowSystem::instance().threadEnded(*tQueue);
+    }
+};
+
+namespace {
+
+thread_local QueueReleaser tReleaser;
+
 std::string lowerCase(const char* text) {
     std::string s(text ? text : "");
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -77,6 +90,7 @@ MessageQueue& WindowSystem::ownQueue() {
     if (!tQueue) {
         tQueue = new MessageQueue;
         tQueue->owner = std::this_thread::get_id();
+        (void)&tReleaser;  // construct this thread's releaser, so it runs at thread exit
         queues_.push_back(tQueue);
     }
     return *tQueue;
@@ -492,6 +506,20 @@ int WindowSystem::windowCount() {
 
 // ---------------------------------------------------------------- messages
 
+void WindowSystem::threadEnded(MessageQueue& q) {
+    std::lock_guard lock(mutex_);
+    q.ended = true;
+    for (auto& s : q.sent) {
+        s->result = 0;
+        s->done = true;
+        s->wake->notify_all();
+    }
+    q.sent.clear();
+    q.posted.clear();
+    q.input.clear();
+    q.timers.clear();
+}
+
 bool WindowSystem::post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     std::lock_guard lock(mutex_);
     if (!window) {
@@ -504,7 +532,7 @@ bool WindowSystem::post(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         return true;
     }
     Window* w = find(window);
-    if (!w || w->destroying) {
+    if (!w || w->destroying || w->queue->ended) {
         setLastError(ERROR_INVALID_WINDOW_HANDLE);
         return false;
     }
@@ -533,6 +561,9 @@ LRESULT WindowSystem::send(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         setLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
+    // Nobody is left to answer. (Checked first: a new thread may reuse the ended
+    // thread's id.)
+    if (w->queue->ended) return 0;
     if (w->thread == std::this_thread::get_id()) {
         lock.unlock();
         return callProc(window, message, wParam, lParam);

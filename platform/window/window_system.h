@@ -126,6 +126,10 @@ private:
     WindowClass* findClass(LPCSTR name);
     MessageQueue& ownQueue();
     static MessageQueue* queueIfAny();
+    /** At the end of a queue's thread: releases its waiting senders and drops what it
+     * holds. */
+    void threadEnded(MessageQueue& q);
+    friend struct QueueReleaser;
     bool visibleChain(const Window& w);
     POINT windowScreenOrigin(const Window& w);
     void invalidateLocked(Window& w, const gdi::PixelRect& rect, bool erase);

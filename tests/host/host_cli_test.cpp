@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "support/signal.h"
+#include "support/sound_files.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -58,6 +59,67 @@ TEST_F(HostCli, ARefusedFolderIsReportedAndNothingChanges) {
     EXPECT_EQ(run("settings"), before);
     run("settings --mp3 lots", &code);
     EXPECT_EQ(code, 2);
+}
+
+TEST_F(HostCli, InfoConvertAndSnapshotWorkOnAGeneratedFile) {
+    auto pcm = wdtest::testPattern(22050 * 2, 17);
+    ASSERT_TRUE(wdtest::writePcm16(dir.file("in put.aiff"), SF_FORMAT_AIFF, 2, 22050, pcm));
+    int code = -1;
+    std::string info = run("info '" + dir.file("in put.aiff") + "'", &code);
+    EXPECT_EQ(code, 0) << info;
+    EXPECT_NE(info.find("sample rate: 22050 Hz"), std::string::npos) << info;
+    EXPECT_NE(info.find("channels:    2"), std::string::npos) << info;
+    EXPECT_NE(info.find("length:      22050 samples"), std::string::npos) << info;
+    EXPECT_NE(info.find("duration:    0:01.000"), std::string::npos) << info;
+
+    std::string out = run("convert '" + dir.file("in put.aiff") + "' -o '" + dir.file("out.wav") + "'", &code);
+    EXPECT_EQ(code, 0) << out;
+    EXPECT_NE(out.find("writing"), std::string::npos) << "a progress bar is shown: " << out;
+    int channels = 0, rate = 0;
+    EXPECT_EQ(wdtest::readPcm16(dir.file("out.wav"), &channels, &rate), pcm);
+    EXPECT_EQ(rate, 22050);
+
+    out = run("snapshot '" + dir.file("out.wav") + "' -o '" + dir.file("shot.png") + "'", &code);
+    EXPECT_EQ(code, 0) << out;
+    EXPECT_EQ(wdtest::readFile(dir.file("shot.png")).substr(1, 3), "PNG");
+}
+
+TEST_F(HostCli, FailuresAreSaidInPlainWordsWithAFailingStatus) {
+    int code = -1;
+    std::string out = run("info '" + dir.file("missing.wav") + "'", &code);
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(out.find("cannot read"), std::string::npos) << out;
+    out = run("info '" + dir.file("song.flac") + "'", &code);
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(out.find("no reader"), std::string::npos) << out;
+    ASSERT_TRUE(wdtest::writePcm16(dir.file("a.wav"), SF_FORMAT_WAV, 1, 8000, wdtest::testPattern(800, 1)));
+    out = run("convert '" + dir.file("a.wav") + "' -o '" + dir.file("no/such/dir/b.wav") + "'", &code);
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(out.find("cannot write"), std::string::npos) << out;
+    run("convert '" + dir.file("a.wav") + "'", &code);
+    EXPECT_EQ(code, 2) << "a missing -o is a usage error";
+}
+
+TEST_F(HostCli, TheDemoRunsTheWholeRoadThroughTheLibrary) {
+    int code = -1;
+    std::string out = run("demo --out '" + dir.file("demo") + "'", &code);
+    EXPECT_EQ(code, 0) << out;
+    int channels = 0, rate = 0;
+    auto sample = wdtest::readPcm16(dir.file("demo/sample.wav"), &channels, &rate);
+    EXPECT_EQ(channels, 2);
+    EXPECT_EQ(rate, 44100);
+    EXPECT_EQ(sample.size(), 44100u * 4 * 2);
+    EXPECT_EQ(wdtest::readPcm16(dir.file("demo/saved.wav")), sample) << "saved unchanged";
+    EXPECT_EQ(wdtest::readFile(dir.file("demo/snapshot.png")).substr(1, 3), "PNG");
+}
+
+TEST_F(HostCli, EveryCommandHasHelpWithAnExample) {
+    for (const char* command : {"info", "play", "convert", "snapshot", "demo", "settings"}) {
+        int code = -1;
+        std::string out = run(std::string("help ") + command, &code);
+        EXPECT_EQ(code, 0) << command;
+        EXPECT_NE(out.find("example: wavedeck " + std::string(command)), std::string::npos) << out;
+    }
 }
 
 }  // namespace

@@ -123,3 +123,23 @@ TEST(SampleConverter, AChannelReadAs16BitDeliversWhatExistsFromStart) {
 }
 
 }  // namespace
+
+namespace {
+
+// Truncation must see the exact product: a float product rounds up to the next integer
+// for about 33,000 inputs, 0x38000080 (just below 1/32767.5) among them.
+TEST(SampleConverter, TheScaleIsTruncatedFromTheExactProduct) {
+    uint32_t bits = 0x38000080;
+    float x;
+    std::memcpy(&x, &bits, sizeof x);
+    ASSERT_LT(static_cast<double>(x) * 32767.5, 1.0);
+    float in[4] = {x, -x, std::nextafter(1.0f, 0.0f), 0.5f};
+    int16_t out[4];
+    ASSERT_EQ(wd::SampleConverter::floatToPcm16(in, static_cast<int>(sizeof in), out), 4);
+    EXPECT_EQ(out[0], 0);
+    EXPECT_EQ(out[1], 0);
+    EXPECT_EQ(out[2], static_cast<int16_t>(static_cast<double>(std::nextafter(1.0f, 0.0f)) * 32767.5));
+    EXPECT_EQ(out[3], 16383);
+}
+
+}  // namespace
