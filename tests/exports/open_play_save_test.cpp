@@ -3,8 +3,10 @@
 // save, and read the results back with libsndfile.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
+#include "support/signal.h"
 #include "support/sound_files.h"
 #include "support/temp_dir.h"
 #include "support/test_host.h"
@@ -135,6 +137,43 @@ TEST_F(Road, ASelectionDraggedInTheLowerChannelSavesThatChannelAlone) {
     EXPECT_EQ(channels, 1);
     ASSERT_EQ(got.size(), 20000u) << "200 columns of 100 samples";
     for (size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i], pcm[(10000 + i) * 2 + 1]) << i;
+}
+
+TEST_F(Road, AMonoAiffOpensAndSavesAsAMonoWavThatSoxReads) {
+    auto pcm = wdtest::testPattern(22050 + 7, 23);
+    ASSERT_TRUE(wdtest::writePcm16(dir.file("voice.aiff"), SF_FORMAT_AIFF, 1, 22050, pcm));
+    ASSERT_TRUE(open(dir.file("voice.aiff")));
+    EXPECT_EQ(WDXGetTrackInfo(0), 1);
+    EXPECT_EQ(WDXGetTrackInfo(1), 22050);
+    EXPECT_EQ(WDXGetTrackInfo(2), 22057);
+    ASSERT_TRUE(save(dir.file("voice.wav"), false));
+    int channels = 0, rate = 0;
+    EXPECT_EQ(wdtest::readPcm16(dir.file("voice.wav"), &channels, &rate), pcm);
+    EXPECT_EQ(channels, 1);
+    if (!wdtest::haveProgram("sox")) GTEST_SKIP() << "sox is not installed";
+    std::string info = wdtest::runCommand("sox --i '" + dir.file("voice.wav") + "'");
+    EXPECT_NE(info.find("Channels       : 1"), std::string::npos) << info;
+    EXPECT_NE(info.find("Sample Rate    : 22050"), std::string::npos) << info;
+    EXPECT_NE(info.find("22057 samples"), std::string::npos) << info;
+    // sox's own decoding of the samples agrees with ours.
+    std::string raw = wdtest::runCommand("sox '" + dir.file("voice.wav") + "' -t raw -e signed -b 16 -L -");
+    ASSERT_EQ(raw.size(), pcm.size() * 2);
+    EXPECT_EQ(std::memcmp(raw.data(), pcm.data(), raw.size()), 0);
+}
+
+TEST_F(Road, CancellingASaveReportsOnlyToTheLibrary) {
+    auto pcm = wdtest::testPattern(44100 * 60 * 2, 31);
+    ASSERT_TRUE(wdtest::writePcm16(dir.file("minute.wav"), SF_FORMAT_WAV, 2, 44100, pcm));
+    ASSERT_TRUE(open(dir.file("minute.wav")));
+    host.clearLog();
+    mainLog.clear();
+    ASSERT_EQ(WDXSaveTrackFile(progress, dir.file("partial.wav").c_str(), 1), 0);
+    ASSERT_TRUE(host.waitForMessage(progress, NotifySaveProgress));
+    EXPECT_EQ(WDXCancelSaveFile(), 0);
+    host.pumpFor(200ms);
+    EXPECT_EQ(seen(MsgSaveCancelled), 1u);
+    EXPECT_EQ(seen(MsgSaveComplete) + seen(MsgSaveFailed), 0u);
+    EXPECT_EQ(host.count(progress, NotifySaveDone) + host.count(progress, NotifySaveFailed), 0u);
 }
 
 TEST_F(Road, CancellingAnOpenLeavesNoTrack) {

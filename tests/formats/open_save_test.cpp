@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 
 #include "model/track_list.h"
@@ -21,6 +22,17 @@ namespace {
 using wd::Track;
 using wd::TrackList;
 using wdtest::TestHost;
+
+// Files that readers must survive are kept as the seed corpus for fuzzing the readers:
+// <build>/test-output/corpus/sound-files/.
+void keepForFuzzing(const std::string& path) {
+    if (!std::filesystem::is_regular_file(path)) return;
+    std::string text = wdtest::readFile(path);
+    std::string name = path.substr(path.find_last_of('/') + 1);
+    const std::string target = wdtest::outputPath("corpus/sound-files/" + name);
+    std::filesystem::create_directories(std::filesystem::path(target).parent_path());
+    wdtest::writeFile(target, text);
+}
 
 class OpenSave : public ::testing::Test {
 protected:
@@ -203,6 +215,7 @@ TEST_F(OpenSave, AFileOfFourChannelsOpensAsItsFirstTwo) {
         for (int c = 0; c < 4; ++c) pcm.push_back(static_cast<int16_t>(c * 1000 + i % 7));
     }
     ASSERT_TRUE(wdtest::writePcm16(dir.file("quad.wav"), SF_FORMAT_WAV, 4, 48000, pcm));
+    keepForFuzzing(dir.file("quad.wav"));
     Track* track = open(dir.file("quad.wav"));
     ASSERT_TRUE(track);
     EXPECT_EQ(track->channelCount(), 2);
@@ -212,6 +225,7 @@ TEST_F(OpenSave, AFileOfFourChannelsOpensAsItsFirstTwo) {
 
 TEST_F(OpenSave, AnEmptyWavGivesAnEmptyTrackAfterOneProgressMessage) {
     ASSERT_TRUE(wdtest::writePcm16(dir.file("empty.wav"), SF_FORMAT_WAV, 2, 44100, {}));
+    keepForFuzzing(dir.file("empty.wav"));
     Track* track = open(dir.file("empty.wav"));
     ASSERT_TRUE(track);
     EXPECT_EQ(track->length(), 0);
@@ -233,6 +247,7 @@ TEST_F(OpenSave, BadFilesFailCleanlyAndLeaveNoTrack) {
     ASSERT_EQ(::mkdir(dir.file("folder.wav").c_str(), 0700), 0);
     bad.push_back(dir.file("folder.wav"));
     for (const auto& path : bad) {
+        keepForFuzzing(path);
         EXPECT_EQ(open(path), nullptr) << path;
         EXPECT_EQ(host.count(main, MsgImportFailed), 1u) << path;
         EXPECT_EQ(host.count(progress, NotifyImportFailed), 1u) << path;
@@ -247,6 +262,7 @@ TEST_F(OpenSave, ATruncatedWavOpensWhatIsThere) {
     std::string bytes = wdtest::readFile(dir.file("full.wav"));
     const size_t keptSamples = 12345;
     ASSERT_TRUE(wdtest::writeFile(dir.file("cut.wav"), bytes.substr(0, 44 + keptSamples * 2)));
+    keepForFuzzing(dir.file("cut.wav"));
     Track* track = open(dir.file("cut.wav"));
     ASSERT_TRUE(track) << "the header promises more than the file holds; what is there is read";
     EXPECT_EQ(track->length(), static_cast<int>(keptSamples));
@@ -266,6 +282,7 @@ TEST_F(OpenSave, AnAiffWithUnknownChunksOpens) {
     bytes[6] = static_cast<char>(formSize >> 8);
     bytes[7] = static_cast<char>(formSize);
     ASSERT_TRUE(wdtest::writeFile(dir.file("odd.aiff"), bytes));
+    keepForFuzzing(dir.file("odd.aiff"));
     Track* track = open(dir.file("odd.aiff"));
     ASSERT_TRUE(track);
     EXPECT_EQ(track->length(), 5000);
