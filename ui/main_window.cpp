@@ -9,6 +9,7 @@
 #include "audio/output_volume_mixer.h"
 #include "audio/player.h"
 #include "audio/record_line_mixer.h"
+#include "effects/effect.h"
 #include "formats/exporter.h"
 #include "formats/importer.h"
 #include "model/track_list.h"
@@ -157,6 +158,9 @@ LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam
         case MsgPlayProgress:
             self.playProgress();
             return 0;
+        case MsgEffectFinished:
+            self.effectFinished(reinterpret_cast<Track*>(wParam), reinterpret_cast<Effect*>(lParam));
+            return 0;
         default:
             break;
     }
@@ -236,6 +240,19 @@ void MainWindow::takeOver(LPARAM lParam) const {
         RulerWindow::instance().invalidate();
     }
     broadcast(NotifySelectionChanged);
+}
+
+void MainWindow::effectFinished(Track* track, Effect* effect) const {
+    delete effect;
+    // The track may have been closed while the effect ran its last steps.
+    if (isListedTrack(track)) {
+        track->refreshView();
+        TrackWindow::instance().invalidate();
+        reportSelectionAndView(*track);
+        RulerWindow::instance().invalidate();
+    }
+    broadcast(NotifySelectionChanged);
+    broadcast(NotifyTrackChanged);
 }
 
 void MainWindow::tabSelected(uint32_t trackId) const {

@@ -11,6 +11,7 @@ namespace wd {
 class Importer;
 class Exporter;
 class Track;
+class Effect;
 
 /**
  * One per process, made on first use and never destroyed. Its window (class
@@ -68,6 +69,8 @@ private:
     void takeOver(LPARAM lParam) const;
     static void setUpView(Track& track);
     void tabSelected(uint32_t trackId) const;
+    /** An effect has ended: it is deleted, its track's view refreshed and the host told. */
+    void effectFinished(Track* track, Effect* effect) const;
     void tabClosed(uint32_t trackId) const;
     void showChildren(bool show) const;
     void playStarted() const;
