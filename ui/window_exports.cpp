@@ -89,6 +89,10 @@ void WDXExitProgram(void) {
     try {
         wd::Player& player = wd::Player::instance();
         if (player.isPlaying()) player.stop();
+        // A running open or save is stopped and its worker waited for: no worker may go
+        // on writing into tracks or posting to windows that are about to go.
+        wd::MainWindow::instance().setImporter(nullptr);
+        wd::MainWindow::instance().setExporter(nullptr);
         // Closes the tracks one by one through the tab strip. A close that removes nothing
         // (no main window listening) ends the loop instead of spinning.
         wd::TrackList& list = wd::TrackList::instance();

@@ -191,6 +191,19 @@ TEST_F(Road, CancellingAnOpenLeavesNoTrack) {
     EXPECT_EQ(host.count(progress, NotifyImportDone) + host.count(progress, NotifyImportFailed), 0u);
 }
 
+TEST_F(Road, ExitingStopsARunningOpenAndLeavesNoTrack) {
+    auto pcm = wdtest::testPattern(44100 * 120 * 2, 8);
+    ASSERT_TRUE(wdtest::writePcm16(dir.file("long.wav"), SF_FORMAT_WAV, 2, 44100, pcm));
+    mainLog.clear();
+    ASSERT_EQ(WDXOpenTrackFile(progress, dir.file("long.wav").c_str()), 0);
+    ASSERT_TRUE(host.waitForMessage(progress, NotifyImportProgress));
+    WDXExitProgram();  // returns once the reader has stopped
+    host.pumpFor(100ms);
+    EXPECT_EQ(seen(MsgImportCancelled), 1u);
+    EXPECT_EQ(seen(MsgImportComplete), 0u);
+    EXPECT_EQ(WDXGetTrackInfo(0), -1);
+}
+
 TEST_F(Road, AFileThatIsNotSoundReportsFailureAndLeavesNoTrack) {
     ASSERT_TRUE(wdtest::writeFile(dir.file("notes.wav"), "shopping: milk, eggs\n"));
     EXPECT_FALSE(open(dir.file("notes.wav")));
