@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
+
 #include "support/signal.h"
 #include "support/sound_files.h"
 #include "support/temp_dir.h"
@@ -111,6 +113,21 @@ TEST_F(HostCli, TheDemoRunsTheWholeRoadThroughTheLibrary) {
     EXPECT_EQ(sample.size(), 44100u * 4 * 2);
     EXPECT_EQ(wdtest::readPcm16(dir.file("demo/saved.wav")), sample) << "saved unchanged";
     EXPECT_EQ(wdtest::readFile(dir.file("demo/snapshot.png")).substr(1, 3), "PNG");
+}
+
+TEST_F(HostCli, PlayRunsToTheEndOrForTheGivenSecondsOnTheNullDevice) {
+    ASSERT_TRUE(wdtest::writePcm16(dir.file("short.wav"), SF_FORMAT_WAV, 2, 44100, wdtest::testPattern(44100 / 4 * 2, 3)));
+    int code = -1;
+    auto start = std::chrono::steady_clock::now();
+    std::string out = run("play '" + dir.file("short.wav") + "'", &code);
+    EXPECT_EQ(code, 0) << out;
+    EXPECT_NE(out.find("playing 0:00.250"), std::string::npos) << out;
+    // A quarter of a second at the device's real-time rate, not the 10 s deadline.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+    out = run("play '" + dir.file("short.wav") + "' --loop --seconds 1", &code);
+    EXPECT_EQ(code, 0) << out;
+    run("play '" + dir.file("short.wav") + "' --seconds soon", &code);
+    EXPECT_EQ(code, 2);
 }
 
 TEST_F(HostCli, EveryCommandHasHelpWithAnExample) {
