@@ -479,6 +479,18 @@ bool PulseAudioBackend::change(pa_operation* operation) {
     return done;
 }
 
+template <typename Info>
+PulseAudioBackend::Device PulseAudioBackend::describe(const Info& info) {
+    Device device;
+    device.index = info.index;
+    device.name = info.name;
+    device.description = info.description ? info.description : info.name;
+    device.map = info.channel_map;
+    device.volume = info.volume;
+    device.mute = info.mute != 0;
+    return device;
+}
+
 bool PulseAudioBackend::refresh() {
     if (!ensureConnected()) return false;
     if (cleanCount_ == dirtyCount_) return true;
@@ -508,13 +520,7 @@ bool PulseAudioBackend::refresh() {
                    [](pa_context*, const pa_sink_info* info, int eol, void* data) {
                        auto* collect = static_cast<Collect*>(data);
                        if (eol == 0 && info) {
-                           Device device;
-                           device.index = info->index;
-                           device.name = info->name;
-                           device.description = info->description ? info->description : info->name;
-                           device.map = info->channel_map;
-                           device.volume = info->volume;
-                           device.mute = info->mute != 0;
+                           Device device = PulseAudioBackend::describe(*info);
                            collect->devices.push_back(std::move(device));
                        }
                        signalLoop(collect->loop);
@@ -525,13 +531,7 @@ bool PulseAudioBackend::refresh() {
                    [](pa_context*, const pa_source_info* info, int eol, void* data) {
                        auto* collect = static_cast<Collect*>(data);
                        if (eol == 0 && info) {
-                           Device device;
-                           device.index = info->index;
-                           device.name = info->name;
-                           device.description = info->description ? info->description : info->name;
-                           device.map = info->channel_map;
-                           device.volume = info->volume;
-                           device.mute = info->mute != 0;
+                           Device device = PulseAudioBackend::describe(*info);
                            for (uint32_t p = 0; p < info->n_ports; ++p) {
                                device.ports.push_back({info->ports[p]->name, info->ports[p]->description
                                                                                  ? info->ports[p]->description
@@ -551,6 +551,7 @@ bool PulseAudioBackend::refresh() {
     cleanCount_ = startedAt;
     return true;
 }
+
 
 // ---- Devices ----
 

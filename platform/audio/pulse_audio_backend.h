@@ -79,6 +79,9 @@ private:
         std::vector<Port> ports;
         int activePort = 0;
     };
+    /** The fields a sink and a source share (sources add their ports). */
+    template <typename Info>
+    static Device describe(const Info& info);
     /** This process's own volume and mute on one sink. */
     struct WaveSetting {
         ChannelVolume volume;

@@ -290,18 +290,16 @@ bool detailsFit(const MIXERCONTROLDETAILS* details, size_t itemSize, DWORD items
            details->cbDetails >= itemSize && items > 0;
 }
 
-}  // namespace
-
-// ---- Wave out ----
-
-UINT waveOutGetNumDevs() { return AudioBackend::instance().outputCount(); }
-
-MMRESULT waveOutGetDevCapsA(UINT_PTR device, WAVEOUTCAPSA* caps, UINT size) {
-    if (!caps || size < sizeof(WAVEOUTCAPSA)) return MMSYSERR_INVALPARAM;
-    AudioBackend& backend = AudioBackend::instance();
-    int index = device == WAVE_MAPPER ? backend.defaultOutput() : static_cast<int>(device);
+// The capabilities of a wave device of either direction; WAVE_MAPPER names the default.
+template <typename Caps>
+MMRESULT deviceCaps(UINT_PTR device, Caps* caps, UINT size, int defaultDevice,
+                    bool (AudioBackend::*describe)(unsigned, AudioDeviceInfo&)) {
+    if (!caps || size < sizeof(Caps)) return MMSYSERR_INVALPARAM;
+    int index = device == WAVE_MAPPER ? defaultDevice : static_cast<int>(device);
     AudioDeviceInfo info;
-    if (index < 0 || !backend.outputInfo(static_cast<unsigned>(index), info)) return MMSYSERR_BADDEVICEID;
+    if (index < 0 || !(AudioBackend::instance().*describe)(static_cast<unsigned>(index), info)) {
+        return MMSYSERR_BADDEVICEID;
+    }
     std::memset(caps, 0, sizeof *caps);
     copyText(caps->szPname, sizeof caps->szPname, info.name);
     caps->dwFormats = 0xFFF;  // every WAVE_FORMAT_ rate/size/channel combination up to 44.1 kHz
@@ -309,23 +307,43 @@ MMRESULT waveOutGetDevCapsA(UINT_PTR device, WAVEOUTCAPSA* caps, UINT size) {
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT waveOutOpen(HWAVEOUT* handle, UINT device, const WAVEFORMATEX* format, DWORD_PTR callback,
-                     DWORD_PTR instance, DWORD flags) {
-    AudioBackend& backend = AudioBackend::instance();
-    MMRESULT check = checkOpen(handle, device, backend.outputCount(), format, callback, flags);
+// Opens a wave device of either direction: the checks, then the backend's stream, then a
+// handle bound to the device object that drives it.
+template <typename Device, typename Handle, typename OpenStream>
+MMRESULT openWave(HandleTable<Device>& table, Handle* handle, UINT device, unsigned count, const WAVEFORMATEX* format,
+                  DWORD_PTR callback, DWORD_PTR instance, DWORD flags, OpenStream openStream) {
+    MMRESULT check = checkOpen(handle, device, count, format, callback, flags);
     if (check != MMSYSERR_NOERROR || (flags & WAVE_FORMAT_QUERY)) return check;
-    std::unique_ptr<wd::AudioOutputStream> stream = backend.openOutput(device, *format);
+    auto stream = openStream();
     if (!stream) return MMSYSERR_NODRIVER;
-    uintptr_t value = waveOuts().reserve();
-    auto* opened = reinterpret_cast<HWAVEOUT>(value);
-    auto waveOut = std::make_shared<wd::WaveOutDevice>(
+    uintptr_t value = table.reserve();
+    auto opened = reinterpret_cast<Handle>(value);
+    auto wave = std::make_shared<Device>(
         opened, std::move(stream),
         (flags & CALLBACK_TYPEMASK) == CALLBACK_FUNCTION ? reinterpret_cast<WAVECALLBACK>(callback) : nullptr,
         instance, format->nBlockAlign);
-    waveOut->start();
-    waveOuts().bind(value, waveOut);
+    wave->start();
+    table.bind(value, wave);
     *handle = opened;
     return MMSYSERR_NOERROR;
+}
+
+}  // namespace
+
+// ---- Wave out ----
+
+UINT waveOutGetNumDevs() { return AudioBackend::instance().outputCount(); }
+
+MMRESULT waveOutGetDevCapsA(UINT_PTR device, WAVEOUTCAPSA* caps, UINT size) {
+    AudioBackend& backend = AudioBackend::instance();
+    return deviceCaps(device, caps, size, backend.defaultOutput(), &AudioBackend::outputInfo);
+}
+
+MMRESULT waveOutOpen(HWAVEOUT* handle, UINT device, const WAVEFORMATEX* format, DWORD_PTR callback,
+                     DWORD_PTR instance, DWORD flags) {
+    AudioBackend& backend = AudioBackend::instance();
+    return openWave(waveOuts(), handle, device, backend.outputCount(), format, callback, instance, flags,
+                    [&] { return backend.openOutput(device, *format); });
 }
 
 MMRESULT waveOutClose(HWAVEOUT handle) {
@@ -373,35 +391,15 @@ MMRESULT waveOutReset(HWAVEOUT handle) {
 UINT waveInGetNumDevs() { return AudioBackend::instance().inputCount(); }
 
 MMRESULT waveInGetDevCapsA(UINT_PTR device, WAVEINCAPSA* caps, UINT size) {
-    if (!caps || size < sizeof(WAVEINCAPSA)) return MMSYSERR_INVALPARAM;
     AudioBackend& backend = AudioBackend::instance();
-    int index = device == WAVE_MAPPER ? backend.defaultInput() : static_cast<int>(device);
-    AudioDeviceInfo info;
-    if (index < 0 || !backend.inputInfo(static_cast<unsigned>(index), info)) return MMSYSERR_BADDEVICEID;
-    std::memset(caps, 0, sizeof *caps);
-    copyText(caps->szPname, sizeof caps->szPname, info.name);
-    caps->dwFormats = 0xFFF;
-    caps->wChannels = 2;
-    return MMSYSERR_NOERROR;
+    return deviceCaps(device, caps, size, backend.defaultInput(), &AudioBackend::inputInfo);
 }
 
 MMRESULT waveInOpen(HWAVEIN* handle, UINT device, const WAVEFORMATEX* format, DWORD_PTR callback, DWORD_PTR instance,
                     DWORD flags) {
     AudioBackend& backend = AudioBackend::instance();
-    MMRESULT check = checkOpen(handle, device, backend.inputCount(), format, callback, flags);
-    if (check != MMSYSERR_NOERROR || (flags & WAVE_FORMAT_QUERY)) return check;
-    std::unique_ptr<wd::AudioInputStream> stream = backend.openInput(device, *format);
-    if (!stream) return MMSYSERR_NODRIVER;
-    uintptr_t value = waveIns().reserve();
-    auto* opened = reinterpret_cast<HWAVEIN>(value);
-    auto waveIn = std::make_shared<wd::WaveInDevice>(
-        opened, std::move(stream),
-        (flags & CALLBACK_TYPEMASK) == CALLBACK_FUNCTION ? reinterpret_cast<WAVECALLBACK>(callback) : nullptr,
-        instance, format->nBlockAlign);
-    waveIn->start();
-    waveIns().bind(value, waveIn);
-    *handle = opened;
-    return MMSYSERR_NOERROR;
+    return openWave(waveIns(), handle, device, backend.inputCount(), format, callback, instance, flags,
+                    [&] { return backend.openInput(device, *format); });
 }
 
 MMRESULT waveInClose(HWAVEIN handle) {
