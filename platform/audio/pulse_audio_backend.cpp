@@ -422,8 +422,10 @@ bool PulseAudioBackend::connect() {
                                                      PA_SUBSCRIPTION_MASK_SERVER);
     if (pa_operation* op = pa_context_subscribe(context_, mask, nullptr, nullptr)) pa_operation_unref(op);
     ++dirtyCount_;
-    eventPending_ = true;  // the watcher takes its first look at the values
-    signalLoop(loop_);
+    // The values as they are now are the baseline events are compared with. Taken here,
+    // before any caller can change a value, so the first change is never mistaken for
+    // the starting point.
+    compareWithSeen();
     return true;
 }
 
