@@ -1,23 +1,36 @@
 #include "formats/buffered_file_writer.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 
 namespace wd {
 
-BufferedFileWriter::~BufferedFileWriter() { Close(); }
+BufferedFileWriter::~BufferedFileWriter() { Discard(); }
 
 bool BufferedFileWriter::Open(const std::string& path) {
-    Close();
-    file_ = std::fopen(path.c_str(), "wb");
-    if (!file_) return false;
+    Discard();
+    if (!output_.open(path)) return false;
     buffer_ = std::make_unique<unsigned char[]>(kBufferBytes);
     fill_ = 0;
     failed_ = false;
     return true;
 }
 
+bool BufferedFileWriter::writeAll(const unsigned char* data, size_t length) {
+    while (length > 0) {
+        const ssize_t written = ::write(output_.descriptor(), data, length);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        data += written;
+        length -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
 bool BufferedFileWriter::Write(const void* data, size_t length) {
-    if (!file_ || failed_ || length > kBufferBytes || (length && !data)) return false;
+    if (!output_.isOpen() || failed_ || length > kBufferBytes || (length && !data)) return false;
     const auto* bytes = static_cast<const unsigned char*>(data);
     if (fill_ + length <= kBufferBytes) {
         std::memcpy(buffer_.get() + fill_, bytes, length);
@@ -27,20 +40,29 @@ bool BufferedFileWriter::Write(const void* data, size_t length) {
     // Top the buffer up to exactly its size, write it as one block, keep the rest.
     size_t top = kBufferBytes - fill_;
     std::memcpy(buffer_.get() + fill_, bytes, top);
-    if (std::fwrite(buffer_.get(), 1, kBufferBytes, file_) != kBufferBytes) failed_ = true;
+    if (!writeAll(buffer_.get(), kBufferBytes)) failed_ = true;
     std::memcpy(buffer_.get(), bytes + top, length - top);
     fill_ = length - top;
     return !failed_;
 }
 
 bool BufferedFileWriter::Close() {
-    if (!file_) return true;
-    if (fill_ && !failed_ && std::fwrite(buffer_.get(), 1, fill_, file_) != fill_) failed_ = true;
-    if (std::fclose(file_) != 0) failed_ = true;
-    file_ = nullptr;
+    if (!output_.isOpen()) return true;
+    if (fill_ && !failed_ && !writeAll(buffer_.get(), fill_)) failed_ = true;
+    if (failed_) {
+        output_.discard();
+    } else if (!output_.commit()) {
+        failed_ = true;
+    }
     buffer_.reset();
     fill_ = 0;
     return !failed_;
+}
+
+void BufferedFileWriter::Discard() {
+    output_.discard();
+    buffer_.reset();
+    fill_ = 0;
 }
 
 }  // namespace wd

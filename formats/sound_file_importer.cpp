@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "formats/output_file.h"
 #include "model/track_list.h"
 #include "wavedeck_messages.h"
 
@@ -44,7 +45,10 @@ void SoundFileImporter::fail(Track* track) {
 
 void SoundFileImporter::run() {
     SF_INFO info{};
-    SNDFILE* file = sf_open(path_.c_str(), SFM_READ, &info);
+    // Opened here rather than by name: FIFOs and devices are refused at once, and paths
+    // longer than libsndfile's own limit open too.
+    FileDescriptor fd(openRegularFileForReading(path_));
+    SNDFILE* file = fd.get() >= 0 ? sf_open_fd(fd.get(), SFM_READ, &info, SF_FALSE) : nullptr;
     if (!file) {
         fail(nullptr);
         return;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "formats/output_file.h"
 #include "model/sample_converter.h"
 #include "ui/main_window.h"
 #include "wavedeck_messages.h"
@@ -38,7 +39,9 @@ void WaveExporter::write(int sourceChannel, int channels, int start, int count, 
     info.sections = 1;
     info.seekable = 0;
     if (!sf_format_check(&info)) info.format &= SF_FORMAT_TYPEMASK;
-    SNDFILE* file = sf_format_check(&info) ? sf_open(path.c_str(), SFM_WRITE, &info) : nullptr;
+    // Written under a temporary name: the file at path changes only once this one is whole.
+    OutputFile output;
+    SNDFILE* file = sf_format_check(&info) && output.open(path) ? sf_open_fd(output.descriptor(), SFM_WRITE, &info, SF_FALSE) : nullptr;
     if (!file) {
         cancelled = true;
         PostMessageA(progressWindow, NotifySaveFailed, 0, 0);
@@ -72,11 +75,16 @@ void WaveExporter::write(int sourceChannel, int channels, int start, int count, 
         PostMessageA(progressWindow, NotifySaveProgress, static_cast<WPARAM>(count), done);
     }
     bool closeFailed = sf_close(file) != 0;
+    bool wasCancelled = cancelled.exchange(true);
+    if (writeFailed || closeFailed || wasCancelled) {
+        output.discard();
+    } else if (!output.commit()) {
+        closeFailed = true;
+    }
     left = {};
     right = {};
     interleaved = {};
 
-    bool wasCancelled = cancelled.exchange(true);
     if (writeFailed || closeFailed) {
         PostMessageA(progressWindow, NotifySaveFailed, 0, 0);
         PostMessageA(endWindow, MsgSaveFailed, 0, 0);
