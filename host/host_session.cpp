@@ -97,9 +97,9 @@ bool Session::open(const std::string& path, std::string& error) {
     return true;
 }
 
-bool Session::save(const std::string& path, std::string& error) {
+bool Session::save(const std::string& path, int type, std::string& error) {
     clear();
-    if (WDXSaveTrackFile(progress_, path.c_str(), 1) != 0) {
+    if (WDXSaveTrackFile(progress_, path.c_str(), type) != 0) {
         error = "cannot start saving '" + path + "'";
         return false;
     }

@@ -52,8 +52,9 @@ public:
 
     /** Opens a file as the current track; false (with a sentence in error) on failure. */
     bool open(const std::string& path, std::string& error);
-    /** Saves the current track as type 1 (WAV); false with a sentence on failure. */
-    bool save(const std::string& path, std::string& error);
+    /** Saves the current track as the output type (1 WAV, 2 MP3, 3 WMA, 4 Ogg Vorbis);
+     * false with a sentence on failure. */
+    bool save(const std::string& path, int type, std::string& error);
     /** Writes the frame, with every window in it, as a PNG file. */
     bool snapshot(const std::string& path);
 

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cctype>
 #include <cstring>
 #include <map>
 #include <string>
@@ -99,12 +100,32 @@ bool openWithProgress(host::Session& session, const std::string& path, std::stri
     return ok;
 }
 
+// The library's output type for a file name: by its extension, WAV when it has none.
+// 0 for an extension no writer takes.
+int outputTypeFor(const std::string& path) {
+    const size_t dot = path.find_last_of('.');
+    const size_t slash = path.find_last_of('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return 1;
+    std::string ext = path.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ext == "wav") return 1;
+    if (ext == "mp3") return 2;
+    if (ext == "wma") return 3;
+    if (ext == "ogg") return 4;
+    return 0;
+}
+
 bool saveWithProgress(host::Session& session, const std::string& path, std::string& error) {
+    const int type = outputTypeFor(path);
+    if (type == 0) {
+        error = "'" + path + "' names no format WaveDeck writes: end it in .wav, .mp3, .ogg or .wma";
+        return false;
+    }
     host::ProgressBar bar("writing");
     host::ProgressBar* reading = nullptr;
     host::ProgressBar* writing = &bar;
     attachProgress(session, reading, writing);
-    bool ok = session.save(path, error);
+    bool ok = session.save(path, type, error);
     bar.finish(!ok);
     session.onNote({});
     return ok;
@@ -269,7 +290,9 @@ const std::map<std::string, Command>& commands() {
                   "Opens a sound file and plays it on the default output device: to its end, or for N seconds;\n"
                   "  --loop repeats it until the N seconds are over or Ctrl-C is pressed.",
                   "wavedeck play take1.wav --seconds 5", commandPlay}},
-        {"convert", {"wavedeck convert FILE -o OUT", "Opens a sound file and saves it as a 16-bit WAV file.",
+        {"convert", {"wavedeck convert FILE -o OUT",
+                     "Opens a sound file and saves it in the format its name asks for: .wav (16-bit PCM),\n"
+                     "  .mp3, .ogg or .wma, at the quality the settings keep.",
                      "wavedeck convert voice.aiff -o voice.wav", commandConvert}},
         {"snapshot", {"wavedeck snapshot FILE -o PNG",
                       "Opens a sound file and writes a picture of the editor showing it: the waveform with its\n"

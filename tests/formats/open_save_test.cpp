@@ -23,16 +23,7 @@ using wd::Track;
 using wd::TrackList;
 using wdtest::TestHost;
 
-// Files that readers must survive are kept as the seed corpus for fuzzing the readers:
-// <build>/test-output/corpus/sound-files/.
-void keepForFuzzing(const std::string& path) {
-    if (!std::filesystem::is_regular_file(path)) return;
-    std::string text = wdtest::readFile(path);
-    std::string name = path.substr(path.find_last_of('/') + 1);
-    const std::string target = wdtest::outputPath("corpus/sound-files/" + name);
-    std::filesystem::create_directories(std::filesystem::path(target).parent_path());
-    wdtest::writeFile(target, text);
-}
+using wdtest::keepForFuzzing;
 
 class OpenSave : public ::testing::Test {
 protected:

@@ -1,5 +1,10 @@
 #include "support/sound_files.h"
 
+#include <filesystem>
+
+#include "support/temp_dir.h"
+#include "support/test_host.h"
+
 namespace wdtest {
 
 bool writePcm16(const std::string& path, int format, int channels, int sampleRate, const std::vector<int16_t>& samples) {
@@ -42,6 +47,15 @@ std::vector<int16_t> testPattern(size_t count, uint32_t seed) {
         out[1] = 32767;
     }
     return out;
+}
+
+void keepForFuzzing(const std::string& path, const std::string& prefix) {
+    if (!std::filesystem::is_regular_file(path)) return;
+    const std::string text = readFile(path);
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    const std::string target = outputPath("corpus/sound-files/" + prefix + name);
+    std::filesystem::create_directories(std::filesystem::path(target).parent_path());
+    writeFile(target, text);
 }
 
 }  // namespace wdtest

@@ -20,4 +20,8 @@ std::vector<int16_t> readPcm16(const std::string& path, int* channels = nullptr,
  * -32768 and 32767 included. */
 std::vector<int16_t> testPattern(size_t count, uint32_t seed);
 
+/** Keeps a copy of a file the readers must survive (a damaged or hostile file) in the
+ * fuzzing seed corpus: <build>/test-output/corpus/sound-files/<prefix><name>. */
+void keepForFuzzing(const std::string& path, const std::string& prefix = "");
+
 }  // namespace wdtest
