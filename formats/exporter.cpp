@@ -29,6 +29,21 @@ void Exporter::reportFailure(bool selection) const {
     PostMessageA(selection ? MainWindow::instance().window() : finalWindow(), MsgSaveFailed, 0, 0);
 }
 
+void Exporter::reportEnd(bool selection, bool failed, bool wasCancelled, bool progressFirst) const {
+    if (failed) {
+        reportFailure(selection);
+        return;
+    }
+    HWND endWindow = selection ? MainWindow::instance().window() : finalWindow();
+    if (wasCancelled) {
+        PostMessageA(endWindow, MsgSaveCancelled, 0, 0);
+        return;
+    }
+    if (progressFirst) PostMessageA(progressWindow, NotifySaveDone, 0, 0);
+    PostMessageA(endWindow, MsgSaveComplete, 0, 0);
+    if (!progressFirst) PostMessageA(progressWindow, NotifySaveDone, 0, 0);
+}
+
 bool Exporter::SaveAll() { return start(1); }
 bool Exporter::SaveSelection() { return start(2); }
 
@@ -88,6 +103,22 @@ ExportRange Exporter::selectionRange(const Track& t) {
     if (static_cast<int64_t>(r.start) + r.count > length) r.count = length - r.start;
     r.channels = (stereo && c0->selectedFlag && c1->selectedFlag) ? 2 : 1;
     return r;
+}
+
+ExportRange Exporter::wholeTrackRange(const Track& t) {
+    ExportRange r;
+    r.count = t.length();
+    r.channels = t.channelCount() > 1 ? 2 : 1;
+    return r;
+}
+
+void Exporter::readBlock(const ExportRange& range, int done, int count, float* first, float* second) const {
+    const Track& t = snapshot();
+    std::fill(first, first + count, 0.0f);
+    t.channel(range.channels == 2 ? 0 : range.sourceChannel)->sequence().readSamples(first, range.start + done, count);
+    if (!second) return;
+    std::fill(second, second + count, 0.0f);
+    if (range.channels == 2) t.channel(1)->sequence().readSamples(second, range.start + done, count);
 }
 
 }  // namespace wd

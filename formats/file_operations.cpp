@@ -5,6 +5,10 @@
 #include "api/file_names.h"
 #include "formats/exporter.h"
 #include "formats/importer.h"
+#include "formats/mp3_exporter.h"
+#include "formats/mpeg_audio_importer.h"
+#include "formats/ogg_vorbis_exporter.h"
+#include "formats/ogg_vorbis_importer.h"
 #include "formats/sound_file_importer.h"
 #include "formats/wave_exporter.h"
 #include "model/track_list.h"
@@ -19,6 +23,8 @@ Importer* CreateImporterForFile(const std::string& path) {
     if (WDXGetFileExtension(path.c_str(), extension.data()) != 0) return nullptr;
     toLowerAscii(extension.data());
     const std::string ext = extension.data();
+    if (ext == "mp3" || ext == "mp2" || ext == "mp1") return new MpegAudioImporter;
+    if (ext == "ogg") return new OggVorbisImporter;
     if (ext == "wav" || ext == "aiff") return new SoundFileImporter;
     return nullptr;
 }
@@ -26,6 +32,8 @@ Importer* CreateImporterForFile(const std::string& path) {
 Exporter* CreateExporterForType(int type) {
     switch (type) {
         case kExportWave: return new WaveExporter;
+        case kExportMp3: return new Mp3Exporter;
+        case kExportOggVorbis: return new OggVorbisExporter;
         default: return nullptr;
     }
 }

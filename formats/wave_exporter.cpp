@@ -7,7 +7,6 @@
 
 #include "formats/output_file.h"
 #include "model/sample_converter.h"
-#include "ui/main_window.h"
 #include "wavedeck_messages.h"
 
 namespace wd {
@@ -29,7 +28,6 @@ void WaveExporter::runSelection() {
 
 void WaveExporter::write(int sourceChannel, int channels, int start, int count, bool selection) {
     const Track& t = snapshot();
-    HWND endWindow = selection ? MainWindow::instance().window() : finalWindow();
 
     SF_INFO info{};
     info.frames = count;
@@ -44,8 +42,7 @@ void WaveExporter::write(int sourceChannel, int channels, int start, int count, 
     SNDFILE* file = sf_format_check(&info) && output.open(path) ? sf_open_fd(output.descriptor(), SFM_WRITE, &info, SF_FALSE) : nullptr;
     if (!file) {
         cancelled = true;
-        PostMessageA(progressWindow, NotifySaveFailed, 0, 0);
-        PostMessageA(endWindow, MsgSaveFailed, 0, 0);
+        reportFailure(selection);
         return;
     }
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
@@ -85,15 +82,7 @@ void WaveExporter::write(int sourceChannel, int channels, int start, int count, 
     right = {};
     interleaved = {};
 
-    if (writeFailed || closeFailed) {
-        PostMessageA(progressWindow, NotifySaveFailed, 0, 0);
-        PostMessageA(endWindow, MsgSaveFailed, 0, 0);
-    } else if (wasCancelled) {
-        PostMessageA(endWindow, MsgSaveCancelled, 0, 0);
-    } else {
-        PostMessageA(endWindow, MsgSaveComplete, 0, 0);
-        PostMessageA(progressWindow, NotifySaveDone, 0, 0);
-    }
+    reportEnd(selection, writeFailed || closeFailed, wasCancelled, false);
 }
 
 }  // namespace wd

@@ -102,6 +102,21 @@ TEST_F(HostCli, FailuresAreSaidInPlainWordsWithAFailingStatus) {
     EXPECT_EQ(code, 2) << "a missing -o is a usage error";
 }
 
+TEST_F(HostCli, ConvertWritesAndReadsMp3AndOgg) {
+    ASSERT_TRUE(wdtest::writePcm16(dir.file("in.wav"), SF_FORMAT_WAV, 2, 44100, wdtest::toInt16(wdtest::sine(2, 44100, 44100, {440.0}, 0.5))));
+    int code = -1;
+    std::string out = run("convert '" + dir.file("in.wav") + "' -o '" + dir.file("a.mp3") + "'", &code);
+    EXPECT_EQ(code, 0) << out;
+    out = run("convert '" + dir.file("a.mp3") + "' -o '" + dir.file("b.ogg") + "'", &code);
+    EXPECT_EQ(code, 0) << out;
+    out = run("info '" + dir.file("b.ogg") + "'", &code);
+    EXPECT_EQ(code, 0) << out;
+    EXPECT_NE(out.find("sample rate: 44100 Hz"), std::string::npos) << out;
+    EXPECT_NE(out.find("channels:    2"), std::string::npos) << out;
+    // One second, with the MP3 encoder's delay and padding (under two frames) added.
+    EXPECT_NE(out.find("duration:    0:01.0"), std::string::npos) << out;
+}
+
 TEST_F(HostCli, TheDemoRunsTheWholeRoadThroughTheLibrary) {
     int code = -1;
     std::string out = run("demo --out '" + dir.file("demo") + "'", &code);
