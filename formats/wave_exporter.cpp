@@ -7,7 +7,6 @@
 
 #include "formats/output_file.h"
 #include "model/sample_converter.h"
-#include "ui/main_window.h"
 #include "wavedeck_messages.h"
 
 namespace wd {
@@ -29,7 +28,7 @@ void WaveExporter::runSelection() {
 
 void WaveExporter::write(int sourceChannel, int channels, int start, int count, bool selection) {
     const Track& t = snapshot();
-    HWND endWindow = selection ? MainWindow::instance().window() : finalWindow();
+    HWND endWindow = selection ? mainWindow() : finalWindow();
 
     SF_INFO info{};
     info.frames = count;
