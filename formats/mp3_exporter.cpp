@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "api/settings.h"
+#include "services/settings.h"
 #include "formats/buffered_file_writer.h"
 #include "formats/mp3_encoder_library.h"
 #include "model/sample_converter.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <random>
 
-#include "api/settings.h"
+#include "services/settings.h"
 #include "formats/buffered_file_writer.h"
 #include "wavedeck_messages.h"
 

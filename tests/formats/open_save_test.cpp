@@ -8,12 +8,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "formats/file_operations.h"
 #include "model/track_list.h"
+#include "services/library_windows.h"
 #include "support/signal.h"
 #include "support/sound_files.h"
 #include "support/temp_dir.h"
 #include "support/test_host.h"
-#include "ui/main_window.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
 
@@ -30,15 +31,15 @@ protected:
     void SetUp() override {
         main = host.addChild(host.frame(), 0, 0, 10, 10);
         progress = host.addChild(host.frame(), 0, 20, 10, 10);
-        wd::MainWindow::instance().setWindow(main);
+        // The test window stands in for the library's main window: the end messages come here.
+        wd::LibraryWindows::instance().setWindow(wd::LibraryWindows::Which::Main, main);
         tracksBefore = TrackList::instance().count();
     }
     void TearDown() override {
         WDXCancelOpenFile();
         WDXCancelSaveFile();
-        wd::MainWindow::instance().setImporter(nullptr);
-        wd::MainWindow::instance().setExporter(nullptr);
-        wd::MainWindow::instance().setWindow(nullptr);
+        wd::FileOperations::instance().stopAll();
+        wd::LibraryWindows::instance().setWindow(wd::LibraryWindows::Which::Main, nullptr);
         while (TrackList::instance().count() > 0) TrackList::instance().removeTrack(TrackList::instance().trackAt(0));
     }
 

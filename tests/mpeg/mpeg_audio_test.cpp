@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "api/settings.h"
+#include "services/settings.h"
 #include "formats/mp3_encoder_library.h"
 #include "formats/exporter.h"
 #include "model/track_list.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "api/settings.h"
+#include "services/settings.h"
 #include "formats/exporter.h"
 #include "formats/ogg_vorbis_exporter.h"
 #include "model/track_list.h"

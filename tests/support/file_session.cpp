@@ -2,7 +2,8 @@
 
 #include "model/track_list.h"
 #include "support/signal.h"
-#include "ui/main_window.h"
+#include "formats/file_operations.h"
+#include "services/library_windows.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
 
@@ -11,15 +12,14 @@ namespace wdtest {
 FileSession::FileSession() {
     main = host.addChild(host.frame(), 0, 0, 10, 10);
     progress = host.addChild(host.frame(), 0, 20, 10, 10);
-    wd::MainWindow::instance().setWindow(main);
+    wd::LibraryWindows::instance().setWindow(wd::LibraryWindows::Which::Main, main);
 }
 
 FileSession::~FileSession() {
     WDXCancelOpenFile();
     WDXCancelSaveFile();
-    wd::MainWindow::instance().setImporter(nullptr);
-    wd::MainWindow::instance().setExporter(nullptr);
-    wd::MainWindow::instance().setWindow(nullptr);
+    wd::FileOperations::instance().stopAll();
+    wd::LibraryWindows::instance().setWindow(wd::LibraryWindows::Which::Main, nullptr);
     wd::TrackList& tracks = wd::TrackList::instance();
     while (tracks.count() > 0) tracks.removeTrack(tracks.trackAt(0));
 }
