@@ -10,11 +10,13 @@
 #include <cstdlib>
 #include <cctype>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
+#include "batch_run.h"
 #include "demo_sample.h"
 #include "host_session.h"
 #include "progress_bar.h"
@@ -207,10 +209,42 @@ int commandPlay(const Args& args) {
     return 0;
 }
 
+// Converts files into a folder with the library's batch converter; a summary at the end.
+int convertBatch(const Parsed& p) {
+    const int type = outputTypeFor("x." + p.options.at("--to"));
+    if (!type) return usageError("convert", "--to takes wav, mp3, ogg or wma");
+    const std::string folder = host::absolutePath(p.options.at("--out"));
+    std::error_code made;
+    std::filesystem::create_directories(folder, made);
+    if (!std::filesystem::is_directory(folder)) return fail("cannot make the folder '" + folder + "'");
+    std::vector<std::string> files;
+    for (const std::string& file : p.positional) files.push_back(host::absolutePath(file));
+    host::Session session;
+    gInterrupted = 0;
+    std::signal(SIGINT, onInterrupt);
+    auto outcomes = host::runBatch(session, files, folder, type, [] { return gInterrupted != 0; });
+    std::signal(SIGINT, SIG_DFL);
+    size_t converted = 0;
+    for (const auto& outcome : outcomes) converted += outcome.problem.empty();
+    std::printf("converted %zu of %zu files into %s\n", converted, outcomes.size(), folder.c_str());
+    for (const auto& outcome : outcomes) {
+        if (!outcome.problem.empty()) std::printf("  %s: %s\n", outcome.file.c_str(), outcome.problem.c_str());
+    }
+    if (gInterrupted) return 130;
+    return converted == outcomes.size() ? 0 : 1;
+}
+
 int commandConvert(const Args& args) {
     Parsed p;
     std::string error;
-    if (!parse(args, {"-o"}, {}, p, error)) return usageError("convert", error);
+    if (!parse(args, {"-o", "--to", "--out"}, {}, p, error)) return usageError("convert", error);
+    const bool batch = p.options.count("--to") || p.options.count("--out");
+    if (batch) {
+        if (p.positional.empty() || !p.options.count("--to") || !p.options.count("--out") || p.options.count("-o")) {
+            return usageError("convert", "give FILE... --to TYPE --out DIR");
+        }
+        return convertBatch(p);
+    }
     if (p.positional.size() != 1 || !p.options.count("-o")) return usageError("convert", "give FILE and -o OUT");
     host::Session session;
     if (!openWithProgress(session, p.positional[0], error)) return fail(error);
@@ -317,9 +351,11 @@ const std::map<std::string, Command>& commands() {
                   "Opens a sound file and plays it on the default output device: to its end, or for N seconds;\n"
                   "  --loop repeats it until the N seconds are over or Ctrl-C is pressed.",
                   "wavedeck play take1.wav --seconds 5", commandPlay}},
-        {"convert", {"wavedeck convert FILE -o OUT",
+        {"convert", {"wavedeck convert FILE -o OUT | wavedeck convert FILE... --to wav|mp3|ogg|wma --out DIR",
                      "Opens a sound file and saves it in the format its name asks for: .wav (16-bit PCM),\n"
-                     "  .mp3, .ogg or .wma, at the quality the settings keep.",
+                     "  .mp3, .ogg or .wma, at the quality the settings keep. With --to and --out it converts\n"
+                     "  every FILE into DIR (made when missing) under its own name, one progress bar per file,\n"
+                     "  and ends with what failed and why (status 1; Ctrl-C cancels, status 130).",
                      "wavedeck convert voice.aiff -o voice.wav", commandConvert}},
         {"snapshot", {"wavedeck snapshot FILE... -o PNG [--select START:END] [--scale 2]",
                       "Opens sound files (one tab each) and writes a picture of the editor showing the last:\n"
