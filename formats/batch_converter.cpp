@@ -190,8 +190,9 @@ void BatchConverter::convertNext() {
         PostMessageA(progressWindow_, NotifyBatchDone, 0, 0);
         return;
     }
-    const std::string& path = files_[static_cast<size_t>(index_)].path;
-    Importer* importer = CreateImporterForFile(path);
+    // The list may change during the run: the entry being converted is remembered.
+    currentPath_ = files_[static_cast<size_t>(index_)].path;
+    Importer* importer = CreateImporterForFile(currentPath_);
     if (!importer) {
         PostMessageA(progressWindow_, NotifyUnsupportedFile, 0, 0);
         PostMessageA(window_, MsgImportFailed, 0, 0);
@@ -206,7 +207,7 @@ void BatchConverter::convertNext() {
     importer->batchWindow = window_;
     importer->AddProgressWindow(progressWindow_);
     importer->batchMode = true;
-    importer->Start(path);
+    importer->Start(currentPath_);
 }
 
 void BatchConverter::startExport() {
@@ -222,7 +223,7 @@ void BatchConverter::startExport() {
     exporter->SetProgressWindow(progressWindow_);
     exporter->batchMode = true;
     exporter->SetTrack(track_);
-    exporter->path = outputPathFor(files_[static_cast<size_t>(index_)].path);
+    exporter->path = outputPathFor(currentPath_);
     exporter->SaveAll();
 }
 

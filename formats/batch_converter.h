@@ -108,6 +108,7 @@ private:
     std::unique_ptr<Importer, ImporterDeleter> importer_;
     std::unique_ptr<Exporter, ExporterDeleter> exporter_;
     int index_ = 0;
+    std::string currentPath_;
     Track* track_ = nullptr;
     int outputType_ = 0;
     bool running_ = false;

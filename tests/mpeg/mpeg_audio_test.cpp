@@ -222,11 +222,17 @@ TEST_F(MpegAudio, TheBitRateSettingIsHonouredAndAMissingEncoderFailsTheSave) {
     wd::Settings::instance().setFormatQuality(1, wd::Settings::kDefaultMp3Bitrate);
     EXPECT_EQ(sh("ffprobe -v error -show_entries stream=bit_rate -of csv=p=0 '" + dir.file("64.mp3") + "'"), "64000\n");
 
-    std::vector<char> folder(4096);
-    WDXGetModulePath(folder.data());
-    wd::Mp3EncoderLibrary::instance().release();
+    // The entry points as they are when the library could not be loaded at start-up.
+    wd::Mp3EncoderLibrary& library = wd::Mp3EncoderLibrary::instance();
+    auto init = std::exchange(library.initStream, nullptr);
+    auto encode = std::exchange(library.encodeChunk, nullptr);
+    auto deinit = std::exchange(library.deinitStream, nullptr);
+    auto close = std::exchange(library.closeStream, nullptr);
     EXPECT_FALSE(files.save(dir.file("none.mp3"), wd::kExportMp3));
-    EXPECT_TRUE(wd::Mp3EncoderLibrary::instance().load(folder.data()));
+    library.initStream = init;
+    library.encodeChunk = encode;
+    library.deinitStream = deinit;
+    library.closeStream = close;
     EXPECT_EQ(files.host.count(files.progress, NotifySaveFailed), 1u);
     EXPECT_EQ(files.host.count(files.main, MsgSaveFailed), 1u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "only 64.mp3, no trace of none.mp3";
