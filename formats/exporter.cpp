@@ -61,6 +61,8 @@ bool Exporter::start(int newMode) {
     }
     snapshot_ = std::make_unique<Track>();
     snapshot_->assignFrom(track);
+    for (auto& samples : ahead_) samples = {};
+    aheadFrom_ = 0;
     mode = newMode;
     cancelled = false;
     try {
@@ -116,13 +118,26 @@ ExportRange Exporter::wholeTrackRange(const Track& t) {
     return r;
 }
 
-void Exporter::readBlock(const ExportRange& range, int done, int count, float* first, float* second) const {
-    const Track& t = snapshot();
-    std::fill(first, first + count, 0.0f);
-    t.channel(range.channels == 2 ? 0 : range.sourceChannel)->sequence().readSamples(first, range.start + done, count);
-    if (!second) return;
-    std::fill(second, second + count, 0.0f);
-    if (range.channels == 2) t.channel(1)->sequence().readSamples(second, range.start + done, count);
+void Exporter::readBlock(const ExportRange& range, int done, int count, float* first, float* second) {
+    constexpr int kAhead = 65536;
+    const bool cached = done >= aheadFrom_ && done + count <= aheadFrom_ + static_cast<int>(ahead_[0].size());
+    if (!cached) {
+        const Track& t = snapshot();
+        const int n = std::max(count, std::min(kAhead, range.count - done));
+        const Channel* sources[2] = {t.channel(range.channels == 2 ? 0 : range.sourceChannel),
+                                     range.channels == 2 ? t.channel(1) : nullptr};
+        for (int c = 0; c < 2; ++c) {
+            ahead_[c].assign(static_cast<size_t>(n), 0.0f);
+            if (sources[c]) sources[c]->sequence().readSamples(ahead_[c].data(), range.start + done, n);
+        }
+        aheadFrom_ = done;
+    }
+    const auto at = static_cast<size_t>(done - aheadFrom_);
+    std::copy_n(ahead_[0].begin() + static_cast<long>(at), count, first);
+    if (second) std::copy_n(ahead_[1].begin() + static_cast<long>(at), count, second);
+    if (done + count >= range.count) {
+        for (auto& samples : ahead_) samples = {};  // the last block: nothing more to read
+    }
 }
 
 }  // namespace wd

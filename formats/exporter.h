@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "model/track.h"
 #include "wavedeck_win.h"
@@ -89,8 +90,9 @@ protected:
     void reportEnd(bool selection, bool failed, bool wasCancelled, bool progressFirst) const;
     /** Zero-fills first (and second, when given) with count samples and reads into them
      * from position range.start + done: the source channel into first, or channels 0
-     * and 1 when the range has two. */
-    void readBlock(const ExportRange& range, int done, int count, float* first, float* second) const;
+     * and 1 when the range has two. Blocks are read from the track ahead, 65,536 samples
+     * at a time, so a save of many small blocks opens few block files. Worker only. */
+    void readBlock(const ExportRange& range, int done, int count, float* first, float* second);
     /** Waits for a worker that has ended or is ending (no cancel). */
     void joinWorker();
 
@@ -99,6 +101,9 @@ private:
 
     std::unique_ptr<Track> snapshot_;
     std::thread thread_;
+    // readBlock's read-ahead: samples [aheadFrom_, aheadFrom_ + ahead_[0].size()) of the range.
+    std::vector<float> ahead_[2];
+    int aheadFrom_ = 0;
 };
 
 }  // namespace wd
