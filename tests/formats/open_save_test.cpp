@@ -322,10 +322,20 @@ TEST_F(OpenSave, PathsWithSpacesAndNonAsciiLettersWork) {
     EXPECT_EQ(wdtest::readPcm16(out), pcm);
 }
 
+TEST_F(OpenSave, AiffFilesNamedAifOrAifcOpenToo) {
+    auto pcm = wdtest::testPattern(300, 5);
+    for (const char* name : {"short.aif", "SHORT.AIFC"}) {
+        ASSERT_TRUE(wdtest::writePcm16(dir.file(name), SF_FORMAT_AIFF, 1, 8000, pcm));
+        Track* track = open(dir.file(name));
+        ASSERT_TRUE(track) << name;
+        EXPECT_EQ(track->length(), 300) << name;
+    }
+}
+
 TEST_F(OpenSave, NamesWithoutAReaderAreRefusedWith1129) {
     HWND hostWindow = host.addChild(host.frame(), 0, 40, 10, 10);
     WDXRegisterMainWnd(hostWindow);
-    for (const char* name : {"song.aif", "song", "dir.old/file", "song.wave", "song."}) {
+    for (const char* name : {"song.flac", "song", "dir.old/file", "song.wave", "song."}) {
         host.clearLog();
         EXPECT_EQ(WDXOpenTrackFile(progress, dir.file(name).c_str()), -1) << name;
         host.pump();
