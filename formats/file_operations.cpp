@@ -24,7 +24,8 @@ Importer* CreateImporterForFile(const std::string& path) {
     const std::string ext = extension.data();
     if (ext == "mp3" || ext == "mp2" || ext == "mp1") return new MpegAudioImporter;
     if (ext == "ogg") return new OggVorbisImporter;
-    if (ext == "wav" || ext == "aiff") return new SoundFileImporter;
+    // "aif" and "aifc" are the names AIFF files usually carry: they take the same reader.
+    if (ext == "wav" || ext == "aiff" || ext == "aif" || ext == "aifc") return new SoundFileImporter;
     return nullptr;
 }
 
