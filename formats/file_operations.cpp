@@ -6,7 +6,10 @@
 #include "formats/exporter.h"
 #include "formats/importer.h"
 #include "formats/sound_file_importer.h"
+#include "formats/cd_audio_importer.h"
 #include "formats/wave_exporter.h"
+#include "formats/windows_media_importer.h"
+#include "formats/wma_exporter.h"
 #include "model/track_list.h"
 #include "ui/main_window.h"
 #include "wavedeck.h"
@@ -20,12 +23,15 @@ Importer* CreateImporterForFile(const std::string& path) {
     toLowerAscii(extension.data());
     const std::string ext = extension.data();
     if (ext == "wav" || ext == "aiff") return new SoundFileImporter;
+    if (ext == "wma") return new WindowsMediaImporter;
+    if (ext == "cda") return new CdAudioImporter;
     return nullptr;
 }
 
 Exporter* CreateExporterForType(int type) {
     switch (type) {
         case kExportWave: return new WaveExporter;
+        case kExportWma: return new WmaExporter;
         default: return nullptr;
     }
 }
