@@ -1,34 +1,19 @@
 #include "api/library_entry.h"
 
-#include <atomic>
-#include <cstring>
-#include <mutex>
+#include <string>
 #include <vector>
 
-#include "api/file_names.h"
-#include "api/settings.h"
 #include "formats/mp3_encoder_library.h"
+#include "model/time_text_receiver.h"
 #include "platform/files/files.h"
+#include "services/file_names.h"
+#include "services/module.h"
+#include "services/sel_view_windows.h"
+#include "services/settings.h"
 #include "ui/window_classes.h"
-#include "wavedeck.h"
 
 namespace wd {
 namespace {
-
-// Plain (constant-initialised) state: the entry runs from the shared object's
-// constructor, possibly before other static objects of the library are built, and from
-// its destructor, after they are gone.
-std::atomic<HMODULE> gModule{nullptr};
-
-std::mutex& pathMutex() {
-    static std::mutex* m = new std::mutex;
-    return *m;
-}
-
-std::string& storedModulePath() {
-    static std::string* path = new std::string;
-    return *path;
-}
 
 std::string moduleFileName(HMODULE module, size_t bufferSize) {
     std::vector<char> buffer(bufferSize, 0);
@@ -41,13 +26,12 @@ void attach(HMODULE module) {
 
     std::string fileName = moduleFileName(module, 4096);
     std::vector<char> folder(fileName.size() + 1, 0);
-    if (WDXGetFilePath(fileName.c_str(), folder.data()) != 0) folder[0] = 0;
+    if (filePath(fileName.c_str(), folder.data()) != 0) folder[0] = 0;
     Mp3EncoderLibrary::instance().load(folder.data());
 
     Settings::instance().load(fileName);
-
-    std::lock_guard lock(pathMutex());
-    storedModulePath() = folder.data();
+    setModulePath(folder.data());
+    TimeTextReceiver::install(&SelViewWindows::instance());
 }
 
 void detach(HMODULE module) {
@@ -64,7 +48,7 @@ __attribute__((destructor)) void onUnload() { libraryEntry(moduleOfAddress(reint
 }  // namespace
 
 BOOL libraryEntry(HMODULE module, DWORD reason, void*) {
-    gModule = module;
+    setModuleHandle(module);
     if (reason == DLL_PROCESS_ATTACH) {
         attach(module);
     } else if (reason == DLL_PROCESS_DETACH) {
@@ -73,20 +57,4 @@ BOOL libraryEntry(HMODULE module, DWORD reason, void*) {
     return TRUE;
 }
 
-HMODULE moduleHandle() { return gModule; }
-
-std::string modulePath() {
-    std::lock_guard lock(pathMutex());
-    return storedModulePath();
-}
-
 }  // namespace wd
-
-int WDXGetModulePath(char* buffer) {
-    if (!buffer) return 0;
-    std::string path = wd::modulePath();
-    std::memcpy(buffer, path.c_str(), path.size() + 1);
-    return 1;
-}
-
-const char* WDXGetVersion(void) { return WAVEDECK_VERSION; }

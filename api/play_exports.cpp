@@ -1,7 +1,6 @@
-// Playback exports and the level meter's window.
+// Playback and recording exports.
 #include "audio/player.h"
 #include "model/track_list.h"
-#include "ui/volume_window.h"
 #include "wavedeck.h"
 
 namespace {
@@ -47,8 +46,4 @@ int WDXPlayControl(int mode) {
         playCurrentTrack(mode);
     }
     return 0;
-}
-
-HWND WDXCreateVolumeWnd(HWND parent, int x, int y, int width, int height) {
-    return wd::VolumeWindow::instance().create(parent, x, y, width, height);
 }

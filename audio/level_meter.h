@@ -14,6 +14,14 @@ struct LevelRecord {
     int meanRight = 0;
 };
 
+/** Shows the levels the player measures (the volume window). */
+class LevelListener {
+public:
+    virtual ~LevelListener() = default;
+    /** About ten times a second while playing, on the thread that queues buffers. */
+    virtual void levelsMeasured(const LevelRecord& level) = 0;
+};
+
 /**
  * Measures every queued buffer and hands on one combined record every `interval` buffers,
  * where the interval is ceil((bytes per second / 10) / buffer bytes), at least 1: about

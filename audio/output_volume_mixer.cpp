@@ -1,7 +1,6 @@
 #include "audio/output_volume_mixer.h"
 
 #include "audio/wave_devices.h"
-#include "wavedeck.h"
 #include "wavedeck_win.h"
 
 namespace wd {
@@ -64,35 +63,3 @@ void OutputVolumeMixer::range(int index, int* minimum, int* maximum) const {
 }
 
 }  // namespace wd
-
-// ---- Exports ----
-
-int WDXGetVolMute(int line) {
-    wd::OutputVolumeMixer& mixer = wd::OutputVolumeMixer::instance();
-    mixer.openIfNever();
-    return mixer.mute(line);
-}
-
-void WDXSetVolMute(int line, int mute) {
-    wd::OutputVolumeMixer& mixer = wd::OutputVolumeMixer::instance();
-    mixer.openIfNever();
-    mixer.setMute(line, mute != 0);
-}
-
-void WDXGetVolVol(int line, int* left, int* right) {
-    wd::OutputVolumeMixer& mixer = wd::OutputVolumeMixer::instance();
-    mixer.openIfNever();
-    mixer.volume(line, left, right);
-}
-
-void WDXSetVolVol(int line, int left, int right) {
-    wd::OutputVolumeMixer& mixer = wd::OutputVolumeMixer::instance();
-    mixer.openIfNever();
-    mixer.setVolume(line, left, right);
-}
-
-void WDXGetVolMinMax(int line, int* minimum, int* maximum) {
-    wd::OutputVolumeMixer& mixer = wd::OutputVolumeMixer::instance();
-    mixer.openIfNever();
-    mixer.range(line, minimum, maximum);
-}

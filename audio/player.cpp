@@ -5,7 +5,6 @@
 #include "audio/wave_devices.h"
 #include "model/sample_converter.h"
 #include "model/track.h"
-#include "ui/volume_window.h"
 #include "wavedeck_messages.h"
 #include "wavedeck_win.h"
 
@@ -288,7 +287,7 @@ bool Player::submit(HWAVEOUT device) {
     WAVEHDR& header = buffer.prepareHeader();
     LevelRecord level;
     if (meter_.measure(buffer.samples(), buffer.capacity(), format_.nChannels, level)) {
-        VolumeWindow::instance().setLevels(level.peakLeft, level.meanLeft, level.peakRight, level.meanRight);
+        if (LevelListener* listener = levelListener_.load()) listener->levelsMeasured(level);
     }
     if (waveOutPrepareHeader(device, &header, sizeof header) != MMSYSERR_NOERROR) return false;
     if (waveOutWrite(device, &header, sizeof header) != MMSYSERR_NOERROR) return false;

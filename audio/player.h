@@ -50,6 +50,10 @@ public:
 
     static Player& instance();
     virtual ~Player() = default;
+
+    /** The one listener that receives the measured output levels (null: none). It must
+     * live until the process ends. */
+    void setLevelListener(LevelListener* listener) { levelListener_.store(listener); }
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
 
@@ -139,6 +143,8 @@ private:
     std::atomic<bool> paused_{false};
     std::atomic<bool> playingRecording_{false};
     std::atomic<int> fillPosition_{0};
+
+    std::atomic<LevelListener*> levelListener_{nullptr};
 
     std::mutex windowsMutex_;
     std::vector<HWND> windows_;

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "audio/wave_devices.h"
-#include "wavedeck.h"
 
 namespace wd {
 
@@ -114,57 +113,3 @@ bool RecordLineMixer::setCurrentValue(int value) const {
 }
 
 }  // namespace wd
-
-// ---- Exports ----
-
-int WDXGetRecLineCount(void) {
-    wd::RecordLineMixer& mixer = wd::RecordLineMixer::instance();
-    mixer.openIfNever();
-    return mixer.count();
-}
-
-int WDXGetRecLineName(int line, char* buffer) {
-    wd::RecordLineMixer& mixer = wd::RecordLineMixer::instance();
-    mixer.openIfNever();
-    if (buffer) {
-        std::string name = mixer.name(line);
-        std::memcpy(buffer, name.c_str(), name.size() + 1);
-    }
-    return 0;
-}
-
-int WDXGetRecCurLine(void) {
-    wd::RecordLineMixer& mixer = wd::RecordLineMixer::instance();
-    mixer.openIfNever();
-    return mixer.readCurrentLine();
-}
-
-int WDXSetRecCurLine(int line) {
-    wd::RecordLineMixer& mixer = wd::RecordLineMixer::instance();
-    mixer.openIfNever();
-    return mixer.setCurrentLine(line) ? 1 : 0;
-}
-
-int WDXGetRecLineMin(void) {
-    wd::RecordLineMixer& mixer = wd::RecordLineMixer::instance();
-    mixer.openIfNever();
-    return mixer.currentMinimum();
-}
-
-int WDXGetRecLineMax(void) {
-    wd::RecordLineMixer& mixer = wd::RecordLineMixer::instance();
-    mixer.openIfNever();
-    return mixer.currentMaximum();
-}
-
-int WDXGetRecCurLineValue(void) {
-    wd::RecordLineMixer& mixer = wd::RecordLineMixer::instance();
-    mixer.openIfNever();
-    return mixer.currentValue();
-}
-
-int WDXSetRecCurLineValue(int value) {
-    wd::RecordLineMixer& mixer = wd::RecordLineMixer::instance();
-    mixer.openIfNever();
-    return mixer.setCurrentValue(value) ? 1 : 0;
-}

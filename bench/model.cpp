@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "api/settings.h"
+#include "services/settings.h"
 #include "model/block_folder.h"
 #include "model/sequence.h"
 #include "model/track.h"

@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "api/settings.h"
 #include "model/track_list.h"
-#include "ui/main_window.h"
+#include "services/library_windows.h"
+#include "services/settings.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
 #include "wavedeck_win.h"
@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
     wc.lpszClassName = "BenchWmaWindow";
     RegisterClassA(&wc);
     HWND window = CreateWindowExA(0, "BenchWmaWindow", "bench", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    wd::MainWindow::instance().setWindow(window);
+    wd::LibraryWindows::instance().setWindow(wd::LibraryWindows::Which::Main, window);
 
     std::vector<double> ourImport, theirImport, theirFloatImport, ourExport, theirExport;
     for (int round = 0; round < kRounds; ++round) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
-#include "ui/main_window.h"
+#include "services/library_windows.h"
 #include "wavedeck_messages.h"
 
 namespace wd {
@@ -22,11 +22,15 @@ bool Exporter::SetProgressWindow(HWND window) {
     return true;
 }
 
-HWND Exporter::finalWindow() const { return batchMode ? batchWindow : MainWindow::instance().window(); }
+HWND Exporter::finalWindow() const {
+    return batchMode ? batchWindow : LibraryWindows::instance().window(LibraryWindows::Which::Main);
+}
+
+HWND Exporter::mainWindow() { return LibraryWindows::instance().window(LibraryWindows::Which::Main); }
 
 void Exporter::reportFailure(bool selection) const {
     PostMessageA(progressWindow, NotifySaveFailed, 0, 0);
-    PostMessageA(selection ? MainWindow::instance().window() : finalWindow(), MsgSaveFailed, 0, 0);
+    PostMessageA(selection ? mainWindow() : finalWindow(), MsgSaveFailed, 0, 0);
 }
 
 bool Exporter::SaveAll() { return start(1); }

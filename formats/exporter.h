@@ -53,6 +53,8 @@ public:
     bool SetProgressWindow(HWND window);
     /** batchWindow in batch mode, else the library's main window. */
     HWND finalWindow() const;
+    /** The library's main window (null when there is none). */
+    static HWND mainWindow();
 
     /** The selection rule shared by the writers of a selection: the source channel is 0
      * unless channel 0 is not selected in a stereo track; the range is the source

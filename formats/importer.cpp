@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/main_window.h"
+#include "services/library_windows.h"
 
 namespace wd {
 
@@ -18,6 +18,8 @@ void Importer::NotifyProgressWindows(UINT message, WPARAM wParam, LPARAM lParam)
     for (HWND window : progressWindows) PostMessageA(window, message, wParam, lParam);
 }
 
-HWND Importer::finalWindow() const { return batchMode ? batchWindow : MainWindow::instance().window(); }
+HWND Importer::finalWindow() const {
+    return batchMode ? batchWindow : LibraryWindows::instance().window(LibraryWindows::Which::Main);
+}
 
 }  // namespace wd

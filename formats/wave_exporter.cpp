@@ -7,7 +7,6 @@
 
 #include "formats/output_file.h"
 #include "model/sample_converter.h"
-#include "ui/main_window.h"
 #include "wavedeck_messages.h"
 
 namespace wd {
@@ -19,7 +18,7 @@ WaveExporter::~WaveExporter() { Cancel(); }
 
 void WaveExporter::write(const ExportRange& range, bool selection) {
     const Track& t = snapshot();
-    HWND endWindow = selection ? MainWindow::instance().window() : finalWindow();
+    HWND endWindow = selection ? mainWindow() : finalWindow();
 
     SF_INFO info{};
     info.frames = range.count;

@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "api/settings.h"
 #include "formats/output_file.h"
 #include "formats/wma_writer_context.h"
 #include "model/sample_converter.h"
 #include "platform/wmrt/wm_profile_manager.h"
 #include "platform/wmrt/wm_text.h"
-#include "ui/main_window.h"
+#include "services/settings.h"
 #include "wavedeck_messages.h"
 
 namespace wd {
@@ -23,7 +22,7 @@ WmaExporter::~WmaExporter() { Cancel(); }
 
 void WmaExporter::write(const ExportRange& range, bool selection) {
     const Track& t = snapshot();
-    HWND endWindow = selection ? MainWindow::instance().window() : finalWindow();
+    HWND endWindow = selection ? mainWindow() : finalWindow();
     OutputFile output;
     auto reportFailure = [&] {
         cancelled = true;

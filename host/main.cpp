@@ -242,13 +242,40 @@ int commandCdTracks(const Args& args) {
     return 0;
 }
 
+// "A:B" in seconds (decimals allowed) into a first and a last second.
+bool parseSpan(const std::string& text, double& first, double& last) {
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos) return false;
+    char* end = nullptr;
+    const std::string a = text.substr(0, colon), b = text.substr(colon + 1);
+    first = std::strtod(a.c_str(), &end);
+    if (a.empty() || *end) return false;
+    last = std::strtod(b.c_str(), &end);
+    return !b.empty() && !*end && first >= 0 && last > first;
+}
+
 int commandSnapshot(const Args& args) {
     Parsed p;
     std::string error;
-    if (!parse(args, {"-o"}, {}, p, error)) return usageError("snapshot", error);
-    if (p.positional.size() != 1 || !p.options.count("-o")) return usageError("snapshot", "give FILE and -o PNG");
-    host::Session session;
-    if (!openWithProgress(session, p.positional[0], error)) return fail(error);
+    if (!parse(args, {"-o", "--select", "--scale"}, {}, p, error)) return usageError("snapshot", error);
+    if (p.positional.empty() || !p.options.count("-o")) return usageError("snapshot", "give FILE and -o PNG");
+    int scale = 1;
+    if (p.options.count("--scale") && !parseInt(p.options["--scale"], 1, 2, scale)) {
+        return usageError("snapshot", "--scale takes 1 or 2");
+    }
+    double first = 0, last = 0;
+    if (p.options.count("--select") && !parseSpan(p.options["--select"], first, last)) {
+        return usageError("snapshot", "--select takes START:END in seconds, START before END");
+    }
+    host::Session session(scale);
+    // Every file gets a tab; the last one opened is shown.
+    for (const std::string& file : p.positional) {
+        if (!openWithProgress(session, file, error)) return fail(error);
+    }
+    if (p.options.count("--select")) {
+        const int rate = WDXGetTrackInfo(1);
+        session.selectWithMouse(static_cast<int>(first * rate), static_cast<int>(last * rate));
+    }
     if (!session.snapshot(p.options["-o"])) return fail("cannot write the picture '" + p.options["-o"] + "'");
     std::printf("wrote %s\n", p.options["-o"].c_str());
     return 0;
@@ -325,10 +352,12 @@ const std::map<std::string, Command>& commands() {
                        "  image: a .cue with its .bin of the same name, a .toc or an .nrg.",
                        "wavedeck cd-tracks /dev/sr0 ~/cd && wavedeck convert ~/cd/Track01.cda -o track1.wav",
                        commandCdTracks}},
-        {"snapshot", {"wavedeck snapshot FILE -o PNG",
-                      "Opens a sound file and writes a picture of the editor showing it: the waveform with its\n"
-                      "  tabs and rulers, the level meter and the large time display.",
-                      "wavedeck snapshot take1.wav -o take1.png", commandSnapshot}},
+        {"snapshot", {"wavedeck snapshot FILE... -o PNG [--select START:END] [--scale 2]",
+                      "Opens sound files (one tab each) and writes a picture of the editor showing the last:\n"
+                      "  the waveform with its tabs and rulers, the large time display and the level meter.\n"
+                      "  --select drags a selection across the waveform from START to END seconds, as a user\n"
+                      "  would with the mouse; --scale 2 draws every pixel of the view twice as large.",
+                      "wavedeck snapshot intro.wav take1.wav --select 2.5:4 -o take1.png", commandSnapshot}},
         {"demo", {"wavedeck demo [--out DIR]",
                   "Makes a sample, opens it, plays one second of it, saves it and pictures the editor,\n"
                   "  all through the library's exports. Files go to DIR (default ./wavedeck-demo).",

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "api/settings.h"
 #include "model/block_folder.h"
 #include "model/disk_block_file.h"
 #include "model/silent_block_file.h"
@@ -14,11 +13,21 @@ BlockFactory& BlockFactory::instance() {
     return *factory;
 }
 
+void BlockFactory::setTempFolder(const std::string& folder) {
+    std::lock_guard lock(folderMutex_);
+    tempFolder_ = folder;
+}
+
+std::string BlockFactory::tempFolder() const {
+    std::lock_guard lock(folderMutex_);
+    return tempFolder_;
+}
+
 BlockFile* BlockFactory::create(BlockFile::Kind kind) {
     if (kind != BlockFile::Kind::Disk) return new SilentBlockFile(serial_++);
-    // The temporary folder is looked up for every block: a change of folder takes
-    // effect for the next block.
-    std::string folder = BlockFolder::instance().folderFor(Settings::instance().tempFolder());
+    const std::string temp = tempFolder();
+    if (temp.empty()) return nullptr;
+    std::string folder = BlockFolder::instance().folderFor(temp);
     if (folder.empty()) return nullptr;
     const uint32_t serial = serial_++;
     std::string path = folder + "/" + std::to_string(fileNumber_++) + ".temp";

@@ -3,6 +3,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <string>
 
 #include "model/block_file.h"
 
@@ -11,8 +13,8 @@ namespace wd {
 /**
  * Process-wide. Every block gets the next serial number (starting at 0); disk blocks also
  * get the next file number (starting at 0, silent blocks take none), which names their
- * file "<number>.temp" in the process's block folder (BlockFolder) inside the current
- * temporary folder (Settings). Any thread.
+ * file "<number>.temp" in the process's block folder (BlockFolder) inside the temporary
+ * folder it was last given. Any thread.
  */
 class BlockFactory {
 public:
@@ -20,10 +22,16 @@ public:
 
     /**
      * A new, empty block with one reference, owned by the caller.
-     * @returns the block, or null when a disk block is asked for and the block folder
-     *          cannot be made (the caller treats this as a failed write).
+     * @returns the block, or null when a disk block is asked for and there is no
+     *          temporary folder or the block folder cannot be made (the caller treats this
+     *          as a failed write).
      */
     BlockFile* create(BlockFile::Kind kind);
+
+    /** The folder new disk blocks go to (inside their private block folder); a change
+     * takes effect for the next block. */
+    void setTempFolder(const std::string& folder);
+    std::string tempFolder() const;
 
     /** The serial number the next block will get. */
     uint32_t nextSerial() const { return serial_.load(); }
@@ -33,6 +41,8 @@ public:
 private:
     BlockFactory() = default;
 
+    mutable std::mutex folderMutex_;
+    std::string tempFolder_;
     std::atomic<uint32_t> serial_{0};
     std::atomic<uint32_t> fileNumber_{0};
 };

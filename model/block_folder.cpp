@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "api/file_names.h"
 #include "platform/files/files.h"
 
 namespace wd {
@@ -30,7 +29,10 @@ BlockFolder& BlockFolder::instance() {
 
 std::string BlockFolder::folderFor(const std::string& tempFolder) {
     std::lock_guard lock(mutex_);
-    if (GetFileAttributesA(tempFolder.c_str()) != FILE_ATTRIBUTE_DIRECTORY) createDirectoryPath(tempFolder.c_str());
+    if (GetFileAttributesA(tempFolder.c_str()) != FILE_ATTRIBUTE_DIRECTORY) {
+        std::error_code ignored;  // a folder that cannot be made shows below
+        std::filesystem::create_directories(tempFolder, ignored);
+    }
     for (const Entry& entry : folders_) {
         if (entry.tempFolder != tempFolder) continue;
         if (isDirectory(entry.folder) || ::mkdir(entry.folder.c_str(), 0700) == 0) return entry.folder;

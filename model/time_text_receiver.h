@@ -1,15 +1,16 @@
-// Where a track's selection and view times go: the six windows the host registered.
+// Where a track's selection and view times go.
 #pragma once
 
 namespace wd {
 
-/** The six time texts, in the order the host registers their windows. */
-enum class TimeTextSlot : int { SelectionStart = 0, SelectionEnd, SelectionLength, ViewStart, ViewEnd, ViewLength };
+/** The six time texts, in the order the host registers their windows, and the cursor text
+ * of the large time display. */
+enum class TimeTextSlot : int { SelectionStart = 0, SelectionEnd, SelectionLength, ViewStart, ViewEnd, ViewLength, Cursor };
 
 /**
  * Receives the time texts a Track reports, synchronously on the reporting thread (normally
- * the user-interface thread). The host-window side installs one when the host registers
- * its time windows; until then there is no window to send to and the texts go nowhere.
+ * the user-interface thread). The library installs one when it is attached; until then the
+ * texts go nowhere.
  */
 class TimeTextReceiver {
 public:

@@ -4,7 +4,6 @@
 
 #include "model/time_text.h"
 #include "model/time_text_receiver.h"
-#include "ui/time_window_text.h"
 
 namespace wd {
 namespace {
@@ -114,9 +113,9 @@ void Track::refreshView() {
 
 void Track::reportSelectionTimes(int start, int length) const {
     const std::string startText = timeText(start, sampleRate, TimeTextStyle::Point);
-    TimeWindowText::instance().setText(startText.c_str());
-    if (length < 0) return;
     TimeTextReceiver* receiver = TimeTextReceiver::installed();
+    send(receiver, TimeTextSlot::Cursor, startText);
+    if (length < 0) return;
     send(receiver, TimeTextSlot::SelectionStart, startText);
     if (length == 0) {
         send(receiver, TimeTextSlot::SelectionEnd, startText);

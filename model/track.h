@@ -66,8 +66,8 @@ public:
     void refreshView();
 
     /**
-     * Puts start's time ("%02d:%02d.%03d") into the time window; then, unless length is
-     * negative, sends the selection start, end and length to the registered windows (a
+     * Reports start's time ("%02d:%02d.%03d") as the cursor text (the time window); then,
+     * unless length is negative, the selection start, end and length (a
      * cursor, length 0, sends the start twice and "00:00.000" as the length; a selection
      * sends its end and length as "%02d:%02d:%03d").
      */

@@ -4,14 +4,13 @@
 #include <cstring>
 #include <vector>
 
-#include "api/host_windows.h"
-#include "api/library_entry.h"
+#include "services/host_windows.h"
+#include "services/library_windows.h"
+#include "services/module.h"
 #include "audio/output_volume_mixer.h"
 #include "audio/player.h"
 #include "audio/record_line_mixer.h"
 #include "effects/effect.h"
-#include "formats/exporter.h"
-#include "formats/importer.h"
 #include "model/track_list.h"
 #include "model/undo_history.h"
 #include "platform/audio/winmm.h"
@@ -62,15 +61,10 @@ void MainWindow::broadcast(UINT message, WPARAM wParam, LPARAM lParam) {
     HostWindows::instance().broadcast(message, wParam, lParam);
 }
 
-void MainWindow::ImporterDeleter::operator()(Importer* importer) const { Importer::Destroy(importer); }
-void MainWindow::ExporterDeleter::operator()(Exporter* exporter) const { delete exporter; }
-
-void MainWindow::setImporter(Importer* importer) {
-    // The old reader's worker is stopped before the object goes (its destructor waits).
-    importer_.reset(importer);
+void MainWindow::setWindow(HWND window) {
+    window_ = window;
+    LibraryWindows::instance().setWindow(LibraryWindows::Which::Main, window);
 }
-
-void MainWindow::setExporter(Exporter* exporter) { exporter_.reset(exporter); }
 
 // ---------------------------------------------------------------- creation and layout
 
@@ -79,7 +73,7 @@ HWND MainWindow::create(HWND parent, int x, int y, int width, int height) {
     HWND window = CreateWindowExA(0, "trackmainclass", "mainwindow_aa", WS_CHILD, x, y, width, height, parent,
                                   nullptr, nullptr, nullptr);
     if (!window) return nullptr;
-    window_ = window;
+    setWindow(window);
     TabWindow& tabs = TabWindow::instance();
     tabs.create(window, 0, 0, width, kTabHeight);
     tabs.addListener(window);
@@ -118,10 +112,11 @@ LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam
     MainWindow& self = instance();
     switch (message) {
         case WM_CREATE:
-            self.window_ = window;
+            self.setWindow(window);
             break;
         case WM_DESTROY:
             if (self.window_.load() == window) self.window_ = nullptr;
+            LibraryWindows::instance().clearWindow(LibraryWindows::Which::Main, window);
             break;
         case WM_SIZE: {
             const auto word = static_cast<uintptr_t>(lParam);

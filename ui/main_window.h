@@ -2,14 +2,11 @@
 #pragma once
 
 #include <atomic>
-#include <memory>
 
 #include "wavedeck_win.h"
 
 namespace wd {
 
-class Importer;
-class Exporter;
 class Track;
 class Effect;
 
@@ -19,8 +16,9 @@ class Effect;
  * (30 pixels), the TrackWindow below it and the RulerWindow (40 pixels) at the right
  * edge; with no current track it hides them and shows the picture (bitmap 117). It
  * receives the library's internal messages (a new track, tab select and close, output
- * mixer changes, the Player's start, progress and end) and holds the reader and writer of the last open and save. It reaches
- * the host windows that receive the library's notifications through HostWindows.
+ * mixer changes, the Player's start, progress and end, the end of an effect). It reaches
+ * the host windows that receive the library's notifications through HostWindows, and
+ * publishes its own handle in LibraryWindows for the workers.
  *
  * window() may be read from any thread (workers address their end messages to it);
  * everything else belongs to the user-interface thread.
@@ -47,17 +45,9 @@ public:
 
     /** The frame's window, or null before WDXCreateTrackMainWnd. */
     HWND window() const { return window_; }
-    void setWindow(HWND window) { window_ = window; }
 
     /** Posts the message to every registered host window, in registration order. */
     static void broadcast(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-
-    /** The reader of the last open; replacing it first cancels and destroys the old one. */
-    Importer* importer() const { return importer_.get(); }
-    void setImporter(Importer* importer);
-    /** The writer of the last save; as setImporter. */
-    Exporter* exporter() const { return exporter_.get(); }
-    void setExporter(Exporter* exporter);
 
 private:
     MainWindow();
@@ -79,16 +69,9 @@ private:
      * quarters of the width. */
     void playProgress() const;
 
-    struct ImporterDeleter {
-        void operator()(Importer* importer) const;
-    };
-    struct ExporterDeleter {
-        void operator()(Exporter* exporter) const;
-    };
+    void setWindow(HWND window);
 
     std::atomic<HWND> window_{nullptr};
-    std::unique_ptr<Importer, ImporterDeleter> importer_;
-    std::unique_ptr<Exporter, ExporterDeleter> exporter_;
 };
 
 }  // namespace wd

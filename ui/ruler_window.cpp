@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "api/host_windows.h"
-#include "api/view_windows.h"
+#include "services/host_windows.h"
+#include "services/library_windows.h"
 #include "model/track_list.h"
 #include "platform/audio/winmm.h"
 #include "ui/offscreen_canvas.h"
@@ -40,7 +40,7 @@ HWND RulerWindow::create(HWND parent, int x, int y, int width, int height) {
                                   nullptr, nullptr);
     if (!window) return nullptr;
     window_ = window;
-    ViewWindows::instance().setWindow(ViewWindows::View::Ruler, window);
+    LibraryWindows::instance().setWindow(LibraryWindows::Which::Ruler, window);
     return window;
 }
 
@@ -66,9 +66,7 @@ LRESULT CALLBACK RulerWindow::windowProc(HWND window, UINT message, WPARAM wPara
         case WM_DESTROY:
             if (self.window_.load() == window) {
                 self.window_ = nullptr;
-                if (ViewWindows::instance().window(ViewWindows::View::Ruler) == window) {
-                    ViewWindows::instance().setWindow(ViewWindows::View::Ruler, nullptr);
-                }
+                LibraryWindows::instance().clearWindow(LibraryWindows::Which::Ruler, window);
             }
             break;
         case WM_PAINT:

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "api/library_entry.h"
+#include "services/module.h"
 #include "model/track_list.h"
 #include "ui/offscreen_canvas.h"
 #include "ui/scoped_gdi_object.h"

@@ -4,7 +4,7 @@
 
 #include "ui/offscreen_canvas.h"
 #include "ui/scoped_gdi_object.h"
-#include "ui/time_window_text.h"
+#include "services/time_window_text.h"
 
 namespace wd {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "api/host_windows.h"
-#include "api/view_windows.h"
+#include "services/host_windows.h"
+#include "services/library_windows.h"
 #include "audio/player.h"
 #include "model/track_list.h"
 #include "ui/offscreen_canvas.h"
@@ -40,7 +40,7 @@ HWND TrackWindow::create(HWND parent, int x, int y, int width, int height) {
                                   nullptr, nullptr, nullptr);
     if (!window) return nullptr;
     window_ = window;
-    ViewWindows::instance().setWindow(ViewWindows::View::Track, window);
+    LibraryWindows::instance().setWindow(LibraryWindows::Which::Track, window);
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_DISABLENOSCROLL;
@@ -93,9 +93,7 @@ LRESULT CALLBACK TrackWindow::windowProc(HWND window, UINT message, WPARAM wPara
         case WM_DESTROY:
             if (self.window_.load() == window) {
                 self.window_ = nullptr;
-                if (ViewWindows::instance().window(ViewWindows::View::Track) == window) {
-                    ViewWindows::instance().setWindow(ViewWindows::View::Track, nullptr);
-                }
+                LibraryWindows::instance().clearWindow(LibraryWindows::Which::Track, window);
                 if (GetCapture() == window) ReleaseCapture();
                 self.dragging_ = false;
             }
@@ -226,7 +224,9 @@ void TrackWindow::scroll(HWND window, WPARAM wParam) {
             position = std::min(position + 1, info.nMax - static_cast<int>(info.nPage));
             break;
         case SB_THUMBTRACK:
-            position = static_cast<int>(wParam >> 16 & 0xFFFF);
+            // The message's high word holds only 16 bits of the position; the bar's range
+            // reaches 65,536.
+            position = info.nTrackPos;
             break;
         default:
             return;  // thumb position, end of scroll: nothing changes

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "api/library_entry.h"
+#include "audio/player.h"
+#include "services/module.h"
 
 namespace wd {
 namespace {
@@ -23,8 +24,16 @@ void fill(HDC dc, int left, int top, int right, int bottom, HBRUSH brush) {
 }  // namespace
 
 VolumeWindow& VolumeWindow::instance() {
-    static auto* window = new VolumeWindow;
+    static auto* window = [] {
+        auto* made = new VolumeWindow;
+        Player::instance().setLevelListener(made);
+        return made;
+    }();
     return *window;
+}
+
+void VolumeWindow::levelsMeasured(const LevelRecord& level) {
+    setLevels(level.peakLeft, level.meanLeft, level.peakRight, level.meanRight);
 }
 
 HWND VolumeWindow::create(HWND parent, int x, int y, int width, int height) {

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "audio/level_meter.h"
 #include "wavedeck_win.h"
 
 namespace wd {
@@ -14,10 +15,11 @@ namespace wd {
  * yellow mean bar over it per channel on black. There is no decay of its own: when the
  * player stops sending, the bars stay where they are.
  *
- * setLevels may be called from any thread (the player calls it from its device callback);
- * the window itself belongs to the user-interface thread.
+ * Once made it receives the player's levels. setLevels may be called from any thread (the
+ * player calls it from its device callback); the window itself belongs to the
+ * user-interface thread.
  */
-class VolumeWindow {
+class VolumeWindow final : public LevelListener {
 public:
     /** The smoothed values. */
     struct Levels {
@@ -28,7 +30,7 @@ public:
     };
 
     static VolumeWindow& instance();
-    virtual ~VolumeWindow() = default;
+    ~VolumeWindow() override = default;
     VolumeWindow(const VolumeWindow&) = delete;
     VolumeWindow& operator=(const VolumeWindow&) = delete;
 
@@ -41,6 +43,8 @@ public:
      * toward zero; the window is invalidated. Any thread. */
     void setLevels(int peakLeft, int meanLeft, int peakRight, int meanRight);
     Levels levels() const;
+    /** The player's measurements, smoothed by setLevels. */
+    void levelsMeasured(const LevelRecord& level) override;
 
     /** The procedure of the window class "WdVolueme": paints on WM_PAINT, returns 1 for
      * WM_ERASEBKGND (the paint covers every pixel), default processing otherwise. */

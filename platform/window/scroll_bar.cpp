@@ -51,7 +51,7 @@ void ScrollBar::get(SCROLLINFO& info) const {
     }
     if (info.fMask & SIF_PAGE) info.nPage = page_;
     if (info.fMask & SIF_POS) info.nPos = position_;
-    if (info.fMask & SIF_TRACKPOS) info.nTrackPos = position_;
+    if (info.fMask & SIF_TRACKPOS) info.nTrackPos = tracking_ ? trackPos_ : position_;
 }
 
 bool ScrollBar::enableArrows(UINT disabled) {
@@ -82,7 +82,36 @@ int ScrollBar::hitCode(int x, int width) const {
     const int t = x - arrow;
     if (t < start) return SB_PAGELEFT;
     if (t >= start + length) return SB_PAGERIGHT;
-    return -1;
+    return SB_THUMBTRACK;
+}
+
+void ScrollBar::beginTrack(int x, int width) {
+    const int arrow = std::min(WD_SCROLLBAR_SIZE, width / 2);
+    int start = 0, length = 0;
+    thumb(width - 2 * arrow, &start, &length);
+    tracking_ = true;
+    trackPos_ = position_;
+    grabOffset_ = x - arrow - start;
+}
+
+int ScrollBar::track(int x, int width) {
+    if (!tracking_) return position_;
+    const int arrow = std::min(WD_SCROLLBAR_SIZE, width / 2);
+    const int trackLength = width - 2 * arrow;
+    int start = 0, length = 0;
+    thumb(trackLength, &start, &length);
+    const long long room = trackLength - length;
+    const long long positions = static_cast<long long>(max_) - min_ + 1 - std::max<long long>(page_, 1);
+    const long long thumbStart = std::clamp<long long>(x - arrow - grabOffset_, 0, room);
+    // The thumb's pixel place back to a position, rounded to the nearest: the ends of the
+    // track are the first and the last position.
+    trackPos_ = room > 0 ? static_cast<int>(min_ + (thumbStart * positions + room / 2) / room) : position_;
+    return trackPos_;
+}
+
+int ScrollBar::endTrack() {
+    tracking_ = false;
+    return trackPos_;
 }
 
 void ScrollBar::draw(gdi::Surface& surface, const gdi::PixelRect& rect) const {

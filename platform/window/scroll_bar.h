@@ -26,8 +26,17 @@ public:
     bool rightEnabled() const { return !(disabled_ & ESB_DISABLE_RIGHT) && scrollable(); }
 
     /** What a click at x (pixels from the bar's left end, bar width given) asks for: an
-     * SB_ code, or -1 for nothing (disabled arrow, the thumb, a disabled bar). */
+     * SB_ code (SB_THUMBTRACK on the thumb), or -1 for nothing (disabled arrow, a disabled
+     * bar). */
     int hitCode(int x, int width) const;
+
+    /** A thumb drag that took hold at x: the tracking position starts at the position. */
+    void beginTrack(int x, int width);
+    /** The thumb follows the pointer at x; @returns the new tracking position. */
+    int track(int x, int width);
+    /** The drag ends; @returns the last tracking position. */
+    int endTrack();
+    bool tracking() const { return tracking_; }
     /** Draws the bar into rect of the surface: arrow boxes at both ends, the track, and
      * the thumb when the bar can scroll. */
     void draw(gdi::Surface& surface, const gdi::PixelRect& rect) const;
@@ -44,6 +53,10 @@ private:
     UINT page_ = 0;
     int position_ = 0;
     UINT disabled_ = ESB_ENABLE_BOTH;
+    // While the thumb is dragged: where it is (nTrackPos) and where the pointer took it.
+    bool tracking_ = false;
+    int trackPos_ = 0;
+    int grabOffset_ = 0;
     bool disabledByRange_ = false;
 };
 

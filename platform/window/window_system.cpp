@@ -302,6 +302,7 @@ void WindowSystem::finishWindow(HWND window) {
     // Lock held: forget the window and everything still addressed to it.
     Window* w = find(window);
     if (!w) return;
+    if (scrollDrag_ == window) scrollDrag_ = nullptr;
     if (Window* p = w->parent ? find(w->parent) : nullptr) std::erase(p->children, window);
     std::erase(topLevels_, window);
     MessageQueue& q = *w->queue;
@@ -601,7 +602,22 @@ bool WindowSystem::routeOne(MessageQueue& q) {
     }
     HWND target = nullptr;
     std::vector<MSG> messages;
-    if (Window* c = capture_ ? find(capture_) : nullptr) {
+    // A thumb being dragged follows the pointer and sends its tracking position; the
+    // position travels in the high word, as it does on Windows (the window reads the full
+    // value with GetScrollInfo).
+    if (Window* d = scrollDrag_ ? find(scrollDrag_) : nullptr) {
+        target = scrollDrag_;
+        const int x = e.point.x - scrollDragLeft_;
+        if (e.message == WM_MOUSEMOVE) {
+            const int pos = d->scrollBar.track(x, scrollDragWidth_);
+            messages.push_back(makeMessage(target, WM_HSCROLL, SB_THUMBTRACK | static_cast<WPARAM>(pos & 0xFFFF) << 16, 0));
+        } else if (e.message == WM_LBUTTONUP) {
+            const int pos = d->scrollBar.endTrack();
+            scrollDrag_ = nullptr;
+            messages.push_back(makeMessage(target, WM_HSCROLL, SB_THUMBPOSITION | static_cast<WPARAM>(pos & 0xFFFF) << 16, 0));
+            messages.push_back(makeMessage(target, WM_HSCROLL, SB_ENDSCROLL, 0));
+        }
+    } else if (Window* c = capture_ ? find(capture_) : nullptr) {
         target = capture_;
         const POINT o = windowScreenOrigin(*c);
         const gdi::PixelRect client = c->clientInWindow();
@@ -621,6 +637,13 @@ bool WindowSystem::routeOne(MessageQueue& q) {
         } else if (e.message == WM_LBUTTONDOWN && scrollWidth > 0) {
             const int code = w->scrollBar.hitCode(scrollX, scrollWidth);
             if (code < 0) return false;
+            if (code == SB_THUMBTRACK) {
+                w->scrollBar.beginTrack(scrollX, scrollWidth);
+                scrollDrag_ = target;
+                scrollDragLeft_ = e.point.x - scrollX;
+                scrollDragWidth_ = scrollWidth;
+                return false;
+            }
             messages.push_back(makeMessage(target, WM_HSCROLL, static_cast<WPARAM>(code), 0));
             messages.push_back(makeMessage(target, WM_HSCROLL, SB_ENDSCROLL, 0));
         }

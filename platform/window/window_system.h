@@ -155,6 +155,11 @@ private:
     ATOM nextAtom_ = 0xC000;
     UINT_PTR nextThreadTimer_ = 0x7FFF0000;
     HWND capture_ = nullptr;
+    // The window whose scroll-bar thumb is being dragged (it takes the pointer until the
+    // button is released), and the bar's place on the screen.
+    HWND scrollDrag_ = nullptr;
+    int scrollDragLeft_ = 0;
+    int scrollDragWidth_ = 0;
     DWORD buttons_ = 0;
     POINT cursor_{0, 0};
 };

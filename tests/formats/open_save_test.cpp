@@ -9,10 +9,9 @@
 #include <fstream>
 
 #include "model/track_list.h"
+#include "support/file_fixture.h"
 #include "support/signal.h"
 #include "support/sound_files.h"
-#include "support/file_fixture.h"
-#include "ui/main_window.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
 

@@ -6,6 +6,7 @@
 
 #include <chrono>
 
+#include "support/png_file.h"
 #include "support/signal.h"
 #include "support/sound_files.h"
 #include "support/temp_dir.h"
@@ -84,6 +85,26 @@ TEST_F(HostCli, InfoConvertAndSnapshotWorkOnAGeneratedFile) {
     out = run("snapshot '" + dir.file("out.wav") + "' -o '" + dir.file("shot.png") + "'", &code);
     EXPECT_EQ(code, 0) << out;
     EXPECT_EQ(wdtest::readFile(dir.file("shot.png")).substr(1, 3), "PNG");
+}
+
+TEST_F(HostCli, ASnapshotOfARelativePathIsThePictureOfItsFullPath) {
+    ASSERT_TRUE(wdtest::writePcm16(dir.file("tone.wav"), SF_FORMAT_WAV, 1, 8000,
+                                   wdtest::toInt16(wdtest::sine(1, 8000, 8000, {200}, 0.5))));
+    int code = -1;
+    std::string out = run("snapshot '" + dir.file("tone.wav") + "' --select 0.25:0.5 -o '" + dir.file("full.png") + "'", &code);
+    ASSERT_EQ(code, 0) << out;
+    out = wdtest::runCommand("cd '" + dir.path() + "' && WAVEDECK_REGISTRY=registry XDG_CACHE_HOME=cache '" WAVEDECK_PROGRAM
+                             "' snapshot tone.wav --select 0.25:0.5 -o relative.png 2>&1", &code);
+    ASSERT_EQ(code, 0) << out;
+    const wdtest::Picture full = wdtest::readPng(dir.file("full.png"));
+    const wdtest::Picture relative = wdtest::readPng(dir.file("relative.png"));
+    ASSERT_GT(full.width, 0);
+    EXPECT_EQ(relative.width, full.width);
+    EXPECT_EQ(relative.height, full.height);
+    EXPECT_TRUE(relative.pixels == full.pixels) << "the tab shows the name and the selection lies where it was dragged";
+    // The waveform view draws its canvas pixel for pixel: the frame is the 565-column
+    // view plus the 40-pixel amplitude scale.
+    EXPECT_EQ(full.width, 565 + 40);
 }
 
 TEST_F(HostCli, FailuresAreSaidInPlainWordsWithAFailingStatus) {

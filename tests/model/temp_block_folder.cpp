@@ -2,16 +2,16 @@
 
 #include <filesystem>
 
-#include "api/settings.h"
+#include "model/block_factory.h"
 #include "model/block_folder.h"
 
 namespace wdtest {
 
-ModelTempFolder::ModelTempFolder() : previous_(wd::Settings::instance().tempFolder()) {
-    wd::Settings::instance().setTempFolder(dir_.path().c_str());
+ModelTempFolder::ModelTempFolder() : previous_(wd::BlockFactory::instance().tempFolder()) {
+    wd::BlockFactory::instance().setTempFolder(dir_.path());
 }
 
-ModelTempFolder::~ModelTempFolder() { wd::Settings::instance().setTempFolder(previous_.c_str()); }
+ModelTempFolder::~ModelTempFolder() { wd::BlockFactory::instance().setTempFolder(previous_); }
 
 std::string ModelTempFolder::blockFolder() const { return wd::BlockFolder::instance().folderFor(dir_.path()); }
 

@@ -8,7 +8,7 @@
 namespace wdtest {
 
 /**
- * Makes a fresh folder, makes it the temporary folder of wd::Settings::instance() and
+ * Makes a fresh folder, makes it the block factory's temporary folder and
  * gives the previous folder back at the end. Block files made meanwhile go to the
  * process's private block folder inside it.
  */

@@ -6,15 +6,15 @@
 #include <thread>
 #include <vector>
 
-#include "api/host_windows.h"
-#include "api/sel_view_windows.h"
-#include "api/view_windows.h"
+#include "services/host_windows.h"
+#include "services/sel_view_windows.h"
+#include "services/library_windows.h"
 #include "model/track_list.h"
 #include "model/undo_history.h"
 #include "support/test_host.h"
 #include "support/temp_dir.h"
-#include "api/settings.h"
-#include "ui/time_window_text.h"
+#include "services/settings.h"
+#include "services/time_window_text.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
 
@@ -155,8 +155,8 @@ TEST_F(CurrentTrack, UndoAndRedoRestoreTheTrackAndReportTheSelectionAndViewTimes
     WDXRegSelViewHWND(h[0], h[1], h[2], h[3], h[4], h[5]);
     HWND trackView = host.addChild(host.frame(), 0, 20, 100, 50);
     HWND ruler = host.addChild(host.frame(), 100, 20, 20, 50);
-    wd::ViewWindows::instance().setWindow(wd::ViewWindows::View::Track, trackView);
-    wd::ViewWindows::instance().setWindow(wd::ViewWindows::View::Ruler, ruler);
+    wd::LibraryWindows::instance().setWindow(wd::LibraryWindows::Which::Track, trackView);
+    wd::LibraryWindows::instance().setWindow(wd::LibraryWindows::Which::Ruler, ruler);
     host.pump();
     host.clearLog();
 
@@ -195,8 +195,8 @@ TEST_F(CurrentTrack, UndoAndRedoRestoreTheTrackAndReportTheSelectionAndViewTimes
     host.pump();
     EXPECT_GE(host.count(trackView, WM_PAINT), 1u);
     EXPECT_GE(host.count(ruler, WM_PAINT), 1u);
-    wd::ViewWindows::instance().setWindow(wd::ViewWindows::View::Track, nullptr);
-    wd::ViewWindows::instance().setWindow(wd::ViewWindows::View::Ruler, nullptr);
+    wd::LibraryWindows::instance().setWindow(wd::LibraryWindows::Which::Track, nullptr);
+    wd::LibraryWindows::instance().setWindow(wd::LibraryWindows::Which::Ruler, nullptr);
     WDXRegSelViewHWND(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 

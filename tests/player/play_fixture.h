@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "api/settings.h"
+#include "services/settings.h"
 #include "audio/player.h"
 #include "model/track.h"
 #include "platform/audio/audio_backend.h"

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "api/library_entry.h"
+#include "services/module.h"
 #include "support/test_host.h"
 #include "ui/volume_window.h"
 #include "wavedeck.h"

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <random>
 
-#include "api/settings.h"
+#include "services/settings.h"
 #include "audio/player.h"
 #include "audio/wave_devices.h"
 #include "model/track.h"

@@ -1,7 +1,8 @@
 #include "support/file_fixture.h"
 
+#include "formats/file_operations.h"
 #include "model/track_list.h"
-#include "ui/main_window.h"
+#include "services/library_windows.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
 
@@ -13,16 +14,16 @@ using wd::TrackList;
 void FileFixture::SetUp() {
     main = host.addChild(host.frame(), 0, 0, 10, 10);
     progressWindow = host.addChild(host.frame(), 0, 20, 10, 10);
-    wd::MainWindow::instance().setWindow(main);
+    // The test window stands in for the library's main window: the end messages come here.
+    wd::LibraryWindows::instance().setWindow(wd::LibraryWindows::Which::Main, main);
     tracksBefore = TrackList::instance().count();
 }
 
 void FileFixture::TearDown() {
     WDXCancelOpenFile();
     WDXCancelSaveFile();
-    wd::MainWindow::instance().setImporter(nullptr);
-    wd::MainWindow::instance().setExporter(nullptr);
-    wd::MainWindow::instance().setWindow(nullptr);
+    wd::FileOperations::instance().stopAll();
+    wd::LibraryWindows::instance().setWindow(wd::LibraryWindows::Which::Main, nullptr);
     while (TrackList::instance().count() > 0) TrackList::instance().removeTrack(TrackList::instance().trackAt(0));
 }
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "api/host_windows.h"
+#include "services/host_windows.h"
 #include "model/track.h"
 #include "model/track_list.h"
 #include "model/undo_history.h"
@@ -16,7 +16,7 @@
 #include "ui/main_window.h"
 #include "ui/ruler_window.h"
 #include "ui/tab_window.h"
-#include "ui/time_window_text.h"
+#include "services/time_window_text.h"
 #include "ui/track_window.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"

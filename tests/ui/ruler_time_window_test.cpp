@@ -7,7 +7,7 @@
 #include "model/track_list.h"
 #include "ui/ui_session.h"
 #include "ui/ruler_window.h"
-#include "ui/time_window_text.h"
+#include "services/time_window_text.h"
 #include "wavedeck.h"
 
 namespace {

@@ -3,6 +3,7 @@
 // scaling, zoom steps, and the notifications to the host.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "model/track.h"
@@ -39,6 +40,25 @@ protected:
         session.host().pump();
     }
     size_t selectionNotices() { return session.host().count(session.notified(), NotifySelectionChanged); }
+    /** Drags the scroll bar's thumb with the mouse until its middle is at x (pixels of the
+     * bar, which spans the client's width below it). */
+    void dragThumbTo(int x) {
+        SCROLLINFO info{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
+        GetScrollInfo(view, SB_HORZ, &info);
+        RECT client{};
+        GetClientRect(view, &client);
+        const int trackLength = client.right - 2 * WD_SCROLLBAR_SIZE;
+        const long long span = static_cast<long long>(info.nMax) - info.nMin + 1;
+        const int length = std::max(8, static_cast<int>(trackLength * static_cast<long long>(info.nPage) / span));
+        const long long positions = span - std::max<long long>(info.nPage, 1);
+        const int start = static_cast<int>((trackLength - length) * static_cast<long long>(info.nPos - info.nMin) / positions);
+        const int y = client.bottom + WD_SCROLLBAR_SIZE / 2;
+        const int grab = WD_SCROLLBAR_SIZE + start + length / 2;
+        session.host().mouse(WM_LBUTTONDOWN, view, grab, y);
+        session.host().mouse(WM_MOUSEMOVE, view, x, y);
+        session.host().mouse(WM_LBUTTONUP, view, x, y);
+        session.host().pump();
+    }
 };
 
 TEST(CanvasMapping, ClientPointsRoundToTheNearestCanvasPixel) {
@@ -155,15 +175,21 @@ TEST_F(TrackViewInput, TheScrollBarMovesTheViewByWholeColumns) {
     SendMessageA(view, WM_HSCROLL, SB_LINERIGHT, 0);
     EXPECT_EQ(t->viewStart, before + spc);
     EXPECT_EQ(wd::TrackWindow::instance().scrollPosition(), 283);
-    SendMessageA(view, WM_HSCROLL, SB_THUMBTRACK | (100u << 16), 0);
-    EXPECT_EQ(t->viewStart, before + spc - 183 * spc);
+    // The thumb dragged to the left end brings the view back to the start.
+    dragThumbTo(0);
+    EXPECT_EQ(t->viewStart, 0);
     EXPECT_EQ(t->channel(0)->viewRecord.viewStart, t->viewStart);
+    EXPECT_EQ(wd::TrackWindow::instance().scrollPosition(), 0);
     SendMessageA(view, WM_HSCROLL, SB_THUMBPOSITION | (5u << 16), 0);  // changes nothing
-    EXPECT_EQ(wd::TrackWindow::instance().scrollPosition(), 100);
+    EXPECT_EQ(wd::TrackWindow::instance().scrollPosition(), 0);
+    dragThumbTo(300);
+    const int dragged = wd::TrackWindow::instance().scrollPosition();
+    EXPECT_GT(dragged, 0);
+    EXPECT_EQ(t->viewStart, dragged * spc);
     // A click on the bar's left arrow scrolls one column back.
     session.host().mouse(WM_LBUTTONDOWN, view, 5, 330 + WD_SCROLLBAR_SIZE / 2);
     session.host().mouse(WM_LBUTTONUP, view, 5, 330 + WD_SCROLLBAR_SIZE / 2);
-    EXPECT_TRUE(session.host().pumpUntil([&] { return wd::TrackWindow::instance().scrollPosition() == 99; }, 2000ms));
+    EXPECT_TRUE(session.host().pumpUntil([&] { return wd::TrackWindow::instance().scrollPosition() == dragged - 1; }, 2000ms));
 }
 
 TEST_F(TrackViewInput, TracksWiderThanTheScrollRangeScaleTheirPositions) {
@@ -177,8 +203,10 @@ TEST_F(TrackViewInput, TracksWiderThanTheScrollRangeScaleTheirPositions) {
     EXPECT_EQ(info.nPage, 1u);
     const float scale = wd::TrackWindow::instance().scrollScale();
     EXPECT_FLOAT_EQ(scale, 73500.0f / 65536.0f);
-    // The thumb dragged to the last unit reaches the end within one unit of scale columns.
-    SendMessageA(view, WM_HSCROLL, SB_THUMBTRACK | (65535u << 16), 0);
+    // The thumb dragged to the right end: its position, 65,536, does not fit the message's
+    // high word, yet the view reaches the end within one unit of scale columns.
+    dragThumbTo(10000);
+    EXPECT_EQ(wd::TrackWindow::instance().scrollPosition(), 65536);
     const int lastStart = 220500 - 565 * 3;
     EXPECT_LE(std::abs(t->viewStart - lastStart), static_cast<int>(std::ceil(scale)) * 3 + 565 * 3);
     EXPECT_GT(t->viewStart, 220500 - 2 * 565 * 3);

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "api/host_windows.h"
-#include "api/library_entry.h"
-#include "api/settings.h"
+#include "services/host_windows.h"
+#include "services/module.h"
+#include "services/settings.h"
 #include "model/track_list.h"
 #include "ui/tab_window.h"
 #include "wavedeck.h"

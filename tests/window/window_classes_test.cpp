@@ -2,7 +2,7 @@
 // when it detaches; class registration rules.
 #include <gtest/gtest.h>
 
-#include "api/library_entry.h"
+#include "services/module.h"
 #include "support/test_host.h"
 #include "ui/window_classes.h"
 

@@ -1,10 +1,9 @@
-#include "api/file_names.h"
+#include "services/file_names.h"
 
 #include <cstring>
 #include <string>
 
 #include "platform/files/files.h"
-#include "wavedeck.h"
 
 namespace {
 
@@ -65,9 +64,7 @@ int toLowerAscii(char* text) {
     return 0;
 }
 
-}  // namespace wd
-
-int WDXGetFileExtension(const char* path, char* out) {
+int fileExtension(const char* path, char* out) {
     if (!out || !path) return -1;
     const char* dot = std::strrchr(path, '.');
     if (!dot || dot[1] == 0) return -1;
@@ -75,7 +72,7 @@ int WDXGetFileExtension(const char* path, char* out) {
     return 0;
 }
 
-int WDXGetFileNameNoExtension(const char* path, char* out) {
+int fileNameNoExtension(const char* path, char* out) {
     if (!out || !path) return -1;
     const char* dot = std::strrchr(path, '.');
     if (!dot) {
@@ -91,7 +88,7 @@ int WDXGetFileNameNoExtension(const char* path, char* out) {
     return 0;
 }
 
-int WDXGetFileNameHasExt(const char* path, char* out) {
+int fileNameHasExt(const char* path, char* out) {
     if (!out) return 0;
     if (!path) {
         *out = 0;
@@ -102,10 +99,12 @@ int WDXGetFileNameHasExt(const char* path, char* out) {
     return 0;
 }
 
-int WDXGetFilePath(const char* path, char* out) {
+int filePath(const char* path, char* out) {
     if (!out || !path) return -1;
     const char* sep = lastSeparator(path);
     if (!sep || sep == path) return -1;
     copyText(out, path, static_cast<size_t>(sep - path));
     return 0;
 }
+
+}  // namespace wd

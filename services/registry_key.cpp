@@ -1,4 +1,4 @@
-#include "api/registry_key.h"
+#include "services/registry_key.h"
 
 #include <cstring>
 #include <vector>

@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "api/settings.h"
+#include "services/settings.h"
 #include "platform/files/files.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/registry_store.h"

@@ -1,4 +1,4 @@
-#include "ui/time_window_text.h"
+#include "services/time_window_text.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "api/settings.h"
+#include "services/settings.h"
 
 #include <unistd.h>
 
@@ -6,10 +6,10 @@
 #include <cstring>
 #include <vector>
 
-#include "api/file_names.h"
+#include "services/file_names.h"
 #include "platform/files/files.h"
 #include "platform/registry/registry.h"
-#include "wavedeck.h"
+#include "model/block_factory.h"
 
 namespace wd {
 namespace {
@@ -66,14 +66,10 @@ void Settings::load(const std::string& moduleFileName) {
 
     std::string folder;
     if (tempDirKey_.getString(kFolderValue, folder) && !folder.empty()) {
-        std::lock_guard lock(folderMutex_);
-        tempFolder_ = folder;
+        storeTempFolder(folder);
     } else {
         folder = defaultTempFolder(moduleFileName);
-        {
-            std::lock_guard lock(folderMutex_);
-            tempFolder_ = folder;
-        }
+        storeTempFolder(folder);
         tempDirKey_.setString(kFolderValue, folder.c_str());
         createDirectoryPath(folder.c_str());
     }
@@ -110,9 +106,17 @@ std::string Settings::tempFolder() const {
 
 bool Settings::setTempFolder(const char* folder) {
     if (!folder || GetFileAttributesA(folder) != FILE_ATTRIBUTE_DIRECTORY) return false;
-    std::lock_guard lock(folderMutex_);
-    tempFolder_ = folder;
+    storeTempFolder(folder);
     return true;
+}
+
+void Settings::storeTempFolder(const std::string& folder) {
+    {
+        std::lock_guard lock(folderMutex_);
+        tempFolder_ = folder;
+    }
+    // Blocks made from now on go to the new folder.
+    if (this == &instance()) BlockFactory::instance().setTempFolder(folder);
 }
 
 int Settings::formatQuality(int format) const {
@@ -146,16 +150,3 @@ bool Settings::setFormatQuality(int format, int value) {
 }
 
 }  // namespace wd
-
-int WDXSetTempFolder(const char* folder) { return wd::Settings::instance().setTempFolder(folder) ? 1 : 0; }
-
-int WDXGetTempFolder(char* buffer) {
-    if (!buffer) return 0;
-    std::string folder = wd::Settings::instance().tempFolder();
-    std::memcpy(buffer, folder.c_str(), folder.size() + 1);
-    return 1;
-}
-
-int WDXSetFormatQuality(int format, int value) { return wd::Settings::instance().setFormatQuality(format, value) ? 1 : 0; }
-
-int WDXGetFormatQuality(int format) { return wd::Settings::instance().formatQuality(format); }

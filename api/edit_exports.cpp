@@ -1,8 +1,9 @@
-// Exports that read the current track and step its undo history.
-#include "api/host_windows.h"
-#include "api/view_windows.h"
+// Editing, selection and view exports: zoom, undo and redo.
+#include "services/host_windows.h"
+#include "services/library_windows.h"
 #include "model/track_list.h"
 #include "model/undo_history.h"
+#include "ui/track_window.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
 
@@ -12,10 +13,10 @@ namespace {
 // After undo and redo (which happen even when there was nothing to step): redraw the
 // track window, report the selection and view times, redraw the ruler, tell the host.
 void refreshAfterHistoryStep(const Track& track) {
-    ViewWindows::instance().invalidate(ViewWindows::View::Track);
+    LibraryWindows::instance().invalidate(LibraryWindows::Which::Track);
     if (const Channel* c = track.channel(0)) track.reportSelectionTimes(c->selStart, c->selLength);
     track.reportViewTimes(track.viewStart);
-    ViewWindows::instance().invalidate(ViewWindows::View::Ruler);
+    LibraryWindows::instance().invalidate(LibraryWindows::Which::Ruler);
     HostWindows::instance().broadcast(NotifySelectionChanged);
     HostWindows::instance().broadcast(NotifyTrackChanged);
 }
@@ -64,13 +65,28 @@ int WDXCanUndo(void) { return wd::canStep(false); }
 
 int WDXCanRedo(void) { return wd::canStep(true); }
 
-int WDXGetTrackInfo(int what) {
-    const wd::Track* track = wd::TrackList::instance().current();
-    if (!track) return -1;
-    switch (what) {
-        case 0: return track->channelCount();
-        case 1: return track->sampleRate;
-        case 2: return track->length();
-        default: return -1;
+// Nothing is thrown across the exported interface: a failure gives a neutral result.
+
+int WDXZoomIn(void) {
+    try {
+        return wd::TrackWindow::instance().zoomIn();
+    } catch (...) {
+        return 0;
+    }
+}
+
+int WDXZoomOut(void) {
+    try {
+        return wd::TrackWindow::instance().zoomOut();
+    } catch (...) {
+        return 0;
+    }
+}
+
+int WDXZoomFit(void) {
+    try {
+        return wd::TrackWindow::instance().zoomFit();
+    } catch (...) {
+        return 0;
     }
 }

@@ -1,4 +1,4 @@
-// The six windows that show the selection and view times.
+// Where the tracks' time texts go: the six windows the host registered and the time window.
 #pragma once
 
 #include <atomic>
@@ -9,16 +9,17 @@
 namespace wd {
 
 /**
- * The windows registered with WDXRegSelViewHWND: selection start, end and length, view
- * start, end and length. A track's time texts are sent to them as WM_SETTEXT with
- * SendMessageA, synchronously on the reporting thread; a null handle receives nothing.
- * Registering installs this object as the tracks' TimeTextReceiver.
+ * The tracks' TimeTextReceiver, installed when the library is attached. The cursor text
+ * goes to the time window (TimeWindowText); the other six go to the windows registered with
+ * WDXRegSelViewHWND (selection start, end and length, view start, end and length) as
+ * WM_SETTEXT with SendMessageA, synchronously on the reporting thread; a null handle
+ * receives nothing.
  */
 class SelViewWindows final : public TimeTextReceiver {
 public:
     static SelViewWindows& instance();
 
-    /** Stores the six handles (null allowed) and starts receiving the tracks' texts. */
+    /** Stores the six handles (null allowed). */
     void set(HWND selStart, HWND selEnd, HWND selLength, HWND viewStart, HWND viewEnd, HWND viewLength);
     HWND window(TimeTextSlot slot) const;
 

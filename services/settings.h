@@ -5,7 +5,7 @@
 #include <mutex>
 #include <string>
 
-#include "api/registry_key.h"
+#include "services/registry_key.h"
 
 namespace wd {
 
@@ -14,7 +14,7 @@ enum class QualityFormat : int { Mp3 = 1, Wma = 2, Ogg = 3 };
 
 /**
  * Read from the registry at attach and written back at detach; quality changes are also
- * written at once. Readable from any thread: workers read the temporary folder and the
+ * written at once. The temporary folder is handed to the block factory whenever it changes. Readable from any thread: workers read the temporary folder and the
  * qualities while the user-interface thread may change them.
  */
 class Settings {
@@ -46,6 +46,8 @@ public:
 
 private:
     static std::string defaultTempFolder(const std::string& moduleFileName);
+    /** Keeps the folder and hands it to the block factory (for the process's settings). */
+    void storeTempFolder(const std::string& folder);
     RegistryKey* keyOf(int format);
 
     RegistryKey tempDirKey_;

@@ -1,8 +1,7 @@
-#include "api/host_windows.h"
+#include "services/host_windows.h"
 
 #include <algorithm>
 
-#include "wavedeck.h"
 #include "wavedeck_win.h"
 
 namespace wd {
@@ -47,17 +46,3 @@ HWND HostWindows::recordNotifyWindow() const {
 }
 
 }  // namespace wd
-
-int WDXRegisterMainWnd(HWND window) {
-    try {
-        wd::HostWindows::instance().add(window);
-    } catch (...) {
-        // Out of memory: the window is not registered; the result carries no failure.
-    }
-    return 0;
-}
-
-int WDXRegNotifyRecHWND(HWND window) {
-    wd::HostWindows::instance().setRecordNotifyWindow(window);
-    return 0;
-}

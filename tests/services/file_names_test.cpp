@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "api/file_names.h"
+#include "services/file_names.h"
 #include "wavedeck.h"
 
 namespace {

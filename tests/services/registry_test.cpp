@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "api/registry_key.h"
+#include "services/registry_key.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/registry_store.h"
 #include "support/temp_dir.h"

@@ -1,6 +1,6 @@
-#include "api/sel_view_windows.h"
+#include "services/sel_view_windows.h"
 
-#include "wavedeck.h"
+#include "services/time_window_text.h"
 #include "wavedeck_win.h"
 
 namespace wd {
@@ -13,7 +13,6 @@ SelViewWindows& SelViewWindows::instance() {
 void SelViewWindows::set(HWND selStart, HWND selEnd, HWND selLength, HWND viewStart, HWND viewEnd, HWND viewLength) {
     const HWND handles[kSlots] = {selStart, selEnd, selLength, viewStart, viewEnd, viewLength};
     for (int i = 0; i < kSlots; ++i) windows_[i].store(handles[i]);
-    TimeTextReceiver::install(this);
 }
 
 HWND SelViewWindows::window(TimeTextSlot slot) const {
@@ -22,12 +21,11 @@ HWND SelViewWindows::window(TimeTextSlot slot) const {
 }
 
 void SelViewWindows::receiveTimeText(TimeTextSlot slot, const char* text) {
-    if (HWND w = window(slot)) SendMessageA(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    if (slot == TimeTextSlot::Cursor) {
+        TimeWindowText::instance().setText(text);
+    } else if (HWND w = window(slot)) {
+        SendMessageA(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    }
 }
 
 }  // namespace wd
-
-int WDXRegSelViewHWND(HWND selStart, HWND selEnd, HWND selLength, HWND viewStart, HWND viewEnd, HWND viewLength) {
-    wd::SelViewWindows::instance().set(selStart, selEnd, selLength, viewStart, viewEnd, viewLength);
-    return 0;
-}

@@ -1,0 +1,2 @@
+// A host that includes only the public headers passes.
+#include "wavedeck.h"
