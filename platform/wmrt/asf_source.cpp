@@ -134,10 +134,19 @@ HRESULT AsfSource::openInput(int fd) {
         return abort_ ? NS_E_OPERATION_CANCELED : NS_E_INVALID_DATA;
     }
     if (avformat_find_stream_info(format_, nullptr) < 0) return abort_ ? NS_E_OPERATION_CANCELED : NS_E_INVALID_DATA;
-    // A duration FFmpeg guessed from the bit rate is not the header's.
-    if (format_->duration > 0 && format_->duration != AV_NOPTS_VALUE &&
-        format_->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) {
-        duration_ = static_cast<QWORD>(format_->duration) * (kUnitsPerSecond / AV_TIME_BASE);
+    // A duration FFmpeg guessed from the bit rate is not the header's. A header that
+    // states 0 (a file without sound) leaves FFmpeg's overall duration unknown; the
+    // streams still carry it.
+    if (format_->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) {
+        if (format_->duration != AV_NOPTS_VALUE && format_->duration >= 0) {
+            duration_ = static_cast<QWORD>(format_->duration) * (kUnitsPerSecond / AV_TIME_BASE);
+        }
+        for (unsigned i = 0; i < format_->nb_streams && !duration_; ++i) {
+            const AVStream* st = format_->streams[i];
+            if (st->duration != AV_NOPTS_VALUE && st->duration >= 0) {
+                duration_ = static_cast<QWORD>(av_rescale_q(st->duration, st->time_base, AVRational{1, static_cast<int>(kUnitsPerSecond)}));
+            }
+        }
     }
     return S_OK;
 }

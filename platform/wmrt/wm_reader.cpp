@@ -13,6 +13,7 @@ HRESULT WmReader::Open(const std::u16string& url, WmReaderCallback* callback, vo
     if (thread_.joinable()) return E_UNEXPECTED;
     callback_ = callback;
     context_ = context;
+    std::lock_guard lock(mutex_);
     commands_.assign(1, Command::Open);
     try {
         thread_ = std::thread(&WmReader::run, this, narrowText(url));
@@ -20,6 +21,7 @@ HRESULT WmReader::Open(const std::u16string& url, WmReaderCallback* callback, vo
         commands_.clear();
         return E_OUTOFMEMORY;
     }
+    runtime_ = true;
     return S_OK;
 }
 
@@ -31,6 +33,7 @@ HRESULT WmReader::Close() {
         thread_.join();
     }
     std::lock_guard lock(mutex_);
+    runtime_ = false;
     commands_.clear();
     source_.reset();
     closing_ = false;
@@ -70,8 +73,11 @@ HRESULT WmReader::Start(QWORD start, QWORD duration, float rate, void*) {
 }
 
 HRESULT WmReader::Stop() {
-    if (!thread_.joinable()) return E_UNEXPECTED;
-    post(Command::Stop);
+    // Callbacks stop their reader: the runtime thread's state is read under the lock only.
+    std::lock_guard lock(mutex_);
+    if (!runtime_) return E_UNEXPECTED;
+    commands_.push_back(Command::Stop);
+    wake_.notify_all();
     return S_OK;
 }
 

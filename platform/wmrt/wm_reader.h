@@ -102,6 +102,7 @@ private:
     std::condition_variable wake_;
     std::thread thread_;
     std::deque<Command> commands_;
+    bool runtime_ = false;  // the runtime thread runs (guarded by mutex_)
     WmReaderCallback* callback_ = nullptr;
     void* context_ = nullptr;
     std::atomic<bool> closing_{false};

@@ -159,6 +159,16 @@ TEST_F(WmaExport, CancellingLeavesTheTargetAsItWasAndReportsOnlyToTheMainWindow)
     EXPECT_TRUE(otherFiles({"cancel.wma"}).empty()) << "no temporary file is left";
 }
 
+TEST_F(WmaExport, AnEmptyTrackIsSavedAsAFileThatOpensEmpty) {
+    makeTrack(44100, {440, 440}, 0);
+    const std::string path = dir.file("empty.wma");
+    ASSERT_TRUE(save(path, kWma));
+    Track* back = open(path);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->length(), 0);
+    EXPECT_EQ(back->channelCount(), 2);
+}
+
 TEST_F(WmaExport, TheHostConvertsToAndFromWma) {
     ASSERT_TRUE(wmatest::ffmpeg(wmatest::sineInput(32000, 2, 1.0, 440) + " -c:a pcm_s16le '" + dir.file("in.wav") + "'"));
     WDXSetFormatQuality(2, 48);
