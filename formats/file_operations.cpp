@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "formats/cd_audio_importer.h"
 #include "formats/exporter.h"
 #include "formats/importer.h"
 #include "formats/mp3_exporter.h"
@@ -10,6 +11,8 @@
 #include "formats/ogg_vorbis_importer.h"
 #include "formats/sound_file_importer.h"
 #include "formats/wave_exporter.h"
+#include "formats/windows_media_importer.h"
+#include "formats/wma_exporter.h"
 #include "model/track_list.h"
 #include "services/file_names.h"
 #include "services/host_windows.h"
@@ -26,6 +29,8 @@ Importer* CreateImporterForFile(const std::string& path) {
     if (ext == "ogg") return new OggVorbisImporter;
     // "aif" and "aifc" are the names AIFF files usually carry: they take the same reader.
     if (ext == "wav" || ext == "aiff" || ext == "aif" || ext == "aifc") return new SoundFileImporter;
+    if (ext == "wma") return new WindowsMediaImporter;
+    if (ext == "cda") return new CdAudioImporter;
     return nullptr;
 }
 
@@ -33,6 +38,7 @@ Exporter* CreateExporterForType(int type) {
     switch (type) {
         case kExportWave: return new WaveExporter;
         case kExportMp3: return new Mp3Exporter;
+        case kExportWma: return new WmaExporter;
         case kExportOggVorbis: return new OggVorbisExporter;
         default: return nullptr;
     }

@@ -22,6 +22,7 @@
 #include "host_session.h"
 #include "progress_bar.h"
 #include "wavedeck.h"
+#include "wavedeck_cd.h"
 #include "wavedeck_messages.h"
 
 namespace {
@@ -252,6 +253,28 @@ int commandConvert(const Args& args) {
     return 0;
 }
 
+int commandCdTracks(const Args& args) {
+    Parsed p;
+    std::string error;
+    if (!parse(args, {}, {}, p, error)) return usageError("cd-tracks", error);
+    if (p.positional.size() != 2) return usageError("cd-tracks", "give DEVICE-OR-IMAGE and FOLDER");
+    const std::string& disc = p.positional[0];
+    const std::string& folder = p.positional[1];
+    const int tracks = WDXMakeCdTrackFolder(disc.c_str(), folder.c_str());
+    if (tracks < 0) {
+        return fail("cannot make '" + folder + "' a drive for '" + disc +
+                    "': the disc cannot be read (no disc, not a CD, or an image without its BIN) or the folder cannot be written");
+    }
+    std::printf("%d audio track%s in %s\n", tracks, tracks == 1 ? "" : "s", folder.c_str());
+    for (int t = 1; t <= 99; ++t) {
+        char name[16];
+        std::snprintf(name, sizeof name, "/Track%02d.cda", t);
+        struct stat st {};
+        if (::stat((folder + name).c_str(), &st) == 0) std::printf("  %s%s\n", folder.c_str(), name);
+    }
+    return 0;
+}
+
 // "A:B" in seconds (decimals allowed) into a first and a last second.
 bool parseSpan(const std::string& text, double& first, double& last) {
     const size_t colon = text.find(':');
@@ -351,7 +374,9 @@ int commandSettings(const Args& args) {
 
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
-        {"info", {"wavedeck info FILE", "Opens a sound file and prints its sample rate, channels, length and duration.",
+        {"info", {"wavedeck info FILE",
+                  "Opens a sound file (.wav, .aiff, .wma, or a CD track's .cda) and prints its sample rate,\n"
+                  "  channels, length and duration.",
                   "wavedeck info take1.wav", commandInfo}},
         {"play", {"wavedeck play FILE [--loop] [--seconds N]",
                   "Opens a sound file and plays it on the default output device: to its end, or for N seconds;\n"
@@ -363,6 +388,12 @@ const std::map<std::string, Command>& commands() {
                      "  every FILE into DIR (made when missing) under its own name, one progress bar per file,\n"
                      "  and ends with what failed and why (status 1; Ctrl-C cancels, status 130).",
                      "wavedeck convert voice.aiff -o voice.wav", commandConvert}},
+        {"cd-tracks", {"wavedeck cd-tracks DEVICE-OR-IMAGE FOLDER",
+                       "Makes FOLDER stand for a CD drive holding the disc: one TrackNN.cda file per audio track,\n"
+                       "  which 'info', 'play' and 'convert' then open. The disc is a device such as /dev/sr0 or an\n"
+                       "  image: a .cue with its .bin of the same name, a .toc or an .nrg.",
+                       "wavedeck cd-tracks /dev/sr0 ~/cd && wavedeck convert ~/cd/Track01.cda -o track1.wav",
+                       commandCdTracks}},
         {"snapshot", {"wavedeck snapshot FILE... -o PNG [--select START:END] [--scale 2]",
                       "Opens sound files (one tab each) and writes a picture of the editor showing the last:\n"
                       "  the waveform with its tabs and rulers, the large time display and the level meter.\n"
