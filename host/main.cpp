@@ -149,7 +149,9 @@ std::string duration(int samples, int rate) {
 bool play(host::Session& session, bool loop, double seconds, std::string& error) {
     session.clear();
     if (WDXPlayTrack(loop ? 2 : 0) != 0) {
-        error = "there is no track to play";
+        error = WDXGetTrackInfo(0) < 0 ? "there is no track to play"
+                                       : "the output device refused to play " + std::to_string(WDXGetTrackInfo(1)) +
+                                             " Hz with " + std::to_string(WDXGetTrackInfo(0)) + " channel(s)";
         return false;
     }
     const int rate = WDXGetTrackInfo(1);
