@@ -33,6 +33,12 @@ bool forChannels(Track& track, const std::function<bool(int)>& picked, const std
     return ok;
 }
 
+// Applies a range edit (s, n) to the channels picked; a channel that ends before s (the
+// shorter channel of a stereo track) has nothing in the range and stays as it is.
+bool forRange(Track& track, const std::function<bool(int)>& picked, int s, int n, int (Sequence::*edit)(int, int)) {
+    return forChannels(track, picked, [&](Sequence& seq) { return s < seq.length() ? (seq.*edit)(s, n) : 0; });
+}
+
 bool every(int) { return true; }
 
 void setSelection(Track& track, int start, int length) {
@@ -108,8 +114,8 @@ int deleteSelection(Track& track) {
     const int n = track.channel(0)->selLength;
     // Deleting in one channel of two silences instead: both channels keep one length.
     auto change = [&] {
-        if (bothSelected(track)) return forChannels(track, every, [&](Sequence& seq) { return seq.deleteRange(s, n); });
-        return forChannels(track, selectedChannels(track), [&](Sequence& seq) { return seq.silenceRange(s, n); });
+        if (bothSelected(track)) return forRange(track, every, s, n, &Sequence::deleteRange);
+        return forRange(track, selectedChannels(track), s, n, &Sequence::silenceRange);
     };
     return applyEdit(track, Redo::Clear, change, s, s, true);
 }
@@ -118,7 +124,7 @@ int silenceSelection(Track& track) {
     if (!hasSelection(track)) return -1;
     const int s = track.channel(0)->selStart;
     const int n = track.channel(0)->selLength;
-    auto change = [&] { return forChannels(track, selectedChannels(track), [&](Sequence& seq) { return seq.silenceRange(s, n); }); };
+    auto change = [&] { return forRange(track, selectedChannels(track), s, n, &Sequence::silenceRange); };
     return applyEdit(track, Redo::Clear, change, -1, s, false);
 }
 

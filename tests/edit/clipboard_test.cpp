@@ -90,48 +90,8 @@ TEST(Clipboard, CutRemovesEveryChannelsSelectionAndUndoBringsItBack) {
     EXPECT_EQ(t->channel(0)->selLength, 500);
 }
 
-// What a paste leaves, from the rules.
-Channels pasteReference(const Channels& track, const std::vector<int>& starts, const std::vector<bool>& flags,
-                        const Channels& clip, wd::PasteMode mode) {
-    const bool stereo = track.size() == 2;
-    std::vector<std::pair<int, int>> targets;  // channel, position
-    if (mode == wd::PasteMode::Insert) {
-        for (size_t c = 0; c < track.size(); ++c) targets.emplace_back(static_cast<int>(c), starts[0]);
-    } else if (stereo && flags[0] && flags[1]) {
-        targets = {{0, starts[0]}, {1, mode == wd::PasteMode::Mix ? starts[0] : starts[1]}};
-    } else {
-        const int c = stereo && flags[1] ? 1 : 0;
-        targets = {{c, starts[static_cast<size_t>(c)]}};
-    }
-    const size_t n = std::max(clip[0].size(), clip.back().size());
-    Channels out = track;
-    for (const auto& [c, at] : targets) {
-        std::vector<float> material(n, 0.0f);
-        for (size_t i = 0; i < n; ++i) {
-            const float l = i < clip[0].size() ? clip[0][i] : 0.0f;
-            const float r = i < clip.back().size() ? clip.back()[i] : 0.0f;
-            material[i] = clip.size() == 1 ? l : targets.size() == 2 ? (c == 0 ? l : r) : (l + r) * 0.5f;
-        }
-        auto& s = out[static_cast<size_t>(c)];
-        const auto pos = static_cast<size_t>(at);
-        if (mode == wd::PasteMode::Insert) {
-            s.insert(s.begin() + static_cast<std::ptrdiff_t>(std::min(pos, s.size())), material.begin(), material.end());
-            continue;
-        }
-        s.resize(std::max(s.size(), pos + n), 0.0f);
-        for (size_t i = 0; i < n; ++i) {
-            s[pos + i] = mode == wd::PasteMode::Mix ? std::clamp(s[pos + i] + material[i], -1.0f, 1.0f) : material[i];
-        }
-    }
-    if (stereo) {
-        const size_t longer = std::max(out[0].size(), out[1].size());
-        for (auto& s : out) s.resize(longer, 0.0f);
-    }
-    return out;
-}
-
 TEST(Clipboard, EveryPasteWritesTheClipboardWhereTheRulesSay) {
-    using M = wd::PasteMode;
+    using M = wdtest::PasteKind;
     const Channels mono = {ramp(3000, 0.1f)};
     const Channels stereo = {ramp(3000, 0.1f), ramp(2500, -0.3f)};
     const Channels loud = {std::vector<float>(1500, 0.9f), std::vector<float>(1500, -0.9f)};
@@ -167,7 +127,7 @@ TEST(Clipboard, EveryPasteWritesTheClipboardWhereTheRulesSay) {
         const auto mix = [&](HWND progress) { return WDXPasteMix(progress); };
         const auto insert = [&](HWND progress) { return WDXPasteInsert(progress); };
         ASSERT_EQ(c.mode == M::Overwrite ? session.run(start) : c.mode == M::Mix ? session.run(mix) : session.run(insert), 0);
-        EXPECT_EQ(EditSession::samples(*t), pasteReference(c.track, c.starts, c.flags, c.clip, c.mode));
+        EXPECT_EQ(EditSession::samples(*t), wdtest::referencePaste(c.track, c.starts, c.flags, c.clip, c.mode));
         ASSERT_EQ(WDXUndo(), 0);
         EXPECT_EQ(EditSession::samples(*t), c.track);
     }

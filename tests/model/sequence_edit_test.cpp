@@ -115,7 +115,7 @@ std::vector<float> rangeReference(const std::vector<float>& old, const RangeCase
     const size_t end = std::min(old.size(), start + static_cast<size_t>(c.count));
     switch (c.kind) {
         case RangeCase::Delete: out.erase(out.begin() + c.start, out.begin() + static_cast<std::ptrdiff_t>(end)); break;
-        case RangeCase::Keep: out.assign(old.begin() + c.start, old.begin() + static_cast<std::ptrdiff_t>(end)); break;
+        case RangeCase::Keep: out.assign(old.begin() + static_cast<std::ptrdiff_t>(std::min(start, old.size())), old.begin() + static_cast<std::ptrdiff_t>(end)); break;
         case RangeCase::Silence: std::fill(out.begin() + c.start, out.begin() + static_cast<std::ptrdiff_t>(end), 0.0f); break;
         case RangeCase::InsertSilence:
             out.insert(out.begin() + static_cast<std::ptrdiff_t>(std::min(start, old.size())), static_cast<size_t>(c.count), 0.0f);
@@ -134,6 +134,7 @@ TEST(SequenceRanges, EachEditLeavesTheReferenceSamplesInTheStatedBlocks) {
         {"keep inside one block", 1000, K::Keep, 100, 100, {100}},
         {"keep shares the blocks inside", 4 * kFull, K::Keep, 10, 3 * kFull, {kFull - 10, kFull, kFull, 10}},
         {"keep from a block edge to the end", 2 * kFull, K::Keep, kFull, 5 * kFull, {kFull}},
+        {"keep from past the end leaves nothing", 1000, K::Keep, 1000, 5, {}},
         {"silence: head, silent blocks, tail", 3 * kFull, K::Silence, 100, kFull + 1, {100, kFull, 1, kFull - 101, kFull}},
         {"silence running past the end", 1000, K::Silence, 900, 500, {900, 100}},
         {"262,145 samples of silence are two silent blocks", 1000, K::InsertSilence, 400, kFull + 1, {400, kFull, 1, 600}},
@@ -170,7 +171,6 @@ TEST(SequenceRanges, AStartAtOrPastTheEndIsRefusedAndAnOpenSpliceBlocksEveryRang
     Sequence s;
     wdtest::fill(s, staircase(100));
     EXPECT_EQ(s.deleteRange(100, 1), -1);
-    EXPECT_EQ(s.keepRange(100, 1), -1);
     EXPECT_EQ(s.silenceRange(100, 1), -1);
     EXPECT_EQ(s.insertSilence(-1, 1), -1);
     ASSERT_EQ(s.beginOverwrite(3), 0);
