@@ -88,6 +88,27 @@ TEST_F(ReaderFixture, ARangeIsConvertedAndACountPastTheEndStopsAtTheEnd) {
     EXPECT_NEAR(static_cast<double>(convert(48000, 16000, 3000, -1, 1).size()), 2000.0, 2.0);
 }
 
+TEST_F(ReaderFixture, TwoChannelsTogetherGiveWhatEachGivesAloneTheShorterPaddedWithSilence) {
+    const auto first = wdtest::sine(1, 22050, 9000, {300.0}, 0.5);
+    const auto second = wdtest::sine(1, 22050, 6000, {700.0}, 0.5);
+    fillWith(first);
+    Channel other;
+    wdtest::fill(other.sequence(), second);
+    const auto alone = convert(22050, 44100, 0, -1);
+    ResampleReader both;
+    ASSERT_TRUE(both.setSources(&channel_, &other, 22050));
+    ASSERT_TRUE(both.start(44100, 0, -1));
+    std::vector<float> a(30000), b(30000);
+    const int n = both.read(a.data(), b.data(), 30000);
+    ASSERT_EQ(n, static_cast<int>(alone.size()));
+    for (int i = 0; i < n; ++i) ASSERT_NEAR(a[static_cast<size_t>(i)], alone[static_cast<size_t>(i)], 1e-6) << i;
+    // The second channel's own 12,000 samples, then silence (the filter's ring aside).
+    EXPECT_NEAR(wdtest::dominantFrequency(std::vector<float>(b.begin(), b.begin() + 12000), 44100), 700.0, 0.5);
+    EXPECT_LT(wdtest::rms(std::vector<float>(b.begin() + 12200, b.begin() + n)), 1e-3);
+    EXPECT_EQ(both.read(a.data(), b.data(), 10), 0);
+    EXPECT_EQ(both.read(a.data(), 10), 0) << "two channels are read in pairs";
+}
+
 TEST_F(ReaderFixture, RatesTheConverterCannotTakeDeliverNothing) {
     fillWith(wdtest::staircase(5000));
     EXPECT_TRUE(convert(0, 44100, 0, -1).empty());
