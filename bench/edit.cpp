@@ -28,7 +28,7 @@
 #include "edit/edit_engine.h"
 #include "edit/in_place_edits.h"
 #include "model/undo_history.h"
-#include "services/settings.h"
+#include "bench/work_folder.h"
 
 namespace {
 
@@ -170,16 +170,7 @@ double runSndfileResample(const std::string& in, const std::string& out) {
 int main(int argc, char** argv) {
     const std::string work = std::filesystem::absolute(argc > 1 ? argv[1] : "bench-edit-work").string();
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
-    std::filesystem::create_directories(work);
-    if (!std::getenv("WAVEDECK_REGISTRY")) {
-        // The library read its settings before main: start again with settings of our own.
-        setenv("WAVEDECK_REGISTRY", (work + "/registry").c_str(), 1);
-        setenv("XDG_CACHE_HOME", (work + "/cache").c_str(), 1);
-        execv("/proc/self/exe", argv);
-        std::perror("execv");
-        return 1;
-    }
-    wd::Settings::instance().setTempFolder(work.c_str());
+    if (!wdbench::useWorkFolder(work, argv)) return 1;
 
     std::printf("making a 10-minute and a 60-minute stereo track at %d Hz in %s ...\n", kRate, work.c_str());
     const int minutes[2] = {10, 60};
