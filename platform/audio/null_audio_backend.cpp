@@ -104,8 +104,10 @@ public:
         }
         return taken;
     }
-    // Nothing is held beyond what write() has paced out, so pausing holds nothing back
-    // and a reset has nothing to drop.
+    // Nothing is held beyond what write() has paced out: all of it has been heard,
+    // pausing holds nothing back and a reset has nothing to drop.
+    size_t unheard() override { return 0; }
+    bool drain() override { return !pacer_.failed(); }
     void setPaused(bool) override {}
     void discard() override {}
     void interrupt() override { pacer_.interrupt(); }

@@ -130,6 +130,7 @@ public:
     ~Output() override {
         Lock lock(backend_.loop_);
         backend_.outputs_.erase(this);
+        forgetDrain();
         if (stream_) {
             pa_stream_set_state_callback(stream_, nullptr, nullptr);
             pa_stream_set_write_callback(stream_, nullptr, nullptr);
@@ -157,7 +158,10 @@ public:
         attr.minreq = static_cast<uint32_t>(-1);
         attr.fragsize = static_cast<uint32_t>(-1);
         pa_cvolume volume = fromChannelVolume(wave.volume, map, spec.channels);
-        auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | (wave.mute ? PA_STREAM_START_MUTED : 0));
+        // Interpolated timing: how much of what was written is still to be heard.
+        auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING |
+                                                    PA_STREAM_AUTO_TIMING_UPDATE |
+                                                    (wave.mute ? PA_STREAM_START_MUTED : 0));
         if (pa_stream_connect_playback(stream_, device.empty() ? nullptr : device.c_str(), &attr, flags, &volume,
                                        nullptr) < 0) {
             return false;
@@ -186,8 +190,42 @@ public:
                 break;
             }
             taken += n;
+            written_ += n;
         }
         return taken;
+    }
+
+    size_t unheard() override {
+        Lock lock(backend_.loop_);
+        pa_usec_t latency = 0;
+        int negative = 0;
+        // Without timing information yet, nothing counts as heard.
+        if (pa_stream_get_latency(stream_, &latency, &negative) < 0) return written_;
+        if (negative) return 0;
+        return std::min<size_t>(written_, pa_usec_to_bytes(latency, pa_stream_get_sample_spec(stream_)));
+    }
+
+    bool drain() override {
+        Lock lock(backend_.loop_);
+        // The latency stays at its last value once the stream runs dry, so only the
+        // server's drain says that the end has been heard. A drain also starts a stream
+        // that holds less than it waits for before it plays.
+        if (!drain_ && !interrupted_ && !failed_) {
+            drained_ = false;
+            drain_ = pa_stream_drain(
+                stream_,
+                [](pa_stream*, int, void* self) {
+                    auto* output = static_cast<Output*>(self);
+                    output->drained_ = true;
+                    signalLoop(output->backend_.loop_);
+                },
+                this);
+            if (!drain_) failed_ = true;
+        }
+        while (!drained_ && !interrupted_ && !failed_) pa_threaded_mainloop_wait(backend_.loop_);
+        if (!drained_) return false;
+        forgetDrain();
+        return true;
     }
 
     void setPaused(bool paused) override {
@@ -196,6 +234,7 @@ public:
     }
     void discard() override {
         Lock lock(backend_.loop_);
+        forgetDrain();
         if (pa_operation* op = pa_stream_flush(stream_, nullptr, nullptr)) pa_operation_unref(op);
     }
     void interrupt() override {
@@ -230,6 +269,14 @@ public:
     }
 
 private:
+    /** With the loop locked: a drain under way is no longer waited for. */
+    void forgetDrain() {
+        if (!drain_) return;
+        pa_operation_cancel(drain_);
+        pa_operation_unref(drain_);
+        drain_ = nullptr;
+    }
+
     static void onState(pa_stream* stream, void* self) {
         auto* output = static_cast<Output*>(self);
         pa_stream_state_t state = pa_stream_get_state(stream);
@@ -241,6 +288,11 @@ private:
     std::string sinkName_;
     pa_stream* stream_ = nullptr;
     size_t frame_ = 1;
+    /** Bytes handed to the server since the stream was opened. */
+    size_t written_ = 0;
+    /** The drain under way (kept over an interruption, so a pause does not restart it). */
+    pa_operation* drain_ = nullptr;
+    bool drained_ = false;
     bool interrupted_ = false;
     std::atomic<bool> failed_{false};
 };

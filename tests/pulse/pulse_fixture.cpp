@@ -1,0 +1,139 @@
+#include "pulse_fixture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/audio/audio_backend.h"
+
+namespace pulsetest {
+
+wd::PulseAudioBackend* pulseBackend() {
+    static wd::PulseAudioBackend* backend = [] {
+        setenv("WAVEDECK_AUDIO", "pulse", 1);
+        return dynamic_cast<wd::PulseAudioBackend*>(&wd::AudioBackend::instance());
+    }();
+    return backend && backend->connected() ? backend : nullptr;
+}
+
+int deviceNamed(bool output, const std::string& name) {
+    const UINT count = output ? waveOutGetNumDevs() : waveInGetNumDevs();
+    for (UINT i = 0; i < count; ++i) {
+        char pname[32] = {};
+        if (output) {
+            WAVEOUTCAPSA caps{};
+            if (waveOutGetDevCapsA(i, &caps, sizeof caps) == MMSYSERR_NOERROR) std::memcpy(pname, caps.szPname, 32);
+        } else {
+            WAVEINCAPSA caps{};
+            if (waveInGetDevCapsA(i, &caps, sizeof caps) == MMSYSERR_NOERROR) std::memcpy(pname, caps.szPname, 32);
+        }
+        if (name == pname) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+WAVEFORMATEX cdFormat() { return WAVEFORMATEX{WAVE_FORMAT_PCM, 2, 44100, 44100 * 4, 4, 16, 0}; }
+
+MonitorRecording::MonitorRecording(int device, double seconds) {
+    WAVEFORMATEX format = cdFormat();
+    EXPECT_EQ(waveInOpen(&handle_, static_cast<UINT>(device), &format, reinterpret_cast<DWORD_PTR>(&callback),
+                         reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION),
+              MMSYSERR_NOERROR);
+    const size_t buffers = static_cast<size_t>(std::ceil(seconds * 4));
+    for (size_t i = 0; i < buffers && handle_; ++i) {
+        data_.emplace_back(44100);
+        WAVEHDR& header = headers_.emplace_back();
+        header = {};
+        header.lpData = reinterpret_cast<LPSTR>(data_.back().data());
+        header.dwBufferLength = 44100;
+        EXPECT_EQ(waveInPrepareHeader(handle_, &header, sizeof header), MMSYSERR_NOERROR);
+        EXPECT_EQ(waveInAddBuffer(handle_, &header, sizeof header), MMSYSERR_NOERROR);
+    }
+}
+
+MonitorRecording::~MonitorRecording() {
+    if (!handle_) return;
+    waveInReset(handle_);
+    waveInClose(handle_);
+}
+
+void CALLBACK MonitorRecording::callback(void*, UINT message, DWORD_PTR instance, DWORD_PTR, DWORD_PTR) {
+    if (message != WIM_DATA) return;
+    auto* self = reinterpret_cast<MonitorRecording*>(instance);
+    std::lock_guard lock(self->mutex_);
+    ++self->returned_;
+    self->cv_.notify_all();
+}
+
+bool MonitorRecording::waitFor(size_t buffers) {
+    std::unique_lock lock(mutex_);
+    return cv_.wait_for(lock, 20000ms, [&] { return returned_ >= buffers; });
+}
+
+bool MonitorRecording::start() { return handle_ && waveInStart(handle_) == MMSYSERR_NOERROR && waitFor(1); }
+
+std::vector<int16_t> MonitorRecording::stop() {
+    EXPECT_TRUE(waitFor(headers_.size())) << "the monitor did not deliver every buffer";
+    EXPECT_EQ(waveInReset(handle_), MMSYSERR_NOERROR);
+    EXPECT_EQ(waveInClose(handle_), MMSYSERR_NOERROR);
+    handle_ = nullptr;
+    std::vector<int16_t> capture;
+    for (size_t i = 0; i < headers_.size(); ++i) {
+        const auto* samples = reinterpret_cast<const int16_t*>(data_[i].data());
+        capture.insert(capture.end(), samples, samples + headers_[i].dwBytesRecorded / 2);
+    }
+    return capture;
+}
+
+double correlation(const std::vector<int16_t>& a, const std::vector<int16_t>& b, size_t offset) {
+    if (offset + a.size() > b.size()) return 0.0;
+    double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+    const double n = static_cast<double>(a.size());
+    for (size_t i = 0; i < a.size(); ++i) {
+        const double x = a[i], y = b[offset + i];
+        sa += x;
+        sb += y;
+        saa += x * x;
+        sbb += y * y;
+        sab += x * y;
+    }
+    const double cov = sab - sa * sb / n, va = saa - sa * sa / n, vb = sbb - sb * sb / n;
+    return va > 0 && vb > 0 ? cov / std::sqrt(va * vb) : 0.0;
+}
+
+double correlationFrom(size_t from, const std::vector<int16_t>& a, const std::vector<int16_t>& b, size_t offset) {
+    const size_t skip = std::min(a.size(), from * 2);
+    return correlation(std::vector<int16_t>(a.begin() + static_cast<long>(skip), a.end()), b, offset + skip);
+}
+
+size_t findPlayed(const std::vector<int16_t>& played, const std::vector<int16_t>& capture) {
+    // Before the signal the monitor returns the keepalive's exact silence. The signal's
+    // first milliseconds may be missing (see correlationFrom), so a piece from further
+    // in decides the offset.
+    const auto first = std::find_if(capture.begin(), capture.end(), [](int16_t s) { return s != 0; });
+    if (first == capture.end() || played.size() < 8) return std::string::npos;
+    const size_t at = played.size() / 4 / 2 * 2;
+    const std::vector<int16_t> probe(played.begin() + static_cast<long>(at),
+                                     played.begin() + static_cast<long>(std::min(played.size(), at + 2048)));
+    const long expected = (first - capture.begin()) / 2 * 2;
+    size_t best = std::string::npos;
+    double bestCorrelation = -1;
+    for (long shift = -1024; shift <= 8820; shift += 2) {
+        const long offset = expected + shift;
+        if (offset < 0) continue;
+        const double c = correlation(probe, capture, static_cast<size_t>(offset) + at);
+        if (c > bestCorrelation) {
+            bestCorrelation = c;
+            best = static_cast<size_t>(offset);
+        }
+    }
+    return best;
+}
+
+std::vector<int16_t> lastFrames(const std::vector<int16_t>& signal, size_t frames) {
+    const size_t n = std::min(signal.size(), frames * 2);
+    return std::vector<int16_t>(signal.end() - static_cast<long>(n), signal.end());
+}
+
+}  // namespace pulsetest
