@@ -166,9 +166,12 @@ public:
                                        nullptr) < 0) {
             return false;
         }
-        return backend_.waitFor([this] { return pa_stream_get_state(stream_) != PA_STREAM_CREATING; },
-                                kServerTimeout) &&
-               pa_stream_get_state(stream_) == PA_STREAM_READY;
+        if (!backend_.waitFor([this] { return pa_stream_get_state(stream_) != PA_STREAM_CREATING; },
+                              kServerTimeout)) {
+            backend_.stall();
+            return false;
+        }
+        return pa_stream_get_state(stream_) == PA_STREAM_READY;
     }
 
     size_t write(const BYTE* data, size_t size) override {
@@ -330,9 +333,12 @@ public:
         attr.fragsize = bytesOfMs(format, kCaptureFragmentMs);
         auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
         if (pa_stream_connect_record(stream_, device.empty() ? nullptr : device.c_str(), &attr, flags) < 0) return false;
-        return backend_.waitFor([this] { return pa_stream_get_state(stream_) != PA_STREAM_CREATING; },
-                                kServerTimeout) &&
-               pa_stream_get_state(stream_) == PA_STREAM_READY;
+        if (!backend_.waitFor([this] { return pa_stream_get_state(stream_) != PA_STREAM_CREATING; },
+                              kServerTimeout)) {
+            backend_.stall();
+            return false;
+        }
+        return pa_stream_get_state(stream_) == PA_STREAM_READY;
     }
 
     void start() override {
@@ -416,6 +422,8 @@ PulseAudioBackend::PulseAudioBackend() {
     loop_ = pa_threaded_mainloop_new();
     pa_threaded_mainloop_start(loop_);
     {
+        // The first attempt is made here, so that the backend's choice knows its outcome;
+        // later ones are the watcher's.
         Lock lock(loop_);
         connect();
     }
@@ -439,7 +447,7 @@ PulseAudioBackend::~PulseAudioBackend() {
 
 bool PulseAudioBackend::connected() {
     Lock lock(loop_);
-    return ensureConnected();
+    return ready();
 }
 
 void PulseAudioBackend::onContextState(pa_context*, void* self) {
@@ -454,7 +462,6 @@ void PulseAudioBackend::onEvent(pa_context*, pa_subscription_event_type_t, uint3
 }
 
 bool PulseAudioBackend::connect() {
-    lastAttempt_ = Clock::now();
     context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "WaveDeck");
     if (!context_) return false;
     pa_context_set_state_callback(context_, onContextState, this);
@@ -492,13 +499,15 @@ void PulseAudioBackend::disconnect() {
     sources_.clear();
     seenSinks_.clear();
     seenSources_.clear();
+    stalled_ = false;
 }
 
-bool PulseAudioBackend::ensureConnected() {
-    if (context_ && pa_context_get_state(context_) == PA_CONTEXT_READY) return true;
-    disconnect();
-    if (Clock::now() - lastAttempt_ < kReconnectInterval) return false;
-    return connect();
+bool PulseAudioBackend::ready() const { return context_ && pa_context_get_state(context_) == PA_CONTEXT_READY; }
+
+void PulseAudioBackend::stall() {
+    if (stalled_) return;
+    stalled_ = true;
+    signalLoop(loop_);  // the watcher takes over the retries
 }
 
 bool PulseAudioBackend::waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
@@ -522,13 +531,19 @@ bool PulseAudioBackend::await(pa_operation* operation) {
     if (!operation) return false;
     waitFor([&] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; }, kServerTimeout);
     pa_operation_state_t state = pa_operation_get_state(operation);
-    if (state == PA_OPERATION_RUNNING) pa_operation_cancel(operation);
+    if (state == PA_OPERATION_RUNNING) {
+        pa_operation_cancel(operation);
+        stall();
+    }
     pa_operation_unref(operation);
     return state == PA_OPERATION_DONE;
 }
 
-bool PulseAudioBackend::change(pa_operation* operation) {
-    bool done = await(operation);
+bool PulseAudioBackend::change(const std::function<pa_operation*()>& request) {
+    // A stalled server is not asked: the request would wait in its queue and take
+    // effect at some later time nobody expects.
+    if (stalled_) return false;
+    bool done = await(request());
     ++dirtyCount_;
     return done;
 }
@@ -546,8 +561,13 @@ PulseAudioBackend::Device PulseAudioBackend::describe(const Info& info) {
 }
 
 bool PulseAudioBackend::refresh() {
-    if (!ensureConnected()) return false;
-    if (cleanCount_ == dirtyCount_) return true;
+    if (!ready()) return false;
+    // A stalled server: the last known lists stand until the watcher hears it again.
+    if (cleanCount_ == dirtyCount_ || stalled_) return true;
+    return reload();
+}
+
+bool PulseAudioBackend::reload() {
     uint64_t startedAt = dirtyCount_;
     struct Collect {
         pa_threaded_mainloop* loop;
@@ -707,7 +727,7 @@ void PulseAudioBackend::applyWave(const std::string& sinkName) {
 
 std::unique_ptr<AudioOutputStream> PulseAudioBackend::openOutput(UINT device, const WAVEFORMATEX& format) {
     Lock lock(loop_);
-    if (!refresh()) return nullptr;
+    if (!refresh() || stalled_) return nullptr;
     std::string sinkName = sinkNameOf(device);
     if (sinkName.empty()) return nullptr;
     auto output = std::make_unique<Output>(*this, sinkName);
@@ -718,7 +738,7 @@ std::unique_ptr<AudioOutputStream> PulseAudioBackend::openOutput(UINT device, co
 
 std::unique_ptr<AudioInputStream> PulseAudioBackend::openInput(UINT device, const WAVEFORMATEX& format) {
     Lock lock(loop_);
-    if (!refresh()) return nullptr;
+    if (!refresh() || stalled_) return nullptr;
     std::string sourceName = sourceNameOf(device);
     if (sourceName.empty()) return nullptr;
     auto input = std::make_unique<Input>(*this);
@@ -748,7 +768,9 @@ bool PulseAudioBackend::setOutputVolume(unsigned device, OutputLine line, const 
         defaultDevice = found->name == defaultSink_;
         if (line == OutputLine::Master) {
             pa_cvolume target = fromChannelVolume(volume, found->map, found->volume.channels);
-            return change(pa_context_set_sink_volume_by_index(context_, found->index, &target, onSuccess, loop_));
+            return change([&] {
+                return pa_context_set_sink_volume_by_index(context_, found->index, &target, onSuccess, loop_);
+            });
         }
         WaveSetting& wave = waveOf(found->name);
         ChannelVolume next = wave.volume;
@@ -780,7 +802,8 @@ bool PulseAudioBackend::setOutputMute(unsigned device, OutputLine line, bool mut
         if (!found) return false;
         defaultDevice = found->name == defaultSink_;
         if (line == OutputLine::Master) {
-            return change(pa_context_set_sink_mute_by_index(context_, found->index, mute, onSuccess, loop_));
+            return change(
+                [&] { return pa_context_set_sink_mute_by_index(context_, found->index, mute, onSuccess, loop_); });
         }
         WaveSetting& wave = waveOf(found->name);
         waveChanged = wave.mute != mute;
@@ -820,8 +843,10 @@ bool PulseAudioBackend::setRecordLine(unsigned device, int line) {
     if (!found || line < 0) return false;
     if (found->ports.empty()) return line == 0;
     if (static_cast<size_t>(line) >= found->ports.size()) return false;
-    return change(pa_context_set_source_port_by_index(context_, found->index, found->ports[line].name.c_str(),
-                                                     onSuccess, loop_));
+    return change([&] {
+        return pa_context_set_source_port_by_index(context_, found->index, found->ports[line].name.c_str(), onSuccess,
+                                                   loop_);
+    });
 }
 
 bool PulseAudioBackend::recordLineVolume(unsigned device, int line, DWORD& value) {
@@ -840,7 +865,8 @@ bool PulseAudioBackend::setRecordLineVolume(unsigned device, int line, DWORD val
     if (!found || line < 0 || static_cast<size_t>(line) >= std::max<size_t>(found->ports.size(), 1)) return false;
     pa_cvolume target;
     pa_cvolume_set(&target, found->volume.channels, fromLinear(value));
-    return change(pa_context_set_source_volume_by_index(context_, found->index, &target, onSuccess, loop_));
+    return change(
+        [&] { return pa_context_set_source_volume_by_index(context_, found->index, &target, onSuccess, loop_); });
 }
 
 // ---- Change events ----
@@ -884,11 +910,41 @@ std::vector<MixerChange> PulseAudioBackend::compareWithSeen() {
     return changes;
 }
 
+bool PulseAudioBackend::pause(Clock::time_point until) {
+    if (until > Clock::now()) {
+        waitFor([this] { return stopping_; },
+                std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()));
+    }
+    return !stopping_;
+}
+
 void PulseAudioBackend::watch() {
     pa_threaded_mainloop_lock(loop_);
-    for (;;) {
-        while (!eventPending_ && !stopping_) pa_threaded_mainloop_wait(loop_);
-        if (stopping_) break;
+    Clock::time_point nextTry = Clock::now() + kReconnectInterval;
+    while (!stopping_) {
+        if (!context_ || !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_))) {
+            // Gone (or never there): try again once per interval.
+            disconnect();
+            if (!pause(nextTry)) break;
+            nextTry = Clock::now() + kReconnectInterval;
+            connect();
+            continue;
+        }
+        if (stalled_) {
+            // Asked again with the usual bound; once it answers, the callers may wait
+            // for it again, and what changed meanwhile is reported.
+            if (!pause(nextTry)) break;
+            nextTry = Clock::now() + kReconnectInterval;
+            if (ready() && reload()) {
+                stalled_ = false;
+                eventPending_ = true;
+            }
+            continue;
+        }
+        if (!eventPending_) {
+            pa_threaded_mainloop_wait(loop_);
+            continue;
+        }
         eventPending_ = false;
         std::vector<MixerChange> changes = compareWithSeen();
         if (changes.empty()) continue;
