@@ -606,6 +606,7 @@ bool PulseAudioBackend::reload() {
                        auto* collect = static_cast<Collect*>(data);
                        if (eol == 0 && info) {
                            Device device = PulseAudioBackend::describe(*info);
+                           device.monitor = info->monitor_of_sink != PA_INVALID_INDEX;
                            for (uint32_t p = 0; p < info->n_ports; ++p) {
                                device.ports.push_back({info->ports[p]->name, info->ports[p]->description
                                                                                  ? info->ports[p]->description
@@ -618,6 +619,17 @@ bool PulseAudioBackend::reload() {
                    },
                    &sources));
     if (!ok) return false;
+    // Device 0 is what the server plays to and records from by default; a sink's monitor
+    // is no one's first choice of input, so the monitors come after every real source.
+    auto rank = [](const std::string& defaultName) {
+        return [defaultName](const Device& device) { return device.name == defaultName ? 0 : device.monitor ? 2 : 1; };
+    };
+    auto order = [](std::vector<Device>& devices, auto rankOf) {
+        std::stable_sort(devices.begin(), devices.end(),
+                         [&](const Device& a, const Device& b) { return rankOf(a) < rankOf(b); });
+    };
+    order(sinks.devices, rank(server.defaultSink));
+    order(sources.devices, rank(server.defaultSource));
     sinks_ = std::move(sinks.devices);
     sources_ = std::move(sources.devices);
     defaultSink_ = server.defaultSink;

@@ -16,8 +16,9 @@
 namespace wd {
 
 /**
- * Sinks are the output devices and sources (monitors included) the input devices, in the
- * server's order, named by their descriptions. Master volume and mute are the sink's;
+ * Sinks are the output devices and sources (monitors included) the input devices, named
+ * by their descriptions: the server's default first, then the others in the server's
+ * order, the monitors of sinks last. Master volume and mute are the sink's;
  * the wave line is this process's own stream volume and mute on that sink; the ports of
  * a source (or the source itself when it has none) are its recording lines, which share
  * the source's volume. Server change events are compared with the values seen before,
@@ -80,6 +81,8 @@ private:
         bool mute = false;
         std::vector<Port> ports;
         int activePort = 0;
+        /** A sink's monitor source. */
+        bool monitor = false;
     };
     /** The fields a sink and a source share (sources add their ports). */
     template <typename Info>
