@@ -1,6 +1,12 @@
 #include "host_session.h"
 
-#include <thread>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <csignal>
+#include <vector>
 
 #include "wavedeck_messages.h"
 
@@ -8,34 +14,77 @@ namespace host {
 namespace {
 
 constexpr const char* kClassName = "WaveDeckHostWindow";
+constexpr UINT_PTR kTickTimer = 1;
+// While pumping, done() is asked at least this often: it may wait for something that
+// sends no message (a signal, a deadline).
+constexpr UINT kTickMs = 50;
 Session* gSession = nullptr;  // the one session of this thread, for the window procedure
+
+// Heights of the frame's rows below the library's main window.
+constexpr int kTabHeight = 30;     // the main window's tab strip
+constexpr int kRulerWidth = 40;    // the amplitude scale at its right edge
+constexpr int kTimeHeight = 56;    // the large time display
+constexpr int kMeterHeight = 24;   // the level meter: a bar per channel
 
 }  // namespace
 
+namespace {
+volatile std::sig_atomic_t gSignal = 0;
+void onSignal(int signal) { gSignal = signal; }
+}  // namespace
+
+void catchInterrupts() {
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+int interruption() { return gSignal; }
+
+void clearInterruption() { gSignal = 0; }
+
+std::string absolutePath(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    // realpath() wants the file to exist; a name to be written may not yet.
+    std::vector<char> cwd(PATH_MAX + 1, 0);
+    if (!::getcwd(cwd.data(), cwd.size())) return path;
+    std::string base = cwd.data();
+    std::string rest = path;
+    while (rest.rfind("./", 0) == 0) rest.erase(0, 2);
+    return base == "/" ? "/" + rest : base + "/" + rest;
+}
+
 LRESULT CALLBACK Session::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (gSession && message >= WM_USER) {
-        Note note{window, message, wParam, lParam};
-        gSession->notes_.push_back(note);
-        if (gSession->watcher_) gSession->watcher_(note);
+        ++gSession->counts_[{window, message}];
+        if (gSession->watcher_) gSession->watcher_(Note{window, message, wParam, lParam});
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-Session::Session() {
+Session::Session(int scale) : scale_(scale < 2 ? 1 : 2) {
     gSession = this;
     WNDCLASSA wc{};
     wc.lpfnWndProc = &Session::windowProc;
     wc.lpszClassName = kClassName;
     RegisterClassA(&wc);
-    frame_ = CreateWindowExA(0, kClassName, "WaveDeck", WS_OVERLAPPED | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr,
-                             nullptr, nullptr, nullptr);
+    const int trackWidth = kCanvasWidth * scale_;
+    const int trackHeight = kCanvasHeight * scale_ + WD_SCROLLBAR_SIZE;  // the client, then the bar
+    const int mainWidth = trackWidth + kRulerWidth;
+    const int mainHeight = kTabHeight + trackHeight;
+    const int width = mainWidth;
+    const int height = mainHeight + kTimeHeight + kMeterHeight;
+    frame_ = CreateWindowExA(0, kClassName, "WaveDeck", WS_OVERLAPPED | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
+                             nullptr, nullptr);
     progress_ = CreateWindowExA(0, kClassName, "progress", WS_CHILD, 0, 0, 0, 0, frame_, nullptr, nullptr, nullptr);
     WDXRegisterMainWnd(frame_);
-    // The editor across the top, the level meter at its right, the large time below.
-    main_ = WDXCreateTrackMainWnd(frame_, 0, 0, kWidth - 40, 360);
-    volume_ = WDXCreateVolumeWnd(frame_, kWidth - 40, 0, 40, 360);
-    time_ = WDXCreateTimeWnd(frame_, 0, 360, kWidth, kHeight - 360);
+    // The editor across the top; the large time below it; the level meter, left channel
+    // above right, along the bottom.
+    main_ = WDXCreateTrackMainWnd(frame_, 0, 0, mainWidth, mainHeight);
+    time_ = WDXCreateTimeWnd(frame_, 0, mainHeight, width, kTimeHeight);
+    volume_ = WDXCreateVolumeWnd(frame_, 0, mainHeight + kTimeHeight, width, kMeterHeight);
 }
 
 Session::~Session() {
@@ -48,17 +97,25 @@ Session::~Session() {
 }
 
 bool Session::pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline) {
-    auto end = std::chrono::steady_clock::now() + deadline;
+    const auto end = std::chrono::steady_clock::now() + deadline;
     MSG msg;
-    for (;;) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+    // Whatever is queued first, without waiting.
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
         if (done()) return true;
-        if (std::chrono::steady_clock::now() >= end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    if (done()) return true;
+    if (deadline.count() <= 0) return false;
+    SetTimer(frame_, kTickTimer, kTickMs, nullptr);
+    bool reached = false;
+    while (!reached && std::chrono::steady_clock::now() < end && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+        reached = done();
+    }
+    KillTimer(frame_, kTickTimer);
+    return reached;
 }
 
 void Session::pumpFor(std::chrono::milliseconds span) {
@@ -66,14 +123,13 @@ void Session::pumpFor(std::chrono::milliseconds span) {
 }
 
 size_t Session::count(HWND window, UINT message) const {
-    size_t n = 0;
-    for (const Note& note : notes_) n += note.window == window && note.message == message;
-    return n;
+    auto it = counts_.find({window, message});
+    return it == counts_.end() ? 0 : it->second;
 }
 
 bool Session::open(const std::string& path, std::string& error) {
     clear();
-    if (WDXOpenTrackFile(progress_, path.c_str()) != 0) {
+    if (WDXOpenTrackFile(progress_, absolutePath(path).c_str()) != 0) {
         pumpFor(std::chrono::milliseconds(0));
         if (count(frame_, NotifyUnsupportedFile)) {
             error = "'" + path + "' has no reader: WaveDeck opens files named .wav or .aiff";
@@ -82,8 +138,14 @@ bool Session::open(const std::string& path, std::string& error) {
         }
         return false;
     }
-    bool ended = pumpUntil([&] { return count(progress_, NotifyImportDone) + count(progress_, NotifyImportFailed) > 0; },
-                           std::chrono::hours(1));
+    bool ended = pumpUntil(
+        [&] { return count(progress_, NotifyImportDone) + count(progress_, NotifyImportFailed) > 0 || interruption(); },
+        std::chrono::hours(24));
+    if (interruption()) {
+        WDXCancelOpenFile();
+        error = "interrupted while reading '" + path + "'";
+        return false;
+    }
     if (!ended || count(progress_, NotifyImportFailed)) {
         error = "cannot read '" + path + "': it is missing, unreadable, or not a sound file WaveDeck understands";
         return false;
@@ -99,12 +161,18 @@ bool Session::open(const std::string& path, std::string& error) {
 
 bool Session::save(const std::string& path, int type, std::string& error) {
     clear();
-    if (WDXSaveTrackFile(progress_, path.c_str(), type) != 0) {
+    if (WDXSaveTrackFile(progress_, absolutePath(path).c_str(), type) != 0) {
         error = "cannot start saving '" + path + "'";
         return false;
     }
-    bool ended = pumpUntil([&] { return count(progress_, NotifySaveDone) + count(progress_, NotifySaveFailed) > 0; },
-                           std::chrono::hours(1));
+    bool ended = pumpUntil(
+        [&] { return count(progress_, NotifySaveDone) + count(progress_, NotifySaveFailed) > 0 || interruption(); },
+        std::chrono::hours(24));
+    if (interruption()) {
+        WDXCancelSaveFile();
+        error = "interrupted while writing '" + path + "': nothing was written over it";
+        return false;
+    }
     if (!ended || count(progress_, NotifySaveFailed)) {
         error = "cannot write '" + path + "': check that its folder exists and can be written";
         return false;
@@ -112,9 +180,30 @@ bool Session::save(const std::string& path, int type, std::string& error) {
     return true;
 }
 
+void Session::selectWithMouse(int first, int last) {
+    const int length = WDXGetTrackInfo(2);
+    if (length <= 0) return;
+    // Fitted, a canvas column holds ceil(length / 565) samples; the press and release land
+    // on the columns of the two samples, in the second quarter of the canvas (a stereo
+    // track keeps both channels selected there).
+    const int perColumn = (length + kCanvasWidth - 1) / kCanvasWidth;
+    auto screenPoint = [&](int sample) {
+        const int column = std::clamp(sample / perColumn, 0, kCanvasWidth);
+        POINT p{column * scale_ + scale_ / 2, kTabHeight + 124 * scale_};
+        ClientToScreen(main_, &p);
+        return p;
+    };
+    const POINT a = screenPoint(first), b = screenPoint(last);
+    WDXInjectMouse(WM_LBUTTONDOWN, a.x, a.y);
+    WDXInjectMouse(WM_MOUSEMOVE, b.x, b.y);
+    WDXInjectMouse(WM_LBUTTONUP, b.x, b.y);
+    clear();
+    pumpUntil([&] { return count(frame_, NotifySelectionChanged) > 0; }, std::chrono::seconds(5));
+}
+
 bool Session::snapshot(const std::string& path) {
     pumpFor(std::chrono::milliseconds(20));
-    return WDXCaptureWindowPng(frame_, path.c_str()) != 0;
+    return WDXCaptureWindowPng(frame_, absolutePath(path).c_str()) != 0;
 }
 
 }  // namespace host

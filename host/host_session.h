@@ -3,8 +3,9 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "wavedeck.h"
 #include "wavedeck_win.h"
@@ -20,17 +21,22 @@ struct Note {
 };
 
 /**
- * One frame window holding the library's main window, volume meter and large time
- * display, plus an invisible window that receives progress. The frame is registered as
- * a host window, so it receives the library's notifications. Everything runs on the
- * thread that made the session.
+ * One frame window holding the library's main window, with the large time display and the
+ * level meter below it, plus an invisible window that receives progress. The frame is
+ * registered as a host window, so it receives the library's notifications. Everything
+ * runs on the thread that made the session.
+ *
+ * The frame is sized so the track view's client is exactly its 565 x 330 canvas times the
+ * scale: the waveform, the time ruler and their labels are drawn pixel for pixel.
  */
 class Session {
 public:
-    static constexpr int kWidth = 800;
-    static constexpr int kHeight = 440;
+    /** The track view's canvas: the size the library draws the waveform at. */
+    static constexpr int kCanvasWidth = 565;
+    static constexpr int kCanvasHeight = 330;
 
-    Session();
+    /** scale: 1 or 2 (each canvas pixel becomes scale x scale pixels). */
+    explicit Session(int scale = 1);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -42,32 +48,50 @@ public:
     /** Called for every note as it arrives (progress bars). */
     void onNote(std::function<void(const Note&)> watcher) { watcher_ = std::move(watcher); }
 
-    /** Pumps messages until done() or the deadline; true when done. */
+    /** Pumps messages until done() or the deadline; true when done. Sleeps in GetMessageA
+     * between messages; done() is asked after every message and at least every 50 ms. */
     bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline);
     /** Pumps for the whole span. */
     void pumpFor(std::chrono::milliseconds span);
     /** How many times the message reached the window since the last clear. */
     size_t count(HWND window, UINT message) const;
-    void clear() { notes_.clear(); }
+    void clear() { counts_.clear(); }
 
-    /** Opens a file as the current track; false (with a sentence in error) on failure. */
+    /** Opens a file as the current track; false (with a sentence in error) on failure or
+     * when interrupted (the open is then cancelled). */
     bool open(const std::string& path, std::string& error);
     /** Saves the current track as the output type (1 WAV, 2 MP3, 3 WMA, 4 Ogg Vorbis);
-     * false with a sentence on failure. */
+     * false with a sentence on failure or when interrupted (the save is then cancelled and
+     * an existing file of that name stays as it was). */
     bool save(const std::string& path, int type, std::string& error);
+    /** Selects from sample `first` to `last` of the current track with the mouse, as a user
+     * drags across the waveform. */
+    void selectWithMouse(int first, int last);
     /** Writes the frame, with every window in it, as a PNG file. */
     bool snapshot(const std::string& path);
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    int scale_ = 1;
     HWND frame_ = nullptr;
     HWND progress_ = nullptr;
     HWND main_ = nullptr;
     HWND time_ = nullptr;
     HWND volume_ = nullptr;
-    std::vector<Note> notes_;
+    std::map<std::pair<HWND, UINT>, size_t> counts_;
     std::function<void(const Note&)> watcher_;
 };
+
+/** Turns SIGINT, SIGTERM and SIGHUP into a request to stop: a running open or save is
+ * cancelled, the session ends normally and the library removes its block files. */
+void catchInterrupts();
+/** The signal that asked to stop, or 0. */
+int interruption();
+/** Forgets an interruption that was handled (Ctrl-C ends a play, not the program). */
+void clearInterruption();
+
+/** The absolute form of a path (the library names tracks by their full path). */
+std::string absolutePath(const std::string& path);
 
 }  // namespace host
