@@ -86,6 +86,9 @@ std::vector<int16_t> MonitorRecording::stop() {
     return capture;
 }
 
+namespace {
+
+/** Pearson correlation of a with b[offset ...] over a's length (0 when b is too short). */
 double correlation(const std::vector<int16_t>& a, const std::vector<int16_t>& b, size_t offset) {
     if (offset + a.size() > b.size()) return 0.0;
     double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
@@ -102,15 +105,17 @@ double correlation(const std::vector<int16_t>& a, const std::vector<int16_t>& b,
     return va > 0 && vb > 0 ? cov / std::sqrt(va * vb) : 0.0;
 }
 
-double correlationFrom(size_t from, const std::vector<int16_t>& a, const std::vector<int16_t>& b, size_t offset) {
-    const size_t skip = std::min(a.size(), from * 2);
-    return correlation(std::vector<int16_t>(a.begin() + static_cast<long>(skip), a.end()), b, offset + skip);
+/** The samples of frames [first, last) of an interleaved stereo signal. */
+std::vector<int16_t> frames(const std::vector<int16_t>& signal, size_t first, size_t last) {
+    return std::vector<int16_t>(signal.begin() + static_cast<long>(std::min(signal.size(), first * 2)),
+                                signal.begin() + static_cast<long>(std::min(signal.size(), last * 2)));
 }
 
+/** Where `played` begins in the capture, to the frame: the offset, near the first sound
+ * that came back, at which a piece from a quarter into `played` correlates best; npos
+ * when nothing came back. Before the signal the monitor returns the keepalive's exact
+ * silence. */
 size_t findPlayed(const std::vector<int16_t>& played, const std::vector<int16_t>& capture) {
-    // Before the signal the monitor returns the keepalive's exact silence. The signal's
-    // first milliseconds may be missing (see correlationFrom), so a piece from further
-    // in decides the offset.
     const auto first = std::find_if(capture.begin(), capture.end(), [](int16_t s) { return s != 0; });
     if (first == capture.end() || played.size() < 8) return std::string::npos;
     const size_t at = played.size() / 4 / 2 * 2;
@@ -131,9 +136,18 @@ size_t findPlayed(const std::vector<int16_t>& played, const std::vector<int16_t>
     return best;
 }
 
-std::vector<int16_t> lastFrames(const std::vector<int16_t>& signal, size_t frames) {
-    const size_t n = std::min(signal.size(), frames * 2);
-    return std::vector<int16_t>(signal.end() - static_cast<long>(n), signal.end());
+}  // namespace
+
+void expectPlayedWhole(const std::vector<int16_t>& played, const std::vector<int16_t>& capture) {
+    const size_t offset = findPlayed(played, capture);
+    ASSERT_NE(offset, std::string::npos) << "nothing but silence came back";
+    constexpr size_t kSkipped = 441;  // 10 ms
+    const size_t length = played.size() / 2;
+    EXPECT_GT(correlation(frames(played, kSkipped, length), capture, offset + 2 * kSkipped), 0.99)
+        << "aligned at capture sample " << offset;
+    constexpr size_t kTail = 2205;  // 50 ms
+    EXPECT_GT(correlation(frames(played, length - kTail, length), capture, offset + 2 * (length - kTail)), 0.99)
+        << "the last 50 ms are missing";
 }
 
 }  // namespace pulsetest

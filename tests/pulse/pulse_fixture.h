@@ -61,19 +61,11 @@ private:
     size_t returned_ = 0;
 };
 
-/** Pearson correlation of a with b[offset ...] over a's length (0 when b is too short). */
-double correlation(const std::vector<int16_t>& a, const std::vector<int16_t>& b, size_t offset);
-/** The same from frame `from` of a on. The monitor misses the first few milliseconds of
- * a new stream (the sink rewinds to mix it in, and a monitor keeps what it had: pacat
- * loses them too), so a whole signal is compared from 10 ms in. */
-double correlationFrom(size_t from, const std::vector<int16_t>& a, const std::vector<int16_t>& b, size_t offset);
-/** Where `played` (interleaved stereo noise, loud from its first sample on) begins in the
- * capture, to the frame: the offset, near the first sound that came back, at which a
- * piece from a quarter into `played` correlates best; npos when nothing came back. */
-size_t findPlayed(const std::vector<int16_t>& played, const std::vector<int16_t>& capture);
-/** 10 ms at 44.1 kHz. */
-constexpr size_t kSkippedFrames = 441;
-/** The last `frames` frames of an interleaved stereo signal. */
-std::vector<int16_t> lastFrames(const std::vector<int16_t>& signal, size_t frames);
+/** Checks that `played` (interleaved stereo noise, loud from its first sample on) came
+ * back whole in the capture: found at some offset, correlating above 0.99 there, its last
+ * 50 ms too. The comparison starts 10 ms in: the monitor misses the first milliseconds of
+ * a new stream (the sink rewinds to mix it in, and a monitor keeps what it had; pacat
+ * loses them too). */
+void expectPlayedWhole(const std::vector<int16_t>& played, const std::vector<int16_t>& capture);
 
 }  // namespace pulsetest
