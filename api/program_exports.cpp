@@ -3,6 +3,7 @@
 #include <string>
 
 #include "audio/player.h"
+#include "audio/recorder.h"
 #include "formats/file_operations.h"
 #include "model/track_list.h"
 #include "services/file_names.h"
@@ -62,6 +63,10 @@ void WDXExitProgram(void) {
         // A running open or save is stopped and its worker waited for: no worker may go
         // on writing into tracks or posting to windows that are about to go.
         wd::FileOperations::instance().stopAll();
+        // A take nobody kept goes with the program; its device stops recording into it first.
+        wd::Recorder& recorder = wd::Recorder::instance();
+        if (recorder.isRecording()) recorder.stop();
+        recorder.discard();
         // Closes the tracks one by one through the tab strip. A close that removes nothing
         // (no main window listening) ends the loop instead of spinning.
         wd::TrackList& list = wd::TrackList::instance();

@@ -5,33 +5,28 @@
 namespace wd {
 
 RecordOverview::RecordOverview()
-    : minima_(static_cast<size_t>(kCapacityStep)), maxima_(static_cast<size_t>(kCapacityStep)) {
-    pending_.reserve(kBlockSamples);
-}
+    : minima_(static_cast<size_t>(kCapacityStep)), maxima_(static_cast<size_t>(kCapacityStep)) {}
 
 void RecordOverview::feed(const float* samples, int count) {
-    for (int i = 0; i < count;) {
-        const int n = std::min(count - i, kBlockSamples - static_cast<int>(pending_.size()));
-        pending_.insert(pending_.end(), samples + i, samples + i + n);
-        i += n;
-        if (static_cast<int>(pending_.size()) == kBlockSamples) {
-            const auto [low, high] = std::minmax_element(pending_.begin(), pending_.end());
-            std::lock_guard lock(mutex_);
-            append(*low, *high);
-            pending_.clear();
+    for (int i = 0; i < count; ++i) {
+        const float x = samples[i];
+        if (pending_ == 0 || x < pendingMinimum_) pendingMinimum_ = x;
+        if (pending_ == 0 || x > pendingMaximum_) pendingMaximum_ = x;
+        if (++pending_ == kBlockSamples) {
+            appendPair(pendingMinimum_, pendingMaximum_);
+            pending_ = 0;
         }
     }
 }
 
 void RecordOverview::finish() {
-    if (pending_.empty()) return;
-    const auto [low, high] = std::minmax_element(pending_.begin(), pending_.end());
-    std::lock_guard lock(mutex_);
-    append(*low, *high);
-    pending_.clear();
+    if (pending_ == 0) return;
+    appendPair(pendingMinimum_, pendingMaximum_);
+    pending_ = 0;
 }
 
-void RecordOverview::append(float minimum, float maximum) {
+void RecordOverview::appendPair(float minimum, float maximum) {
+    std::lock_guard lock(mutex_);
     if (count_ == static_cast<int>(minima_.size())) {
         minima_.resize(minima_.size() + kCapacityStep);
         maxima_.resize(maxima_.size() + kCapacityStep);

@@ -31,6 +31,8 @@ public:
     void feed(const float* samples, int count);
     /** The samples still waiting, fewer than a block, become one last pair. */
     void finish();
+    /** Adds one pair; the arrays grow by kCapacityStep pairs when they are full. */
+    void appendPair(float minimum, float maximum);
 
     int pairCount() const;
     /** Pairs the arrays hold room for. */
@@ -46,15 +48,15 @@ public:
     void setCursor(int pair) { cursor_ = pair; }
 
 private:
-    /** With mutex_ held. */
-    void append(float minimum, float maximum);
 
     mutable std::mutex mutex_;  // the arrays and the pair count
     std::vector<float> minima_;
     std::vector<float> maxima_;
     int count_ = 0;
-    // The feeding thread's own.
-    std::vector<float> pending_;
+    // The feeding thread's own: the samples of the block begun, by their count and extremes.
+    int pending_ = 0;
+    float pendingMinimum_ = 0.0f;
+    float pendingMaximum_ = 0.0f;
     int viewOffset_ = 0;
     int cursor_ = 0;
 };

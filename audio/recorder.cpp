@@ -37,6 +37,7 @@ bool Recorder::begin() {
     if (recording_.load()) stop();
     dropTake();
     ended_.store(false);
+    levelPosted_.store(false);
     recordedSamples_.store(0);
     lastPeak_.store(0);
     // A format the device refuses leaves no take behind.
@@ -125,8 +126,9 @@ void Recorder::dropTake() {
     for (auto& overview : overviews_) overview.reset();
 }
 
-void Recorder::post(UINT message) const {
-    if (RecordDisplay* display = display_) PostMessageA(display->window(), message, 0, 0);
+bool Recorder::post(UINT message) const {
+    RecordDisplay* display = display_;
+    return display && PostMessageA(display->window(), message, 0, 0);
 }
 
 void CALLBACK Recorder::waveCallback(void* handle, UINT message, DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR) {
@@ -146,7 +148,7 @@ void Recorder::bufferDone(HWAVEIN device, WAVEHDR* header) {
     bool ended = !full && !stopping_.load();
     if (bytes > 0 && !store(reinterpret_cast<const BYTE*>(header->lpData), static_cast<int>(bytes))) ended = true;
     if (ended) ended_.store(true);
-    if (bytes > 0 || ended) post(MsgRecordLevel);
+    if ((bytes > 0 || ended) && !levelPosted_.exchange(true) && !post(MsgRecordLevel)) levelPosted_.store(false);
     if (full && !ended) queue(device);
 }
 

@@ -33,7 +33,10 @@ public:
  * the track list from its beginning but current nowhere until it is kept. Recorded PCM
  * arrives in kBufferCount rotating buffers of kBufferBytes; each buffer is converted to
  * floats, appended to the track's channels and reduced into the channel's overview, and
- * MsgRecordLevel goes to the display's window. Keeping the take hands the track to the
+ * MsgRecordLevel goes to the display's window, unless one it has not begun to handle is
+ * still on its way (the window shows the take as it is when it handles the message, so
+ * one message stands for every buffer stored before; a window slower than the device
+ * is not flooded). Keeping the take hands the track to the
  * main window with MsgImportComplete and counts the take; discarding removes it, and the
  * next take reuses the name.
  *
@@ -97,6 +100,9 @@ public:
     int recordedSamples() const { return recordedSamples_.load(); }
     /** The largest absolute value of the last stored buffer, 0 to 32767. Any thread. */
     int lastPeak() const { return lastPeak_.load(); }
+    /** The display's window calls this as it begins to handle MsgRecordLevel: buffers
+     * stored from now on post another. */
+    void levelShown() { levelPosted_.store(false); }
 
 private:
     Recorder() = default;
@@ -109,7 +115,8 @@ private:
     bool store(const BYTE* data, int bytes);
     /** Advances the current index and hands that buffer to the device. */
     bool queue(HWAVEIN device);
-    void post(UINT message) const;
+    /** @returns whether the message went to a window. */
+    bool post(UINT message) const;
     /** Drops the take's overviews and track (the display first gets none). */
     void dropTake();
 
@@ -131,6 +138,8 @@ private:
      * stop's, not a lost device's. */
     std::atomic<bool> stopping_{false};
     std::atomic<bool> ended_{false};
+    /** A MsgRecordLevel is posted and its handling has not begun. */
+    std::atomic<bool> levelPosted_{false};
     std::atomic<int> recordedSamples_{0};
     std::atomic<int> lastPeak_{0};
 };

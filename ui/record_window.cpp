@@ -92,6 +92,7 @@ LRESULT CALLBACK RecordWindow::windowProc(HWND window, UINT message, WPARAM wPar
             // A take that ended by itself (its device went away) is stopped here, as the
             // host would on its stop button: what was recorded stays in it.
             Recorder& recorder = Recorder::instance();
+            recorder.levelShown();
             if (recorder.ended()) recorder.stop();
             self.followEnd();
             return 0;

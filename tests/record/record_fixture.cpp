@@ -56,7 +56,7 @@ void RecordTest::SetUp() {
     backend = dynamic_cast<wd::NullAudioBackend*>(&wd::AudioBackend::instance());
     ASSERT_NE(backend, nullptr) << "the recording tests need WAVEDECK_AUDIO=null";
     backend->setDevices(1, 1, 2);
-    backend->setSpeed(std::numeric_limits<double>::infinity());
+    backend->setSpeed(kRecordingSpeed);
     backend->setOpenFails(false);
     backend->setInputSignal(wd::NullAudioBackend::InputSignal::Tone, kToneHz, kToneAmplitude);
     backend->setCapture(0, true);

@@ -24,6 +24,9 @@ namespace recordtest {
 
 using namespace std::chrono_literals;
 
+/** The devices run this many times real time: fast, yet slow enough that the record
+ * window, which redraws on every level message, keeps up even in a sanitizer build. */
+constexpr double kRecordingSpeed = 50.0;
 constexpr double kToneHz = 440.0;
 constexpr double kToneAmplitude = 0.5;
 

@@ -57,7 +57,6 @@ TEST_F(RecordTest, WithoutATakeOnlyTheCentreAndSeparatorLinesShowAndTheArrowsAre
 }
 
 TEST_F(RecordTest, WhileRecordingTheNewestPairsStayAtTheRightEdge) {
-    backend->setSpeed(100.0);
     ASSERT_TRUE(begin(1, 22050, 16));
     ASSERT_TRUE(recordAtLeast(2 * kClientWidth * 1000));
     WDXStopRecord();
@@ -162,8 +161,7 @@ TEST_F(RecordTest, TakesOfMoreThan65536PairsScrollOverARangeOf65536WithAProporti
         SCOPED_TRACE(std::to_string(c.pairs) + " pairs");
         WDXSetRecordParam(1, 22050, 16);
         wd::RecordOverview overview;
-        const std::vector<float> block(1000, 0.25f);
-        for (int k = 0; k < c.pairs; ++k) overview.feed(block.data(), 1000);
+        for (int k = 0; k < c.pairs; ++k) overview.appendPair(-0.25f, 0.25f);
         wd::RecordWindow& window = wd::RecordWindow::instance();
         window.setOverviews(&overview, nullptr);
         SCROLLINFO info{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};

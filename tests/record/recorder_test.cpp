@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 #include "audio/player.h"
 #include "audio/recorder.h"
@@ -75,7 +76,14 @@ TEST_P(RecordedTone, ArrivesInTheTakeAsConvertedWithOnePairPer1000Samples) {
 }
 
 TEST_F(RecordTest, TheRecordWindowHearsStartedThenLevelsThenStopped) {
-    ASSERT_TRUE(recordTake(1, 22050, 16, 30000));
+    // Buffers stored while the window is busy (not pumped) are shown by one message.
+    ASSERT_TRUE(begin(1, 22050, 16));
+    std::this_thread::sleep_for(300ms);
+    ASSERT_GE(WDXGetRecordInfo(0), 5 * wd::Recorder::kBufferBytes / 2);
+    host->pump();
+    EXPECT_LE(std::count(recordMessages().begin(), recordMessages().end(), static_cast<UINT>(MsgRecordLevel)), 2);
+    WDXStopRecord();
+    host->pump();
     const std::vector<UINT>& got = recordMessages();
     ASSERT_GE(got.size(), 3u);
     EXPECT_EQ(got.front(), static_cast<UINT>(MsgRecordStarted));
@@ -175,6 +183,15 @@ TEST_F(RecordTest, PlayRecordPlaysTheTakeAndStopRecordEndsThatPlay) {
     EXPECT_FALSE(wd::Player::instance().playingRecording());
 }
 
+TEST_F(RecordTest, ExitingTheProgramStopsARecordingAndDropsTheTake) {
+    backend->setSpeed(1.0);
+    ASSERT_TRUE(begin(2, 22050, 16));
+    WDXExitProgram();
+    EXPECT_FALSE(wd::Recorder::instance().isRecording());
+    EXPECT_EQ(wd::Recorder::instance().recordedTrack(), nullptr);
+    EXPECT_EQ(wd::TrackList::instance().count(), 0);
+}
+
 TEST(RecordOverview, GivesOnePairPerFullBlockAndOneMoreForWhatIsLeftWhenFinished) {
     struct Case {
         std::vector<int> feeds;
@@ -213,12 +230,7 @@ TEST(RecordOverview, GivesOnePairPerFullBlockAndOneMoreForWhatIsLeftWhenFinished
 
 TEST(RecordOverview, GrowsBy131072PairsWhenFullAndKeepsWhatItHeld) {
     wd::RecordOverview overview;
-    std::vector<float> block(1000, 0.25f);
-    block[0] = -0.75f;
-    for (int k = 0; k <= wd::RecordOverview::kCapacityStep; ++k) {
-        block[999] = static_cast<float>(k);
-        overview.feed(block.data(), 1000);
-    }
+    for (int k = 0; k <= wd::RecordOverview::kCapacityStep; ++k) overview.appendPair(-0.75f, std::max(0.25f, static_cast<float>(k)));
     EXPECT_EQ(overview.capacity(), 2 * wd::RecordOverview::kCapacityStep);
     ASSERT_EQ(overview.pairCount(), wd::RecordOverview::kCapacityStep + 1);
     for (int k : {0, 1, wd::RecordOverview::kCapacityStep - 1, wd::RecordOverview::kCapacityStep}) {
