@@ -2,11 +2,8 @@
 // monitor intact, to its very last sample. Skips, saying why, when no such server answers.
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "audio/player.h"
 #include "audio/wave_devices.h"
-#include "model/track.h"
 #include "pulse_fixture.h"
 #include "services/settings.h"
 #include "support/temp_dir.h"
@@ -43,34 +40,14 @@ TEST_P(PulsePlayer, ThePlayedRangeComesBackFromTheMonitorWithItsLast50Millisecon
     const std::string previousTemp = wd::Settings::instance().tempFolder();
     wd::Settings::instance().setTempFolder(temp.path().c_str());
     wd::WaveDevices::instance().setWaveOut(sink);
-
-    // Noise at half scale (seed logged), different per channel.
-    const unsigned seed = 20240612;
-    SCOPED_TRACE("noise seed " + std::to_string(seed));
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
-    std::vector<float> left(static_cast<size_t>(c.frames)), right(static_cast<size_t>(c.frames));
-    for (size_t i = 0; i < left.size(); ++i) {
-        left[i] = noise(random);
-        right[i] = noise(random);
-    }
     wd::Track track;
-    track.setChannelCount(2);
-    track.sampleRate = 44100;
+    const std::vector<int16_t> all = fillWithNoise(track, c.frames, 20240612);
     for (int ch = 0; ch < 2; ++ch) {
-        wd::Sequence& sequence = track.channel(ch)->sequence();
-        ASSERT_EQ(sequence.appendSamples((ch ? right : left).data(), c.frames), c.frames);
-        ASSERT_GE(sequence.flushAppend(), 0);
         track.channel(ch)->selStart = c.selStart;
         track.channel(ch)->selLength = c.selLength;
     }
-    // What the player sends of the range: x * 32767.5 truncated toward zero, interleaved.
     const int end = c.selLength ? c.selStart + c.selLength : c.frames;
-    std::vector<int16_t> sent;
-    for (int i = c.selStart; i < end; ++i) {
-        sent.push_back(static_cast<int16_t>(static_cast<double>(left[static_cast<size_t>(i)]) * 32767.5));
-        sent.push_back(static_cast<int16_t>(static_cast<double>(right[static_cast<size_t>(i)]) * 32767.5));
-    }
+    const std::vector<int16_t> sent(all.begin() + 2 * c.selStart, all.begin() + 2 * end);
 
     MonitorRecording recording(monitor, 2.5);
     ASSERT_TRUE(recording.start());
@@ -89,7 +66,6 @@ TEST_P(PulsePlayer, ThePlayedRangeComesBackFromTheMonitorWithItsLast50Millisecon
     player.stop();
     const std::vector<int16_t> capture = recording.stop();
     wd::Settings::instance().setTempFolder(previousTemp.c_str());
-
     expectPlayedWhole(sent, capture);
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 #include "platform/audio/audio_backend.h"
 
@@ -34,6 +35,27 @@ int deviceNamed(bool output, const std::string& name) {
 }
 
 WAVEFORMATEX cdFormat() { return WAVEFORMATEX{WAVE_FORMAT_PCM, 2, 44100, 44100 * 4, 4, 16, 0}; }
+
+std::vector<int16_t> fillWithNoise(wd::Track& track, int frames, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
+    std::vector<float> channels[2] = {std::vector<float>(static_cast<size_t>(frames)),
+                                      std::vector<float>(static_cast<size_t>(frames))};
+    std::vector<int16_t> sent;
+    for (size_t i = 0; i < channels[0].size(); ++i) {
+        for (std::vector<float>& channel : channels) {
+            channel[i] = noise(random);
+            sent.push_back(static_cast<int16_t>(static_cast<double>(channel[i]) * 32767.5));
+        }
+    }
+    track.setChannelCount(2);
+    track.sampleRate = 44100;
+    for (int c = 0; c < 2; ++c) {
+        EXPECT_EQ(track.channel(c)->sequence().appendSamples(channels[c].data(), frames), frames);
+        EXPECT_GE(track.channel(c)->sequence().flushAppend(), 0);
+    }
+    return sent;
+}
 
 MonitorRecording::MonitorRecording(int device, double seconds) {
     WAVEFORMATEX format = cdFormat();

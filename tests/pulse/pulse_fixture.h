@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "model/track.h"
 #include "platform/audio/pulse_audio_backend.h"
 #include "platform/audio/winmm.h"
 
@@ -36,6 +37,11 @@ int deviceNamed(bool output, const std::string& name);
 
 /** 44.1 kHz 16-bit stereo. */
 WAVEFORMATEX cdFormat();
+
+/** Gives the track two channels of `frames` frames of noise at half scale at 44.1 kHz,
+ * different per channel; @returns what the player sends of them: x * 32767.5 truncated
+ * toward zero, interleaved. */
+std::vector<int16_t> fillWithNoise(wd::Track& track, int frames, unsigned seed);
 
 /** Records an input device in quarter-second buffers from start() until stop(). */
 class MonitorRecording {

@@ -1,10 +1,9 @@
 // Against a real PulseAudio server: sound played into the null sink comes back from its
-// monitor intact, and mixer changes made on the server reach the callback window. Every test skips,
-// saying why, when no such server answers.
+// monitor intact, and mixer changes made on the server reach the callback window. Every
+// test skips, saying why, when no such server answers.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
+#include <atomic>
 #include <random>
 
 #include "pulse_fixture.h"
@@ -14,24 +13,9 @@ namespace {
 
 using namespace pulsetest;
 
-/** Counts the headers a wave-out device returns. */
-struct Done {
-    std::mutex mutex;
-    std::condition_variable cv;
-    size_t count = 0;
-
-    static void CALLBACK callback(void*, UINT message, DWORD_PTR instance, DWORD_PTR, DWORD_PTR) {
-        if (message != WOM_DONE) return;
-        auto* self = reinterpret_cast<Done*>(instance);
-        std::lock_guard lock(self->mutex);
-        ++self->count;
-        self->cv.notify_all();
-    }
-    bool waitFor(size_t n) {
-        std::unique_lock lock(mutex);
-        return cv.wait_for(lock, 20000ms, [&] { return count >= n; });
-    }
-};
+void CALLBACK countDone(void*, UINT message, DWORD_PTR instance, DWORD_PTR, DWORD_PTR) {
+    if (message == WOM_DONE) ++*reinterpret_cast<std::atomic<int>*>(instance);
+}
 
 TEST(PulseRoundTrip, SoundPlayedIntoTheNullSinkComesBackFromItsMonitorIntactWithItsTail) {
     REQUIRE_TEST_SERVER(sink, monitor);
@@ -50,8 +34,8 @@ TEST(PulseRoundTrip, SoundPlayedIntoTheNullSinkComesBackFromItsMonitorIntactWith
     // A header comes back done only once it has been heard: the last one, closed at once
     // after its return, is heard whole.
     HWAVEOUT out = nullptr;
-    Done done;
-    ASSERT_EQ(waveOutOpen(&out, static_cast<UINT>(sink), &format, reinterpret_cast<DWORD_PTR>(&Done::callback),
+    std::atomic<int> done{0};
+    ASSERT_EQ(waveOutOpen(&out, static_cast<UINT>(sink), &format, reinterpret_cast<DWORD_PTR>(&countDone),
                           reinterpret_cast<DWORD_PTR>(&done), CALLBACK_FUNCTION),
               MMSYSERR_NOERROR);
     WAVEHDR header{};
@@ -59,7 +43,8 @@ TEST(PulseRoundTrip, SoundPlayedIntoTheNullSinkComesBackFromItsMonitorIntactWith
     header.dwBufferLength = static_cast<DWORD>(played.size() * 2);
     ASSERT_EQ(waveOutPrepareHeader(out, &header, sizeof header), MMSYSERR_NOERROR);
     ASSERT_EQ(waveOutWrite(out, &header, sizeof header), MMSYSERR_NOERROR);
-    EXPECT_TRUE(done.waitFor(1));
+    wdtest::TestHost host;
+    EXPECT_TRUE(host.pumpUntil([&] { return done > 0; }, 20000ms));
     ASSERT_EQ(waveOutReset(out), MMSYSERR_NOERROR);
     ASSERT_EQ(waveOutClose(out), MMSYSERR_NOERROR);
     const std::vector<int16_t> capture = recording.stop();
