@@ -50,11 +50,17 @@ WD_EXPORT int WDXStopTrack(void);
 WD_EXPORT int WDXRestartTrack(void);
 WD_EXPORT int WDXPlayControl(int mode);
 WD_EXPORT int WDXSetRecordParam(int channels, int sampleRate, int bitsPerSample);
+/** 0 when recording began; -1 when the wave-in device refuses the format set with
+ * WDXSetRecordParam or cannot record (nothing of the new take then remains). */
 WD_EXPORT int WDXBeginRecord(void);
 WD_EXPORT int WDXStopRecord(void);
 WD_EXPORT int WDXPlayRecord(void);
 WD_EXPORT int WDXSureRecord(void);
 WD_EXPORT int WDXCancelRecord(void);
+/** The take being made or held (this port's own): what = 0 its length in samples per
+ * channel, 1 the largest absolute sample of the last buffer recorded (0 to 32767), 2
+ * whether recording runs (1 or 0). -1 without a take or for another what. */
+WD_EXPORT int WDXGetRecordInfo(int what);
 
 /* ---- Editing, selection and view (all act on the current track) ---- */
 WD_EXPORT int WDXCanCutOrCopy(void);
