@@ -10,42 +10,20 @@
 #include "model/sequence.h"
 #include "support/model_file_size_limit.h"
 #include "support/model_reference.h"
-#include "temp_block_folder.h"
+#include "support/sequence_samples.h"
+#include "support/temp_block_folder.h"
 
 namespace {
 
 using wd::BlockFile;
 using wd::Sequence;
+using wdtest::blockCounts;
+using wdtest::fill;
+using wdtest::readAll;
+using wdtest::serials;
 using wdtest::staircase;
 
 constexpr int kFull = Sequence::kMaxBlockSamples;
-
-std::vector<int> blockCounts(const Sequence& s) {
-    std::vector<int> counts;
-    for (const auto& b : s.blockInfo()) counts.push_back(b.sampleCount);
-    return counts;
-}
-
-std::vector<uint32_t> serials(const Sequence& s) {
-    std::vector<uint32_t> out;
-    for (const auto& b : s.blockInfo()) out.push_back(b.serial);
-    return out;
-}
-
-std::vector<float> readAll(const Sequence& s) {
-    std::vector<float> out(static_cast<size_t>(s.length()));
-    out.resize(static_cast<size_t>(s.readSamples(out.data(), 0, s.length())));
-    return out;
-}
-
-void fill(Sequence& s, const std::vector<float>& samples) {
-    for (size_t done = 0; done < samples.size();) {
-        const int piece = static_cast<int>(std::min<size_t>(samples.size() - done, 100000));
-        ASSERT_EQ(s.appendSamples(samples.data() + done, piece), piece);
-        done += static_cast<size_t>(piece);
-    }
-    ASSERT_GE(s.flushAppend(), 0);
-}
 
 TEST(Sequence, AppendingOneSampleLessThanABlockKeepsEverythingStagedAndOneMoreWritesTheBlock) {
     wdtest::ModelTempFolder temp;
