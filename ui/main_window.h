@@ -59,7 +59,8 @@ private:
     void takeOver(LPARAM lParam) const;
     static void setUpView(Track& track);
     void tabSelected(uint32_t trackId) const;
-    /** An effect has ended: it is deleted, its track's view refreshed and the host told. */
+    /** An effect has ended: it puts its last changes in place (Effect::complete) and is
+     * deleted, its track's view is refreshed and the host told. */
     void effectFinished(Track* track, Effect* effect) const;
     void tabClosed(uint32_t trackId) const;
     void showChildren(bool show) const;
