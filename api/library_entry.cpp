@@ -29,7 +29,7 @@ void attach(HMODULE module) {
     if (filePath(fileName.c_str(), folder.data()) != 0) folder[0] = 0;
     Mp3EncoderLibrary::instance().load(folder.data());
 
-    Settings::instance().load(fileName);
+    Settings::instance().load();
     setModulePath(folder.data());
     TimeTextReceiver::install(&SelViewWindows::instance());
 }

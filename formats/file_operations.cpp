@@ -18,7 +18,8 @@ Importer* CreateImporterForFile(const std::string& path) {
     if (fileExtension(path.c_str(), extension.data()) != 0) return nullptr;
     toLowerAscii(extension.data());
     const std::string ext = extension.data();
-    if (ext == "wav" || ext == "aiff") return new SoundFileImporter;
+    // "aif" and "aifc" are the names AIFF files usually carry: they take the same reader.
+    if (ext == "wav" || ext == "aiff" || ext == "aif" || ext == "aifc") return new SoundFileImporter;
     return nullptr;
 }
 

@@ -2,6 +2,7 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <system_error>
 #include <vector>
 
@@ -12,6 +13,7 @@
 namespace wd {
 namespace {
 constexpr int kFrames = 1024;
+constexpr int kReadFrames = 64 * kFrames;
 constexpr int kMaxChannels = 2;
 }  // namespace
 
@@ -66,27 +68,38 @@ void SoundFileImporter::run() {
     track->sampleRate = info.samplerate;
     for (int c = 0; c < channels; ++c) track->channel(c)->viewRecord.sampleRate = info.samplerate;
 
-    std::vector<float> frames(static_cast<size_t>(kFrames) * static_cast<size_t>(fileChannels));
+    // The file is read in large pieces (fewer calls, and progress messages come in bursts
+    // that the user-interface thread takes in one wake-up); samples still go to the track
+    // and progress is still reported 1024 frames at a time.
+    std::vector<float> frames(static_cast<size_t>(kReadFrames) * static_cast<size_t>(fileChannels));
     std::vector<float> one(kFrames);
     bool failed = false;
     uint32_t framesRead = 0;
-    for (;;) {
-        if (cancelled_) {
-            sf_close(file);
-            TrackList::instance().removeTrack(track);
-            PostMessageA(finalWindow(), MsgImportCancelled, 0, 0);
-            return;
+    for (bool more = true; more && !failed;) {
+        const sf_count_t got = sf_readf_float(file, frames.data(), kReadFrames);
+        const int read = got > 0 ? static_cast<int>(got) : 0;
+        more = read > 0;
+        // An empty read still reports, as the last 1024-frame step that found nothing.
+        for (int at = 0; at < read || (!more && at == 0); at += kFrames) {
+            if (cancelled_) {
+                sf_close(file);
+                TrackList::instance().removeTrack(track);
+                PostMessageA(finalWindow(), MsgImportCancelled, 0, 0);
+                return;
+            }
+            const int n = std::min(kFrames, read - at);
+            const float* piece = frames.data() + static_cast<size_t>(at) * static_cast<size_t>(fileChannels);
+            for (int c = 0; c < channels && n > 0; ++c) {
+                for (int i = 0; i < n; ++i) one[static_cast<size_t>(i)] = piece[static_cast<size_t>(i * fileChannels + c)];
+                if (track->channel(c)->sequence().appendSamples(one.data(), n) != n) {
+                    failed = true;
+                    break;
+                }
+            }
+            if (failed) break;
+            framesRead += static_cast<uint32_t>(std::max(n, 0));
+            NotifyProgressWindows(NotifyImportProgress, totalFrames, static_cast<LPARAM>(framesRead));
         }
-        sf_count_t got = sf_readf_float(file, frames.data(), kFrames);
-        int n = got > 0 ? static_cast<int>(got) : 0;
-        for (int c = 0; c < channels && !failed; ++c) {
-            for (int i = 0; i < n; ++i) one[static_cast<size_t>(i)] = frames[static_cast<size_t>(i * fileChannels + c)];
-            if (n && track->channel(c)->sequence().appendSamples(one.data(), n) != n) failed = true;
-        }
-        if (failed) break;
-        framesRead += static_cast<uint32_t>(n);
-        NotifyProgressWindows(NotifyImportProgress, totalFrames, static_cast<LPARAM>(framesRead));
-        if (n < 1) break;
     }
     // A read error ends the loop like the end of the file; libsndfile tells them apart.
     if (!failed && sf_error(file) != SF_ERR_NO_ERROR) failed = true;

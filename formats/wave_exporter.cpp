@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "formats/output_file.h"
@@ -65,6 +66,12 @@ void WaveExporter::write(int sourceChannel, int channels, int start, int count, 
             second->sequence().readSamples(right.data(), start + done, n);
             SampleConverter::interleavePair(left.data(), right.data(), 4, n * 4, interleaved.data());
             out = interleaved.data();
+        }
+        // Not-a-number samples are drawn and played as silence; they are saved so too
+        // (converted as they are they would become a full-scale click).
+        float* samples = second ? interleaved.data() : left.data();
+        for (int i = 0, total = n * (second ? 2 : 1); i < total; ++i) {
+            if (std::isnan(samples[i])) samples[i] = 0.0f;
         }
         if (sf_writef_float(file, out, n) != n) {
             writeFailed = true;

@@ -1,9 +1,11 @@
 #include "host_session.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
+#include <csignal>
 #include <vector>
 
 #include "wavedeck_messages.h"
@@ -25,6 +27,22 @@ constexpr int kTimeHeight = 56;    // the large time display
 constexpr int kMeterHeight = 24;   // the level meter: a bar per channel
 
 }  // namespace
+
+namespace {
+volatile std::sig_atomic_t gSignal = 0;
+void onSignal(int signal) { gSignal = signal; }
+}  // namespace
+
+void catchInterrupts() {
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+int interruption() { return gSignal; }
+
+void clearInterruption() { gSignal = 0; }
 
 std::string absolutePath(const std::string& path) {
     if (path.empty() || path[0] == '/') return path;
@@ -120,8 +138,14 @@ bool Session::open(const std::string& path, std::string& error) {
         }
         return false;
     }
-    bool ended = pumpUntil([&] { return count(progress_, NotifyImportDone) + count(progress_, NotifyImportFailed) > 0; },
-                           std::chrono::hours(24));
+    bool ended = pumpUntil(
+        [&] { return count(progress_, NotifyImportDone) + count(progress_, NotifyImportFailed) > 0 || interruption(); },
+        std::chrono::hours(24));
+    if (interruption()) {
+        WDXCancelOpenFile();
+        error = "interrupted while reading '" + path + "'";
+        return false;
+    }
     if (!ended || count(progress_, NotifyImportFailed)) {
         error = "cannot read '" + path + "': it is missing, unreadable, or not a sound file WaveDeck understands";
         return false;
@@ -141,8 +165,14 @@ bool Session::save(const std::string& path, int type, std::string& error) {
         error = "cannot start saving '" + path + "'";
         return false;
     }
-    bool ended = pumpUntil([&] { return count(progress_, NotifySaveDone) + count(progress_, NotifySaveFailed) > 0; },
-                           std::chrono::hours(24));
+    bool ended = pumpUntil(
+        [&] { return count(progress_, NotifySaveDone) + count(progress_, NotifySaveFailed) > 0 || interruption(); },
+        std::chrono::hours(24));
+    if (interruption()) {
+        WDXCancelSaveFile();
+        error = "interrupted while writing '" + path + "': nothing was written over it";
+        return false;
+    }
     if (!ended || count(progress_, NotifySaveFailed)) {
         error = "cannot write '" + path + "': check that its folder exists and can be written";
         return false;

@@ -57,10 +57,12 @@ public:
     size_t count(HWND window, UINT message) const;
     void clear() { counts_.clear(); }
 
-    /** Opens a file as the current track; false (with a sentence in error) on failure. */
+    /** Opens a file as the current track; false (with a sentence in error) on failure or
+     * when interrupted (the open is then cancelled). */
     bool open(const std::string& path, std::string& error);
     /** Saves the current track as the output type (1 WAV, 2 MP3, 3 WMA, 4 Ogg Vorbis);
-     * false with a sentence on failure. */
+     * false with a sentence on failure or when interrupted (the save is then cancelled and
+     * an existing file of that name stays as it was). */
     bool save(const std::string& path, int type, std::string& error);
     /** Selects from sample `first` to `last` of the current track with the mouse, as a user
      * drags across the waveform. */
@@ -80,6 +82,14 @@ private:
     std::map<std::pair<HWND, UINT>, size_t> counts_;
     std::function<void(const Note&)> watcher_;
 };
+
+/** Turns SIGINT, SIGTERM and SIGHUP into a request to stop: a running open or save is
+ * cancelled, the session ends normally and the library removes its block files. */
+void catchInterrupts();
+/** The signal that asked to stop, or 0. */
+int interruption();
+/** Forgets an interruption that was handled (Ctrl-C ends a play, not the program). */
+void clearInterruption();
 
 /** The absolute form of a path (the library names tracks by their full path). */
 std::string absolutePath(const std::string& path);

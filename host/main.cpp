@@ -13,6 +13,7 @@
 #include <map>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "demo_sample.h"
@@ -25,8 +26,6 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-volatile std::sig_atomic_t gInterrupted = 0;
-void onInterrupt(int) { gInterrupted = 1; }
 
 struct Command {
     const char* synopsis;
@@ -35,9 +34,10 @@ struct Command {
     int (*run)(const Args& args);
 };
 
+// A failure: the sentence on stderr; status 1, or 128 + the signal when interrupted.
 int fail(const std::string& sentence) {
     std::fprintf(stderr, "wavedeck: %s\n", sentence.c_str());
-    return 1;
+    return host::interruption() ? 128 + host::interruption() : 1;
 }
 
 int usageError(const std::string& command, const std::string& sentence) {
@@ -52,9 +52,12 @@ struct Parsed {
 };
 bool parse(const Args& args, const std::vector<std::string>& valued, const std::vector<std::string>& flags, Parsed& out,
            std::string& error) {
+    bool optionsEnded = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a.size() > 1 && a[0] == '-') {
+        if (a == "--" && !optionsEnded) {
+            optionsEnded = true;  // what follows are names, even when they start with '-'
+        } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
             bool isValued = std::find(valued.begin(), valued.end(), a) != valued.end();
             bool isFlag = std::find(flags.begin(), flags.end(), a) != flags.end();
             if (isFlag) {
@@ -142,8 +145,6 @@ std::string duration(int samples, int rate) {
 // Plays the current track; seconds < 0 plays to the end (or until interrupted).
 bool play(host::Session& session, bool loop, double seconds, std::string& error) {
     session.clear();
-    gInterrupted = 0;
-    std::signal(SIGINT, onInterrupt);
     if (WDXPlayTrack(loop ? 2 : 0) != 0) {
         error = "there is no track to play";
         return false;
@@ -152,7 +153,7 @@ bool play(host::Session& session, bool loop, double seconds, std::string& error)
     const double length = rate > 0 ? static_cast<double>(WDXGetTrackInfo(2)) / rate : 0;
     // The library's main window stops the play at the end of its range and then tells
     // the host windows that the selection view changed.
-    auto stopped = [&] { return session.count(session.frame(), NotifySelectionChanged) > 0 || gInterrupted; };
+    auto stopped = [&] { return session.count(session.frame(), NotifySelectionChanged) > 0 || host::interruption(); };
     if (seconds >= 0 || loop) {
         auto span = std::chrono::milliseconds(static_cast<long long>((seconds >= 0 ? seconds : 1e9) * 1000));
         session.pumpUntil(stopped, span);
@@ -167,9 +168,10 @@ bool play(host::Session& session, bool loop, double seconds, std::string& error)
             error = "playback did not end in time";
             return false;
         }
-        if (gInterrupted) WDXStopTrack();
+        if (host::interruption()) WDXStopTrack();
     }
-    std::signal(SIGINT, SIG_DFL);
+    // Ctrl-C ends a play; the program ends as usual.
+    host::clearInterruption();
     session.pumpFor(std::chrono::milliseconds(0));
     return true;
 }
@@ -284,19 +286,26 @@ int commandDemo(const Args& args) {
 }
 
 int commandSettings(const Args& args) {
+    static const std::string kNotKept =
+        "the settings file cannot be written (see $WAVEDECK_REGISTRY, else ~/.config/wavedeck/registry): nothing was changed";
     for (size_t i = 1; i < args.size(); i += 2) {
         if (i + 1 >= args.size()) return usageError("settings", args[i] + " needs a value");
         const std::string& option = args[i];
         const std::string& value = args[i + 1];
         if (option == "--temp-folder") {
-            if (!WDXSetTempFolder(value.c_str())) return fail("'" + value + "' is not a folder this user can write in");
+            const std::string folder = host::absolutePath(value);
+            struct stat st {};
+            if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || ::access(folder.c_str(), W_OK | X_OK) != 0) {
+                return fail("'" + value + "' is not a folder this user can write in");
+            }
+            if (!WDXSetTempFolder(folder.c_str())) return fail(kNotKept);
             continue;
         }
         int format = option == "--mp3" ? 1 : option == "--wma" ? 2 : option == "--ogg" ? 3 : 0;
         int number = 0;
         if (!format) return usageError("settings", "unknown option '" + option + "'");
         if (!parseInt(value, 0, 100000, number)) return usageError("settings", "'" + value + "' is not a number for " + option);
-        WDXSetFormatQuality(format, number);
+        if (!WDXSetFormatQuality(format, number)) return fail(kNotKept);
     }
     std::vector<char> text(WD_MAX_TEXT, 0);
     WDXGetTempFolder(text.data());
@@ -360,6 +369,7 @@ int help(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    host::catchInterrupts();
     Args args(argv + 1, argv + argc);
     if (args.empty()) return usage(stderr);
     const std::string& command = args[0];

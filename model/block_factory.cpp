@@ -14,8 +14,12 @@ BlockFactory& BlockFactory::instance() {
 }
 
 void BlockFactory::setTempFolder(const std::string& folder) {
-    std::lock_guard lock(folderMutex_);
-    tempFolder_ = folder;
+    {
+        std::lock_guard lock(folderMutex_);
+        tempFolder_ = folder;
+    }
+    // Block folders left by processes that were killed take space nobody will free.
+    BlockFolder::reclaimAbandoned(folder);
 }
 
 std::string BlockFactory::tempFolder() const {

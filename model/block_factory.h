@@ -29,7 +29,8 @@ public:
     BlockFile* create(BlockFile::Kind kind);
 
     /** The folder new disk blocks go to (inside their private block folder); a change
-     * takes effect for the next block. */
+     * takes effect for the next block. The block folders of processes that are gone are
+     * removed from it. */
     void setTempFolder(const std::string& folder);
     std::string tempFolder() const;
 

@@ -11,7 +11,10 @@ namespace wd {
  * Block files live in a folder made for each process (mode 0700) inside the temporary
  * folder, so two processes sharing a temporary folder never overwrite each other's
  * blocks. The folder is removed, with any block still in it, when the process exits (or
- * the library is unloaded). Thread-safe: blocks are made on worker threads too.
+ * the library is unloaded). A process that was killed cannot remove its folder: each
+ * process holds a lock on its own folder while it lives, and a process that is given a
+ * temporary folder (at start) reclaims the folders there whose owner is gone.
+ * Thread-safe: blocks are made on worker threads too.
  */
 class BlockFolder {
 public:
@@ -28,12 +31,17 @@ public:
     /** Removes every private folder this process made, with what is left in them. */
     void removeAll();
 
+    /** Removes the block folders in tempFolder of processes that are gone (no lock held
+     * on them and no live process of the pid in their name). @returns how many. */
+    static int reclaimAbandoned(const std::string& tempFolder);
+
 private:
     BlockFolder() = default;
 
     struct Entry {
         std::string tempFolder;
         std::string folder;
+        int lock = -1;  // descriptor of the folder, holding its lock
     };
     std::mutex mutex_;
     std::vector<Entry> folders_;

@@ -49,7 +49,8 @@ int RegistryKey::getDword(const char* name, uint32_t& out) {
     BYTE bytes[4] = {};
     DWORD size = 4;
     DWORD type = 0;
-    if (RegQueryValueExA(handle_, name, nullptr, &type, bytes, &size) != ERROR_SUCCESS) return 0;
+    // A value of another type (a text where a number belongs) counts as missing.
+    if (RegQueryValueExA(handle_, name, nullptr, &type, bytes, &size) != ERROR_SUCCESS || type != REG_DWORD) return 0;
     uint32_t value = 0;
     std::memcpy(&value, bytes, size);
     out = value;
@@ -60,7 +61,7 @@ int RegistryKey::getString(const char* name, std::string& out) {
     std::vector<BYTE> buffer(kMaxString, 0);
     DWORD size = kMaxString;
     DWORD type = 0;
-    if (RegQueryValueExA(handle_, name, nullptr, &type, buffer.data(), &size) != ERROR_SUCCESS) return 0;
+    if (RegQueryValueExA(handle_, name, nullptr, &type, buffer.data(), &size) != ERROR_SUCCESS || type != REG_SZ) return 0;
     // A stored text may lack its zero when it fills the buffer exactly: it is cut there.
     buffer[kMaxString - 1] = 0;
     out.assign(reinterpret_cast<const char*>(buffer.data()));

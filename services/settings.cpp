@@ -21,7 +21,6 @@ constexpr const char* kOggKey = "SOFTWARE\\Quillmark\\SoundLoom\\OGGFormat";
 constexpr const char* kFolderValue = "Folder";
 constexpr const char* kBitrateValue = "Bitrate";
 
-bool writableFolder(const std::string& folder) { return GetFileAttributesA(folder.c_str()) == FILE_ATTRIBUTE_DIRECTORY; }
 
 void openOrCreate(RegistryKey& key, const char* path) {
     if (!key.createKey(path)) key.openKey(path);
@@ -37,38 +36,33 @@ Settings& Settings::instance() {
 Settings::Settings()
     : tempDirKey_(HKEY_LOCAL_MACHINE), mp3Key_(HKEY_LOCAL_MACHINE), wmaKey_(HKEY_LOCAL_MACHINE), oggKey_(HKEY_LOCAL_MACHINE) {}
 
-std::string Settings::defaultTempFolder(const std::string& moduleFileName) {
-    std::vector<char> folder(moduleFileName.size() + 1, 0);
-    if (directoryOf(moduleFileName.c_str(), folder.data())) {
-        std::string beside = std::string(folder.data()) + "/Temp";
-        createDirectoryPath(beside.c_str());
-        if (writableFolder(beside)) return beside;
-    }
-    // An installed library's folder is not the user's to write in.
+std::string Settings::defaultTempFolder() {
+    // Block files can take gigabytes: the user's cache, not a RAM-backed /tmp, and never the
+    // library's own folder (a system folder once installed).
     std::string cache;
     if (const char* x = std::getenv("XDG_CACHE_HOME"); x && *x == '/') {
         cache = x;
-    } else if (const char* home = std::getenv("HOME"); home && *home) {
+    } else if (const char* home = std::getenv("HOME"); home && *home == '/') {
         cache = std::string(home) + "/.cache";
     } else {
         cache = "/tmp";
     }
-    std::string fallback = cache + "/wavedeck";
-    createDirectoryPath(fallback.c_str());
-    return fallback;
+    return cache + "/wavedeck";
 }
 
-void Settings::load(const std::string& moduleFileName) {
+void Settings::load() {
     openOrCreate(tempDirKey_, kTempDirKey);
     openOrCreate(mp3Key_, kMp3Key);
     openOrCreate(wmaKey_, kWmaKey);
     openOrCreate(oggKey_, kOggKey);
 
+    // A folder that is not absolute would depend on where the program happens to start:
+    // it counts as missing, like a value of the wrong type.
     std::string folder;
-    if (tempDirKey_.getString(kFolderValue, folder) && !folder.empty()) {
+    if (tempDirKey_.getString(kFolderValue, folder) && folder[0] == '/') {
         storeTempFolder(folder);
     } else {
-        folder = defaultTempFolder(moduleFileName);
+        folder = defaultTempFolder();
         storeTempFolder(folder);
         tempDirKey_.setString(kFolderValue, folder.c_str());
         createDirectoryPath(folder.c_str());
@@ -105,7 +99,10 @@ std::string Settings::tempFolder() const {
 }
 
 bool Settings::setTempFolder(const char* folder) {
-    if (!folder || GetFileAttributesA(folder) != FILE_ATTRIBUTE_DIRECTORY) return false;
+    if (!folder || folder[0] != '/' || GetFileAttributesA(folder) != FILE_ATTRIBUTE_DIRECTORY) return false;
+    // Written at once (and again at detach), so a folder that cannot be kept is refused
+    // now rather than lost at the end.
+    if (!tempDirKey_.setString(kFolderValue, folder)) return false;
     storeTempFolder(folder);
     return true;
 }
@@ -140,12 +137,13 @@ RegistryKey* Settings::keyOf(int format) {
 bool Settings::setFormatQuality(int format, int value) {
     RegistryKey* key = keyOf(format);
     if (!key) return false;
+    // A value that cannot be kept is refused and the old one stays.
+    if (!key->setDword(kBitrateValue, static_cast<uint32_t>(value))) return false;
     switch (static_cast<QualityFormat>(format)) {
         case QualityFormat::Mp3: mp3Bitrate_ = value; break;
         case QualityFormat::Wma: wmaBitrate_ = value; break;
         case QualityFormat::Ogg: oggQuality_ = value; break;
     }
-    key->setDword(kBitrateValue, static_cast<uint32_t>(value));
     return true;
 }
 

@@ -23,21 +23,23 @@ public:
     /** A set of settings of its own (tests); the library uses instance(). */
     Settings();
 
-    /** Opens the four keys and reads the values, writing defaults for missing ones.
-     * moduleFileName is the library file's full name; its folder + "/Temp" is the
-     * default temporary folder when writable. */
-    void load(const std::string& moduleFileName);
+    /** Opens the four keys and reads the values, writing defaults for missing ones. A value
+     * of the wrong type, or a temporary folder that is not an absolute path, counts as
+     * missing. The default temporary folder is $XDG_CACHE_HOME/wavedeck (~/.cache/wavedeck). */
+    void load();
     /** Writes every value back: the folder, then the Ogg, MP3 and WMA qualities. */
     void save();
 
     std::string tempFolder() const;
-    /** Accepts only an existing folder this process can write to; stored in memory and
-     * written at detach. */
+    /** Accepts only an existing folder, given by its absolute path, that this process can
+     * write to, and only when the setting can be stored (it is written at once and at
+     * detach). */
     bool setTempFolder(const char* folder);
 
     /** 0 for an unknown format. */
     int formatQuality(int format) const;
-    /** Stores and writes the value at once; false for an unknown format. */
+    /** Writes the value at once and keeps it; false (the old value stays) for an unknown
+     * format or when it cannot be stored. */
     bool setFormatQuality(int format, int value);
 
     static constexpr int kDefaultMp3Bitrate = 128;
@@ -45,7 +47,7 @@ public:
     static constexpr int kDefaultOggQuality = 5;
 
 private:
-    static std::string defaultTempFolder(const std::string& moduleFileName);
+    static std::string defaultTempFolder();
     /** Keeps the folder and hands it to the block factory (for the process's settings). */
     void storeTempFolder(const std::string& folder);
     RegistryKey* keyOf(int format);

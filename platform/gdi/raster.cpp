@@ -27,22 +27,50 @@ void stamp(Surface& surface, const PixelRect& area, int x, int y, int width, uin
 
 }  // namespace
 
+// The steps [first, last) of [from, to) where a coordinate, monotone in the step, lies in
+// [lo, hi).
+template <class Coordinate>
+void narrow(long long& from, long long& to, Coordinate at, long long lo, long long hi) {
+    if (from >= to) return;
+    const bool rising = at(to - 1) >= at(from);
+    // The first step whose coordinate has passed `edge` (>= edge rising, < edge falling).
+    auto firstPast = [&](long long edge) {
+        long long a = from, b = to;
+        while (a < b) {
+            const long long m = a + (b - a) / 2;
+            if (rising ? at(m) >= edge : at(m) < edge) {
+                b = m;
+            } else {
+                a = m + 1;
+            }
+        }
+        return a;
+    };
+    const long long enter = rising ? firstPast(lo) : firstPast(hi);
+    const long long leave = rising ? firstPast(hi) : firstPast(lo);
+    from = enter;
+    to = std::max(enter, leave);
+}
+
 void line(Surface& surface, const PixelRect& clip, int x0, int y0, int x1, int y1, int width, uint32_t pixel) {
     const PixelRect area = clip.intersect(surface.bounds());
     if (area.empty()) return;
     const long long dx = static_cast<long long>(x1) - x0, dy = static_cast<long long>(y1) - y0;
     const long long steps = std::max(std::llabs(dx), std::llabs(dy));
-    for (long long i = 0; i < steps; ++i) {
-        int x = 0, y = 0;
-        if (std::llabs(dx) >= std::llabs(dy)) {
-            x = static_cast<int>(x0 + (dx > 0 ? i : -i));
-            y = static_cast<int>(y0 + roundedQuotient(i * dy, steps));
-        } else {
-            y = static_cast<int>(y0 + (dy > 0 ? i : -i));
-            x = static_cast<int>(x0 + roundedQuotient(i * dx, steps));
-        }
-        stamp(surface, area, x, y, width, pixel);
-    }
+    const bool alongX = std::llabs(dx) >= std::llabs(dy);
+    auto xAt = [&](long long i) -> long long {
+        return alongX ? x0 + (dx > 0 ? i : -i) : x0 + roundedQuotient(i * dx, steps);
+    };
+    auto yAt = [&](long long i) -> long long {
+        return alongX ? y0 + roundedQuotient(i * dy, steps) : y0 + (dy > 0 ? i : -i);
+    };
+    // Only the steps whose pen can touch the area are walked: a line thousands of pixels
+    // long (damaged samples drawn at full size) costs no more than the area it crosses.
+    const long long margin = width / 2 + 1;
+    long long from = 0, to = steps;
+    narrow(from, to, xAt, area.left - margin, area.right + margin);
+    narrow(from, to, yAt, area.top - margin, area.bottom + margin);
+    for (long long i = from; i < to; ++i) stamp(surface, area, static_cast<int>(xAt(i)), static_cast<int>(yAt(i)), width, pixel);
 }
 
 void fillPolygon(Surface& surface, const PixelRect& clip, const std::vector<Point>& points, uint32_t pixel) {

@@ -313,23 +313,59 @@ std::string RegistryStore::format(const Contents& contents) {
     return out;
 }
 
+namespace {
+
+// The settings of a program fit in a few kilobytes; anything much larger is not a store.
+constexpr off_t kMaxStoreBytes = 16 * 1024 * 1024;
+
+enum class Read { Missing, Read, Refused };
+
+// Reads the whole store, when it is a regular file of reasonable size. A FIFO, a device
+// (a link to /dev/zero) or a huge file is refused without waiting or reading it.
+Read readStore(const std::string& path, std::string& text) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return errno == ENOENT ? Read::Missing : Read::Refused;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxStoreBytes) {
+        ::close(fd);
+        return Read::Refused;
+    }
+    text.resize(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    text.resize(done);
+    return Read::Read;
+}
+
+}  // namespace
+
 RegistryStore::Contents RegistryStore::load() const {
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) return {};
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) return {};
-    return parse(text.str());
+    std::string text;
+    switch (readStore(path_, text)) {
+        case Read::Missing: return {};
+        case Read::Refused: {
+            Contents refused;
+            refused.unreadable = true;
+            return refused;
+        }
+        case Read::Read: break;
+    }
+    return parse(text);
 }
 
 bool RegistryStore::store(Contents& contents, bool sourceWasMalformed) {
     if (!ensureParentFolder(path_)) return false;
-    if (sourceWasMalformed) {
+    std::string original;
+    if (sourceWasMalformed && readStore(path_, original) == Read::Read) {
         // Keep what could not be understood; a later clean rewrite must not erase it.
-        std::string backup = path_ + ".corrupt";
-        std::ifstream src(path_, std::ios::binary);
-        std::ofstream dst(backup, std::ios::binary | std::ios::trunc);
-        if (src && dst) dst << src.rdbuf();
+        std::ofstream dst(path_ + ".corrupt", std::ios::binary | std::ios::trunc);
+        dst << original;
     }
     std::string text = format(contents);
     std::string temp = path_ + ".tmp." + std::to_string(::getpid());
@@ -360,6 +396,7 @@ bool RegistryStore::modify(Change change) {
     if (!ensureParentFolder(path_)) return false;
     FileLock lock(path_);
     Contents contents = load();
+    if (contents.unreadable) return false;
     bool malformed = contents.malformed;
     if (!change(contents)) return false;
     return store(contents, malformed);

@@ -57,6 +57,9 @@ public:
         };
         std::map<std::string, Key> keys;
         bool malformed = false;
+        // The store is not a regular file of reasonable size: it is neither read nor
+        // replaced.
+        bool unreadable = false;
     };
     static Contents parse(const std::string& text);
     static std::string format(const Contents& contents);

@@ -27,10 +27,10 @@ TEST(SettingsExports, ModulePathIsTheFolderOfTheLoadedLibrary) {
     EXPECT_EQ(WDXGetModulePath(nullptr), 0);
 }
 
-TEST(SettingsExports, FirstStartPutsBlocksBesideTheLibrary) {
-    char expected[PATH_MAX];
-    ASSERT_TRUE(::realpath(WAVEDECK_LIBRARY_DIR, expected));
-    EXPECT_EQ(tempFolder(), std::string(expected) + "/Temp");
+TEST(SettingsExports, FirstStartPutsBlocksInTheUserCacheNotBesideTheLibrary) {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    ASSERT_TRUE(cache);
+    EXPECT_EQ(tempFolder(), std::string(cache) + "/wavedeck");
     EXPECT_EQ(WDXGetTempFolder(nullptr), 0);
 }
 

@@ -6,11 +6,13 @@
 
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <fstream>
 
 #include "formats/file_operations.h"
 #include "model/track_list.h"
 #include "services/library_windows.h"
+#include "support/model_file_size_limit.h"
 #include "support/signal.h"
 #include "support/sound_files.h"
 #include "support/temp_dir.h"
@@ -190,15 +192,43 @@ TEST_F(OpenSave, ATrackOfExactlyOneBlockIsWrittenInOneStep) {
     EXPECT_EQ(steps[0].lParam, 1024);
 }
 
-TEST_F(OpenSave, ValuesBeyondFullScaleAreClippedNotWrapped) {
+TEST_F(OpenSave, ValuesBeyondFullScaleAreClippedNotWrappedAndNotANumberIsSilence) {
     Track* track = TrackList::instance().addTrack("loud");
     ASSERT_EQ(track->setChannelCount(1), 1);
-    const float loud[] = {1.5f, -1.5f, 1.0f, -1.0f, 0.5f};
-    ASSERT_EQ(track->channel(0)->sequence().appendSamples(loud, 5), 5);
+    const float inf = std::numeric_limits<float>::infinity();
+    const float loud[] = {1.5f, -1.5f, 1.0f, -1.0f, 0.5f, std::nanf(""), inf, -inf};
+    ASSERT_EQ(track->channel(0)->sequence().appendSamples(loud, 8), 8);
     ASSERT_GE(track->channel(0)->sequence().flushAppend(), 0);
     TrackList::instance().setCurrent(track);
     ASSERT_TRUE(save(dir.file("loud.wav")));
-    EXPECT_EQ(wdtest::readPcm16(dir.file("loud.wav")), (std::vector<int16_t>{32767, -32768, 32767, -32768, 16384}));
+    EXPECT_EQ(wdtest::readPcm16(dir.file("loud.wav")),
+              (std::vector<int16_t>{32767, -32768, 32767, -32768, 16384, 0, 32767, -32768}));
+}
+
+TEST_F(OpenSave, ASaveThatFailsOrIsCancelledLeavesTheOldFileByteForByte) {
+    Track* track = TrackList::instance().addTrack("long");
+    ASSERT_EQ(track->setChannelCount(2), 2);
+    std::vector<float> block(262144, 0.25f);
+    for (int c = 0; c < 2; ++c) {
+        for (int i = 0; i < 30; ++i) ASSERT_EQ(track->channel(c)->sequence().appendSamples(block.data(), 262144), 262144);
+        ASSERT_GE(track->channel(c)->sequence().flushAppend(), 0);
+    }
+    TrackList::instance().setCurrent(track);
+    const std::string old = std::string("RIFF an older file of this name") + std::string(5000, '\x7f');
+    ASSERT_TRUE(wdtest::writeFile(dir.file("kept.wav"), old));
+    {
+        wdtest::FileSizeLimit full(1 << 20);  // the disk fills after 1 MiB
+        EXPECT_FALSE(save(dir.file("kept.wav")));
+    }
+    EXPECT_EQ(host.count(progress, NotifySaveFailed), 1u);
+    EXPECT_EQ(wdtest::readFile(dir.file("kept.wav")), old);
+
+    host.clearLog();
+    ASSERT_EQ(WDXSaveTrackFile(progress, dir.file("kept.wav").c_str(), 1), 0);
+    ASSERT_TRUE(host.waitForMessage(progress, NotifySaveProgress));
+    WDXCancelSaveFile();
+    EXPECT_EQ(wdtest::readFile(dir.file("kept.wav")), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file is left";
 }
 
 TEST_F(OpenSave, AFileOfFourChannelsOpensAsItsFirstTwo) {
@@ -292,10 +322,20 @@ TEST_F(OpenSave, PathsWithSpacesAndNonAsciiLettersWork) {
     EXPECT_EQ(wdtest::readPcm16(out), pcm);
 }
 
+TEST_F(OpenSave, AiffFilesNamedAifOrAifcOpenToo) {
+    auto pcm = wdtest::testPattern(300, 5);
+    for (const char* name : {"short.aif", "SHORT.AIFC"}) {
+        ASSERT_TRUE(wdtest::writePcm16(dir.file(name), SF_FORMAT_AIFF, 1, 8000, pcm));
+        Track* track = open(dir.file(name));
+        ASSERT_TRUE(track) << name;
+        EXPECT_EQ(track->length(), 300) << name;
+    }
+}
+
 TEST_F(OpenSave, NamesWithoutAReaderAreRefusedWith1129) {
     HWND hostWindow = host.addChild(host.frame(), 0, 40, 10, 10);
     WDXRegisterMainWnd(hostWindow);
-    for (const char* name : {"song.aif", "song", "dir.old/file", "song.wave", "song."}) {
+    for (const char* name : {"song.flac", "song", "dir.old/file", "song.wave", "song."}) {
         host.clearLog();
         EXPECT_EQ(WDXOpenTrackFile(progress, dir.file(name).c_str()), -1) << name;
         host.pump();

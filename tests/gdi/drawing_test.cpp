@@ -3,6 +3,9 @@
 // objects.
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "platform/gdi/raster.h"
 #include "support/test_host.h"
 
 namespace {
@@ -231,6 +234,43 @@ TEST(Drawing, BadHandlesFailQuietly) {
     EXPECT_FALSE(BitBlt(bogus, 0, 0, 1, 1, bogus, 0, 0, SRCCOPY));
     EXPECT_EQ(CreateCompatibleBitmap(nullptr, 0, 5), nullptr);
     EXPECT_EQ(CreatePen(3, 1, 0), nullptr);  // styles other than solid and null are not drawn
+}
+
+// The rasteriser walks only the part of a line that can reach the surface; the pixels are
+// those of walking every step of the whole line, as this plain loop does.
+TEST(Lines, ALineReachingFarOutsideSetsThePixelsOfItsWholeWalk) {
+    std::mt19937 random(99);
+    std::uniform_int_distribution<int> far(-3000, 3000);
+    for (int trial = 0; trial < 400; ++trial) {
+        const int x0 = far(random), y0 = far(random), x1 = far(random), y1 = far(random), width = 1 + trial % 3;
+        wd::gdi::Surface fast(64, 48), walked(64, 48);
+        const wd::gdi::PixelRect clip{4, 3, 60, 44};
+        wd::gdi::raster::line(fast, clip, x0, y0, x1, y1, width, 0xFFFFFF);
+        const long long dx = x1 - x0, dy = y1 - y0, steps = std::max(std::llabs(dx), std::llabs(dy));
+        for (long long i = 0; i < steps; ++i) {
+            // floor((2a + n) / 2n): the nearest pixel, halves upward.
+            auto nearest = [&](long long a) {
+                const long long num = 2 * a + steps, den = 2 * steps;
+                return num / den - ((num % den != 0 && num < 0) ? 1 : 0);
+            };
+            const long long x = std::llabs(dx) >= std::llabs(dy) ? x0 + (dx > 0 ? i : -i) : x0 + nearest(i * dx);
+            const long long y = std::llabs(dx) >= std::llabs(dy) ? y0 + nearest(i * dy) : y0 + (dy > 0 ? i : -i);
+            for (long long py = y - width / 2; py < y - width / 2 + (width > 1 ? width : 1); ++py) {
+                for (long long px = x - width / 2; px < x - width / 2 + (width > 1 ? width : 1); ++px) {
+                    const long long qx = width > 1 ? px : x, qy = width > 1 ? py : y;
+                    if (qx >= clip.left && qx < clip.right && qy >= clip.top && qy < clip.bottom) {
+                        walked.set(static_cast<int>(qx), static_cast<int>(qy), 0xFFFFFF);
+                    }
+                }
+            }
+        }
+        for (int y = 0; y < 48; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                ASSERT_EQ(fast.at(x, y), walked.at(x, y)) << "line " << x0 << "," << y0 << " to " << x1 << "," << y1
+                                                          << " width " << width << " at " << x << "," << y;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -2,7 +2,15 @@
 // to detach, so what one run changes must be there for the next.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <thread>
+#include <vector>
 
 #include <chrono>
 
@@ -13,8 +21,59 @@
 
 namespace {
 
+// A WAV header promising `frames` stereo 16-bit frames, over a sparse file of zeros: a
+// long file that costs no disk and reads quickly.
+void writeSparseWav(const std::string& path, uint32_t frames) {
+    const uint32_t data = frames * 4;
+    const uint32_t words[] = {0x46464952u, 36 + data, 0x45564157u, 0x20746d66u, 16, 1 | 2u << 16, 44100, 44100 * 4,
+                              4 | 16u << 16, 0x61746164u, data};
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, words, sizeof words), static_cast<ssize_t>(sizeof words));
+    ASSERT_EQ(::ftruncate(fd, 44 + static_cast<off_t>(data)), 0);
+    ::close(fd);
+}
+
 class HostCli : public ::testing::Test {
 protected:
+    // Starts the host in the background with this test's settings; its pid.
+    pid_t start(const std::vector<std::string>& args) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            ::setenv("WAVEDECK_REGISTRY", dir.file("registry").c_str(), 1);
+            ::setenv("XDG_CACHE_HOME", dir.file("cache").c_str(), 1);
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            std::vector<char*> argv{const_cast<char*>(WAVEDECK_PROGRAM)};
+            for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(WAVEDECK_PROGRAM, argv.data());
+            _exit(127);
+        }
+        return pid;
+    }
+    // The block folders of the host in the cache folder (with their block files).
+    std::vector<std::string> blockFolders() {
+        std::vector<std::string> found;
+        std::error_code ec;
+        for (const auto& e : std::filesystem::directory_iterator(dir.file("cache/wavedeck"), ec)) {
+            if (e.path().filename().string().rfind("wavedeck-", 0) == 0) found.push_back(e.path());
+        }
+        return found;
+    }
+    // Waits until the host has written a block file.
+    bool waitForBlocks() {
+        for (int i = 0; i < 1000; ++i) {
+            for (const std::string& folder : blockFolders()) {
+                std::error_code ec;
+                if (std::filesystem::exists(folder + "/0.temp", ec)) return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
     // Runs the host with a registry and cache of this test's own.
     std::string run(const std::string& args, int* code = nullptr) {
         std::string env = "WAVEDECK_REGISTRY='" + dir.file("registry") + "' XDG_CACHE_HOME='" + dir.file("cache") + "' ";
@@ -149,6 +208,44 @@ TEST_F(HostCli, PlayRunsToTheEndOrForTheGivenSecondsOnTheNullDevice) {
     EXPECT_EQ(code, 0) << out;
     run("play '" + dir.file("short.wav") + "' --seconds soon", &code);
     EXPECT_EQ(code, 2);
+}
+
+TEST_F(HostCli, AKilledRunLeavesBlocksThatTheNextStartRemoves) {
+    writeSparseWav(dir.file("long.wav"), 120u * 1000 * 1000);
+    const pid_t pid = start({"info", dir.file("long.wav")});
+    ASSERT_TRUE(waitForBlocks());
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    ASSERT_EQ(blockFolders().size(), 1u) << "a killed process cannot clean up";
+    int code = -1;
+    run("settings", &code);
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(blockFolders().empty()) << "the next start reclaims the folder of a process that is gone";
+}
+
+TEST_F(HostCli, TerminationCancelsTheOpenAndEndsCleanly) {
+    writeSparseWav(dir.file("long.wav"), 120u * 1000 * 1000);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        const pid_t pid = start({"info", dir.file("long.wav")});
+        ASSERT_TRUE(waitForBlocks());
+        ::kill(pid, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal << " ended the process without cleaning up";
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+        EXPECT_TRUE(blockFolders().empty()) << "signal " << signal;
+    }
+}
+
+TEST_F(HostCli, ASettingThatCannotBeKeptIsReportedAsNotKept) {
+    int code = -1;
+    ASSERT_TRUE(wdtest::writeFile(dir.file("plain"), "x"));
+    const std::string out = wdtest::runCommand("WAVEDECK_REGISTRY='" + dir.file("plain/registry") + "' XDG_CACHE_HOME='" +
+                                                   dir.file("cache") + "' '" WAVEDECK_PROGRAM "' settings --mp3 192 2>&1",
+                                               &code);
+    EXPECT_EQ(code, 1) << out;
+    EXPECT_NE(out.find("cannot be written"), std::string::npos) << out;
+    EXPECT_EQ(out.find("192"), std::string::npos) << "nothing claims the new value: " << out;
 }
 
 TEST_F(HostCli, EveryCommandHasHelpWithAnExample) {

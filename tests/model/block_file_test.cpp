@@ -1,5 +1,7 @@
 // Block files: the file layout to the byte, summaries, numbering, sharing and failures.
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -247,6 +249,31 @@ TEST(BlockFile, BlocksLiveInAPrivateFolderOfTheProcessWithMode0700) {
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     // The same folder serves every block of this temporary folder.
     EXPECT_EQ(wd::BlockFolder::instance().folderFor(temp.path()), folder);
+}
+
+TEST(BlockFile, FoldersOfProcessesThatAreGoneAreReclaimedAndLiveOnesStay) {
+    wdtest::TempDir dir;
+    // A child that ended: its pid names a folder nobody owns any more.
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    ASSERT_GT(gone, 0);
+    waitpid(gone, nullptr, 0);
+    const std::string abandoned = dir.file("wavedeck-" + std::to_string(gone) + "-abcdef");
+    const std::string live = dir.file("wavedeck-" + std::to_string(getppid()) + "-ghijkl");
+    const std::string other = dir.file("wavedeck-notes");
+    for (const std::string& folder : {abandoned, live, other}) {
+        std::filesystem::create_directories(folder);
+        ASSERT_TRUE(wdtest::writeFile(folder + "/0.temp", std::string(4096, 'x')));
+    }
+    // This process's own folder is locked and stays too.
+    const std::string mine = wd::BlockFolder::instance().folderFor(dir.path());
+    ASSERT_FALSE(mine.empty());
+
+    EXPECT_EQ(wd::BlockFolder::reclaimAbandoned(dir.path()), 1);
+    EXPECT_FALSE(std::filesystem::exists(abandoned));
+    EXPECT_TRUE(std::filesystem::exists(live + "/0.temp")) << "its process lives";
+    EXPECT_TRUE(std::filesystem::exists(other + "/0.temp")) << "not a block folder";
+    EXPECT_TRUE(std::filesystem::exists(mine));
 }
 
 TEST(BlockFile, AMissingTemporaryFolderOrBlockFolderIsMadeAgainForTheNextBlock) {

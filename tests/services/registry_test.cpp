@@ -1,6 +1,12 @@
 // The registry stand-in: the store file, the Windows-shaped calls and RegistryKey.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include <unistd.h>
+
+#include <fcntl.h>
+
 #include <sys/stat.h>
 
 #include <thread>
@@ -91,13 +97,24 @@ TEST(RegistryStore, GarbageFileKeepsItsReadableEntriesAndABackup) {
     EXPECT_TRUE(store.value("HKEY_LOCAL_MACHINE\\Good", "Bitrate"));
 }
 
-TEST(RegistryStore, AFolderInPlaceOfTheFileReadsAsEmptyAndRefusesWrites) {
+TEST(RegistryStore, OnlyARegularFileOfReasonableSizeIsReadAndReplaced) {
     wdtest::TempDir dir;
-    const std::string path = dir.file("registry");
-    ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
-    RegistryStore store(path);
-    EXPECT_FALSE(store.keyExists("HKEY_LOCAL_MACHINE\\SOFTWARE"));
-    EXPECT_FALSE(store.createKey("HKEY_LOCAL_MACHINE\\SOFTWARE"));
+    ASSERT_EQ(::mkdir(dir.file("folder").c_str(), 0700), 0);
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", dir.file("zeros").c_str()), 0);
+    // A sparse file past the bound: reading it would take gigabytes of memory.
+    {
+        const int fd = ::open(dir.file("huge").c_str(), O_WRONLY | O_CREAT, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, 3LL << 30), 0);
+        ::close(fd);
+    }
+    for (const char* name : {"folder", "fifo", "zeros", "huge"}) {
+        RegistryStore store(dir.file(name));
+        EXPECT_FALSE(store.keyExists("HKEY_LOCAL_MACHINE\\SOFTWARE")) << name;
+        EXPECT_FALSE(store.createKey("HKEY_LOCAL_MACHINE\\SOFTWARE")) << name << ": not replaced";
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("huge.corrupt")));
 }
 
 TEST(RegistryStore, AnUnwritableLocationRefusesWritesWithoutLeavingFilesBehind) {

@@ -33,10 +33,13 @@ class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         RegistryStore::setProcessPath(dir.file("registry"));
-        ASSERT_EQ(::mkdir(dir.file("lib").c_str(), 0755), 0);
-        moduleFile = dir.file("lib/libwavedeck.so");
+        previousCache_ = std::getenv("XDG_CACHE_HOME") ? std::getenv("XDG_CACHE_HOME") : "";
+        ::setenv("XDG_CACHE_HOME", dir.file("cache").c_str(), 1);
     }
-    void TearDown() override { RegistryStore::setProcessPath(RegistryStore::defaultPath()); }
+    void TearDown() override {
+        RegistryStore::setProcessPath(RegistryStore::defaultPath());
+        ::setenv("XDG_CACHE_HOME", previousCache_.c_str(), 1);
+    }
 
     std::optional<uint32_t> storedDword(const std::string& key, const char* name) {
         auto v = RegistryStore(dir.file("registry")).value(kRoot + key, name);
@@ -49,18 +52,31 @@ protected:
         return std::string(v->data.begin(), v->data.end() - 1);
     }
 
+    void store(const std::string& key, const char* name, const wd::platform::RegistryValue& value) {
+        RegistryStore registry(dir.file("registry"));
+        ASSERT_TRUE(registry.createKey(kRoot + key));
+        ASSERT_TRUE(registry.setValue(kRoot + key, name, value));
+    }
+    static wd::platform::RegistryValue text(const std::string& t) {
+        wd::platform::RegistryValue v{REG_SZ, std::vector<uint8_t>(t.begin(), t.end())};
+        v.data.push_back(0);
+        return v;
+    }
+
     wdtest::TempDir dir;
-    std::string moduleFile;
+    std::string previousCache_;
 };
 
-TEST_F(SettingsTest, FirstStartWritesEveryDefaultAndMakesTheFolder) {
+TEST_F(SettingsTest, FirstStartWritesEveryDefaultAndMakesTheFolderInTheUserCache) {
+    ::setenv("TMPDIR", dir.file("tmp").c_str(), 1);  // not a place for gigabytes of blocks
     Settings settings;
-    settings.load(moduleFile);
-    EXPECT_EQ(settings.tempFolder(), dir.file("lib/Temp"));
+    settings.load();
+    ::unsetenv("TMPDIR");
+    EXPECT_EQ(settings.tempFolder(), dir.file("cache/wavedeck"));
     struct stat st {};
-    ASSERT_EQ(::stat(dir.file("lib/Temp").c_str(), &st), 0);
+    ASSERT_EQ(::stat(dir.file("cache/wavedeck").c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
-    EXPECT_EQ(storedFolder(), dir.file("lib/Temp"));
+    EXPECT_EQ(storedFolder(), dir.file("cache/wavedeck"));
     EXPECT_EQ(storedDword("MP3Format", "Bitrate"), 128u);
     EXPECT_EQ(storedDword("WMAFormat", "Bitrate"), 128u);
     EXPECT_EQ(storedDword("OGGFormat", "Bitrate"), 5u);
@@ -69,13 +85,20 @@ TEST_F(SettingsTest, FirstStartWritesEveryDefaultAndMakesTheFolder) {
     EXPECT_EQ(settings.formatQuality(3), 5);
 }
 
-TEST_F(SettingsTest, AnUnwritableModuleFolderSendsBlocksToTheUserCache) {
-    ASSERT_TRUE(wdtest::writeFile(dir.file("lib/Temp"), "a file where the folder would go"));
-    ::setenv("XDG_CACHE_HOME", dir.file("cache").c_str(), 1);
-    Settings settings;
-    settings.load(moduleFile);
-    EXPECT_EQ(settings.tempFolder(), dir.file("cache/wavedeck"));
-    EXPECT_EQ(GetFileAttributesA(settings.tempFolder().c_str()), 16u);
+TEST_F(SettingsTest, ValuesOfTheWrongTypeAndRelativeFoldersCountAsMissing) {
+    store("TempDir", "Folder", {REG_DWORD, {0x41, 0x41, 0x41, 0x41}});
+    store("MP3Format", "Bitrate", text("192"));
+    Settings first;
+    first.load();
+    EXPECT_EQ(first.tempFolder(), dir.file("cache/wavedeck"));
+    EXPECT_EQ(first.formatQuality(1), 128);
+    EXPECT_EQ(storedDword("MP3Format", "Bitrate"), 128u) << "the default replaced the wrong value";
+
+    store("TempDir", "Folder", text("AAAA"));
+    Settings second;
+    second.load();
+    EXPECT_EQ(second.tempFolder(), dir.file("cache/wavedeck")) << "a relative folder would follow the current folder";
+    EXPECT_FALSE(second.setTempFolder("relative/blocks"));
 }
 
 TEST_F(SettingsTest, StoredValuesWinAndAStoredFolderIsNotCreatedAtLoad) {
@@ -90,7 +113,7 @@ TEST_F(SettingsTest, StoredValuesWinAndAStoredFolderIsNotCreatedAtLoad) {
         ASSERT_TRUE(store.setValue(kRoot + "MP3Format", "Bitrate", {REG_DWORD, {0x40, 1, 0, 0}}));
     }
     Settings settings;
-    settings.load(moduleFile);
+    settings.load();
     EXPECT_EQ(settings.tempFolder(), dir.file("elsewhere"));
     EXPECT_EQ(settings.formatQuality(1), 320);
     EXPECT_EQ(settings.formatQuality(3), 5);
@@ -102,44 +125,45 @@ TEST_F(SettingsTest, ACorruptStoreGivesTheDefaults) {
     static const char kGarbage[] = "\0\xff\xfe garbage [[[\n\"x\"=";
     ASSERT_TRUE(wdtest::writeFile(dir.file("registry"), std::string(kGarbage, sizeof kGarbage - 1)));
     Settings settings;
-    settings.load(moduleFile);
+    settings.load();
     EXPECT_EQ(settings.formatQuality(1), 128);
-    EXPECT_EQ(settings.tempFolder(), dir.file("lib/Temp"));
+    EXPECT_EQ(settings.tempFolder(), dir.file("cache/wavedeck"));
     EXPECT_EQ(storedDword("OGGFormat", "Bitrate"), 5u);
 }
 
-TEST_F(SettingsTest, AnUnwritableStoreStillGivesWorkingDefaults) {
+TEST_F(SettingsTest, AnUnwritableStoreGivesWorkingDefaultsAndRefusesChangesItCannotKeep) {
     ASSERT_TRUE(wdtest::writeFile(dir.file("plain"), "x"));
     RegistryStore::setProcessPath(dir.file("plain/registry"));
     Settings settings;
-    settings.load(moduleFile);
+    settings.load();
     EXPECT_EQ(settings.formatQuality(2), 128);
-    EXPECT_EQ(settings.tempFolder(), dir.file("lib/Temp"));
-    EXPECT_TRUE(settings.setFormatQuality(2, 64));
-    EXPECT_EQ(settings.formatQuality(2), 64);
+    EXPECT_EQ(settings.tempFolder(), dir.file("cache/wavedeck"));
+    EXPECT_FALSE(settings.setFormatQuality(2, 64));
+    EXPECT_EQ(settings.formatQuality(2), 128);
+    ASSERT_EQ(::mkdir(dir.file("blocks").c_str(), 0700), 0);
+    EXPECT_FALSE(settings.setTempFolder(dir.file("blocks").c_str()));
+    EXPECT_EQ(settings.tempFolder(), dir.file("cache/wavedeck"));
     settings.save();
 }
 
-TEST_F(SettingsTest, QualityIsWrittenAtOnceAndTheFolderOnlyAtSave) {
+TEST_F(SettingsTest, ChangesAreWrittenAtOnce) {
     Settings settings;
-    settings.load(moduleFile);
+    settings.load();
     ASSERT_EQ(::mkdir(dir.file("blocks").c_str(), 0700), 0);
     ASSERT_TRUE(settings.setTempFolder(dir.file("blocks").c_str()));
     ASSERT_TRUE(settings.setFormatQuality(3, 8));
     EXPECT_EQ(storedDword("OGGFormat", "Bitrate"), 8u);
-    EXPECT_EQ(storedFolder(), dir.file("lib/Temp"));
-    settings.save();
     EXPECT_EQ(storedFolder(), dir.file("blocks"));
 
     Settings next;
-    next.load(moduleFile);
+    next.load();
     EXPECT_EQ(next.tempFolder(), dir.file("blocks"));
     EXPECT_EQ(next.formatQuality(3), 8);
 }
 
 TEST_F(SettingsTest, UnknownFormatsAreRefusedAndWriteNothing) {
     Settings settings;
-    settings.load(moduleFile);
+    settings.load();
     std::string before = wdtest::readFile(dir.file("registry"));
     EXPECT_FALSE(settings.setFormatQuality(4, 99));
     EXPECT_FALSE(settings.setFormatQuality(0, 99));
@@ -150,7 +174,7 @@ TEST_F(SettingsTest, UnknownFormatsAreRefusedAndWriteNothing) {
 
 TEST_F(SettingsTest, OnlyAWritableFolderBecomesTheTemporaryFolder) {
     Settings settings;
-    settings.load(moduleFile);
+    settings.load();
     const std::string before = settings.tempFolder();
     ASSERT_TRUE(wdtest::writeFile(dir.file("file.txt"), "x"));
     EXPECT_FALSE(settings.setTempFolder(dir.file("file.txt").c_str())) << "a plain file";
