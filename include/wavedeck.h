@@ -66,7 +66,7 @@ WD_EXPORT int WDXTrimSelection(void);
 WD_EXPORT int WDXDeleteSelection(void);
 WD_EXPORT int WDXSilenceSelection(void);
 WD_EXPORT int WDXInsertSilence(int milliseconds);
-/** parameter: for kind 0 (white noise) the bits of a float amplitude. */
+/** parameter: the bits of a float amplitude; kind 0 white noise, 1 pink noise. */
 WD_EXPORT int WDXInsertNoise(int milliseconds, DWORD parameter, int kind);
 WD_EXPORT int WDXSelStart(void);
 WD_EXPORT int WDXSelBackward(void);

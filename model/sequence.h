@@ -159,8 +159,8 @@ public:
     /** Removes [start, start + count) (cut at the end). -1 also when start is at or past
      * the end. Head and tail of the touched blocks share one new block when they fit. */
     int deleteRange(int start, int count);
-    /** Keeps only [start, start + count) (cut at the end). -1 also when start is at or
-     * past the end. */
+    /** Keeps only [start, start + count) (cut at the end): nothing is left when start is
+     * at or past the end. */
     int keepRange(int start, int count);
     /** Replaces [start, start + count) (cut at the end) by silent blocks. -1 also when
      * start is at or past the end. */

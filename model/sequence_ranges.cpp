@@ -88,7 +88,8 @@ int Sequence::silenceRange(int start, int count) {
 }
 
 int Sequence::keepRange(int start, int count) {
-    if (start < 0 || count < 0 || !readyForRangeEdit() || start >= length_) return -1;
+    if (start < 0 || count < 0 || !readyForRangeEdit()) return -1;
+    start = std::min(start, length_);
     const int64_t end = std::min<int64_t>(static_cast<int64_t>(start) + count, length_);
     const Position first = find(start);
     const Position last = find(end);

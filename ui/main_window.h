@@ -62,6 +62,8 @@ private:
     /** An effect has ended: it puts its last changes in place (Effect::complete) and is
      * deleted, its track's view is refreshed and the host told. */
     void effectFinished(Track* track, Effect* effect) const;
+    /** A cut or paste has changed the track with this id: its view is refreshed. */
+    static void editFinished(uint32_t trackId);
     void tabClosed(uint32_t trackId) const;
     void showChildren(bool show) const;
     void playStarted() const;
