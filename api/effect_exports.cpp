@@ -19,9 +19,10 @@ int WDXCanDoEffect(int effectId) {
     }
 }
 
-// An unknown id makes nothing and still answers 0; an effect that cannot start (no current
-// track, or no worker) is dropped and answers -1. Once started, the main window deletes
-// the effect when its end message arrives.
+// An unknown id makes nothing and still answers 0. An effect that cannot start is dropped
+// and answers -1: without a current track, while the Player plays it (it reads the samples
+// the effect replaces), while another worker holds the track, or without a thread. Once
+// started, the main window deletes the effect when its end message arrives.
 int WDXDoEffect(HWND progressWindow, int effectId, LPARAM parameter) {
     int result = 0;
     try {
@@ -29,7 +30,7 @@ int WDXDoEffect(HWND progressWindow, int effectId, LPARAM parameter) {
         if (effect) {
             effect->setParameters(reinterpret_cast<const void*>(parameter));
             effect->setProgressWindow(progressWindow);
-            wd::Track* track = wd::TrackList::instance().current();
+            wd::Track* track = wd::Player::instance().isPlaying() ? nullptr : wd::TrackList::instance().current();
             if (track && effect->run(track)) {
                 effect.release();
             } else {

@@ -24,9 +24,16 @@ bool Effect::setParameters(const void*) {
 }
 
 bool Effect::run(Track* track) {
-    if (!track) return false;
+    if (!track || !claim(*track)) return false;
     track_ = track;
     return startWorker();
+}
+
+bool Effect::claim(const Track& track) {
+    TrackClaim claim = TrackClaim::tryClaim(track);
+    if (!claim) return false;
+    claims_.push_back(std::move(claim));
+    return true;
 }
 
 std::string& Effect::getName(std::string& out) const {
@@ -54,17 +61,23 @@ int32_t Effect::intWord(const void* block, int index) {
 }
 
 bool Effect::startWorker() {
+    mainWindow_ = LibraryWindows::instance().window(LibraryWindows::Which::Main);
+    if (!IsWindow(mainWindow_)) mainWindow_ = nullptr;
+    // The worker waits for this lock, so the thread is in place (or detached) before it acts.
+    std::lock_guard lock(starting_);
     try {
         worker_ = std::thread(&Effect::work, this);
     } catch (const std::system_error&) {
+        claims_.clear();
         return false;
     }
+    // Without a main window nothing will hand the effect back: the worker deletes it.
+    if (!mainWindow_) worker_.detach();
     return true;
 }
 
 void Effect::work() {
-    HWND main = LibraryWindows::instance().window(LibraryWindows::Which::Main);
-    if (!IsWindow(main)) main = nullptr;
+    { std::lock_guard lock(starting_); }
     bool done = false;
     switch (plan()) {
         case Plan::Refuse:
@@ -77,11 +90,24 @@ void Effect::work() {
                 history->saveState(*track_);
                 history->clearRedo();
             }
-            done = process();
+            done = runProcess();
             break;
     }
+    claims_.clear();
     PostMessageA(progressWindow_, NotifyEffectDone, done ? 1 : 0, 100);
-    postEnd(main);
+    if (mainWindow_) {
+        postEnd(mainWindow_);
+    } else {
+        delete this;
+    }
+}
+
+bool Effect::runProcess() {
+    try {
+        return process();
+    } catch (const std::exception&) {
+        return false;  // out of memory, or a library that gave up
+    }
 }
 
 void Effect::postEnd(HWND mainWindow) {

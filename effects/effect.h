@@ -3,9 +3,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "model/busy_tracks.h"
 #include "wavedeck_types.h"
 
 namespace wd {
@@ -28,7 +31,10 @@ class Track;
  * unchanged) or a block that could not be read or written.
  *
  * Threads: the setters, run() and complete() belong to the user-interface thread; the
- * rest of the object belongs to the worker from run() until its end message.
+ * rest of the object belongs to the worker from run() until its end message. The worker
+ * holds a claim on its track (BusyTracks) until just before its end messages, so no other
+ * worker or edit starts there meanwhile and the track is not destroyed under it. Without
+ * a main window to hand it back to, the worker deletes the effect itself.
  */
 class Effect {
 public:
@@ -44,8 +50,9 @@ public:
      */
     virtual bool setParameters(const void* block);
     /**
-     * Stores the track and starts the worker.
-     * @returns false when nothing was started (no track, or no thread could be made).
+     * Claims the track (BusyTracks), stores it and starts the worker.
+     * @returns false when nothing was started: no track, the track busy with another
+     *          worker, or no thread could be made.
      */
     virtual bool run(Track* track);
     /** 1 for Amplify, 0 for every other effect. */
@@ -80,6 +87,9 @@ protected:
     /** On the worker, at its end: the message to the main window that hands the effect
      * back (MsgEffectFinished by default). */
     virtual void postEnd(HWND mainWindow);
+    /** Claims a track the worker reads or writes; the worker releases every claim before
+     * its end messages. @returns false when another worker holds the track. */
+    bool claim(const Track& track);
     /** Starts the worker on the stored track. @returns false when no thread could be made. */
     bool startWorker();
 
@@ -123,9 +133,14 @@ protected:
 
 private:
     void work();
+    /** process(), with an exception counted as a failure. */
+    bool runProcess();
 
     int32_t kind_ = 0;
     std::string name_;
+    std::vector<TrackClaim> claims_;
+    HWND mainWindow_ = nullptr;  // where the end goes, looked up as the worker starts
+    std::mutex starting_;
     std::thread worker_;
 };
 

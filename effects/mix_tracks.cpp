@@ -10,6 +10,11 @@ namespace wd {
 bool MixTracks::run(Track* track) {
     TrackList& list = TrackList::instance();
     if (!track || list.count() < 2) return false;
+    // Every track is read: none may be changed or closed meanwhile.
+    for (int i = 0; i < list.count(); ++i) {
+        const Track* x = list.trackAt(i);
+        if (x && !claim(*x)) return false;
+    }
     const bool stereo = track->channelCount() == 2;
     const float gain = stereo ? 1.0f : 0.5f;
     left_ = std::make_unique<MixBus>(track->sampleRate);

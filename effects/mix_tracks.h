@@ -18,8 +18,9 @@ namespace wd {
  */
 class MixTracks final : public Effect {
 public:
-    /** Builds the two buses from the open tracks and starts the worker. @returns false
-     * (nothing built) with fewer than two tracks, or when the worker cannot start. */
+    /** Claims every open track, builds the two buses from them and starts the worker.
+     * @returns false with fewer than two tracks, when one of them is busy, or when the
+     *          worker cannot start. */
     bool run(Track* track) override;
 
 private:
