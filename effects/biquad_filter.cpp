@@ -55,16 +55,19 @@ void BiquadFilter::setChannelIndex(int index) {
 }
 
 void BiquadFilter::process(float* samples, int count) {
-    History& h = history_[channelIndex_];
+    // Locals: the compiler need not reload what the sample stores might have changed.
+    const float a0 = a0_, a1 = a1_, a2 = a2_, b1 = b1_, b2 = b2_;
+    History h = history_[channelIndex_];
     for (int i = 0; i < count; ++i) {
         const float x = std::clamp(samples[i], -1.0f, 1.0f);
-        const float y = std::clamp(a0_ * x + a1_ * h.x1 + a2_ * h.x2 - b1_ * h.y1 - b2_ * h.y2, -1.0f, 1.0f);
+        const float y = std::clamp(a0 * x + a1 * h.x1 + a2 * h.x2 - b1 * h.y1 - b2 * h.y2, -1.0f, 1.0f);
         h.x2 = h.x1;
         h.x1 = x;
         h.y2 = h.y1;
         h.y1 = y;
         samples[i] = y;
     }
+    history_[channelIndex_] = h;
 }
 
 }  // namespace wd

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "effects/windowed_reader.h"
 #include "model/track.h"
 
 namespace wd {
@@ -36,14 +37,15 @@ bool ChannelMixer::process() {
     };
     if (left.beginOverwrite(start) != 0 || right.beginOverwrite(start) != 0) return abandon();
     const double ll = weights_[0], rl = weights_[1], lr = weights_[2], rr = weights_[3];
+    WindowedReader leftReader(left), rightReader(right);
     std::vector<float> l(kChunk), r(kChunk);
     for (int done = 0; done < count_;) {
         const int n = std::min(kChunk, count_ - done);
         // The right channel may be shorter: it reads as silence past its end.
         const int rightHas = std::clamp(right.length() - (start + done), 0, n);
         std::fill(r.begin(), r.end(), 0.0f);
-        if (left.readSamples(l.data(), start + done, n) != n ||
-            right.readSamples(r.data(), start + done, rightHas) != rightHas) {
+        if (leftReader.read(l.data(), start + done, n) != n ||
+            rightReader.read(r.data(), start + done, rightHas) != rightHas) {
             return abandon();
         }
         for (size_t i = 0; i < static_cast<size_t>(n); ++i) {

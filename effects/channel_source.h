@@ -1,6 +1,9 @@
 // Reads a whole channel at another track's rate, for the effects that combine or convert channels.
 #pragma once
 
+#include <memory>
+
+#include "effects/windowed_reader.h"
 #include "model/resample_reader.h"
 
 namespace wd {
@@ -23,6 +26,7 @@ private:
     const Channel* channel_ = nullptr;
     bool resampled_ = false;
     int position_ = 0;
+    std::unique_ptr<WindowedReader> direct_;
     ResampleReader reader_;
 };
 

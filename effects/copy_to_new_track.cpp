@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "effects/windowed_reader.h"
 #include "model/track_list.h"
 #include "wavedeck_messages.h"
 #include "wavedeck_win.h"
@@ -50,10 +51,11 @@ bool CopyToNewTrack::process() {
     bool ok = true;
     for (int c = 0; c < channels && ok; ++c) {
         Channel& to = *copy->channel(c);
+        WindowedReader reader(from[c]->sequence());
         to.viewRecord.sampleRate = track_->sampleRate;
         for (int copied = 0; ok && copied < count;) {
             const int want = std::min(kChunk, count - copied);
-            const int got = from[c]->sequence().readSamples(buffer.data(), start + copied, want);
+            const int got = reader.read(buffer.data(), start + copied, want);
             ok = got == 0 || to.sequence().appendSamples(buffer.data(), got) == got;
             copied += got;
             notifyProgress(static_cast<int64_t>(copied) * 100 / count);

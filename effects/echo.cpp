@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "effects/windowed_reader.h"
 #include "model/channel.h"
 
 namespace wd {
@@ -39,6 +40,7 @@ bool Echo::process() {
 bool Echo::echoChannel(Channel& channel, int start, int count) {
     Sequence& sequence = channel.sequence();
     if (sequence.beginOverwrite(start) != 0) return false;
+    WindowedReader reader(sequence);
     const int d = static_cast<int>(delay_);  // below count, so it fits
     const double decay = decay_;
     // previous[j] is the output D samples back, for the j-th sample of a D-sample chunk.
@@ -50,7 +52,7 @@ bool Echo::echoChannel(Channel& channel, int start, int count) {
         const int chunk = std::min(d, count - done);
         for (int j = 0; j < chunk;) {
             const int n = std::min(kChunk, chunk - j);
-            if (!readForSplice(sequence, buffer.data(), start + done + j, n)) return false;
+            if (!readForSplice(reader, sequence, buffer.data(), start + done + j, n)) return false;
             for (int i = 0; i < n; ++i) {
                 float& y = previous[static_cast<size_t>(j + i)];
                 y = static_cast<float>(buffer[static_cast<size_t>(i)] + decay * y);

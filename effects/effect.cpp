@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "effects/windowed_reader.h"
 #include "model/track.h"
 #include "model/undo_history.h"
 #include "services/library_windows.h"
@@ -136,8 +137,8 @@ Channel* Effect::selectedChannel(int index) const {
     return c;
 }
 
-bool Effect::readForSplice(Sequence& sequence, float* dst, int position, int n) {
-    if (sequence.readSamples(dst, position, n) == n) return true;
+bool Effect::readForSplice(WindowedReader& reader, Sequence& sequence, float* dst, int position, int n) {
+    if (reader.read(dst, position, n) == n) return true;
     sequence.cancelSplice();
     return false;
 }
@@ -145,12 +146,13 @@ bool Effect::readForSplice(Sequence& sequence, float* dst, int position, int n) 
 bool Effect::overwriteSelection(Channel& channel, int start, int count, const ChunkFunction& process, Order order) {
     Sequence& sequence = channel.sequence();
     if (sequence.beginOverwrite(start) != 0) return false;
+    WindowedReader reader(sequence);
     std::vector<float> buffer(kChunk);
     const int full = count > kChunk ? ((count - kChunk - 1) >> 10) + 1 : 0;
     for (int i = 0, offset = 0; offset < count; ++i) {
         const int n = std::min(kChunk, count - offset);
         const int from = order == Order::Forward ? start + offset : start + count - offset - n;
-        if (!readForSplice(sequence, buffer.data(), from, n)) return false;
+        if (!readForSplice(reader, sequence, buffer.data(), from, n)) return false;
         process(buffer.data(), n, offset);
         if (sequence.writeSplice(buffer.data(), n) != n) return false;
         offset += n;

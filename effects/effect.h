@@ -16,6 +16,7 @@ namespace wd {
 class Channel;
 class Sequence;
 class Track;
+class WindowedReader;
 
 /**
  * An effect runs once, on its own worker, over one track. The worker takes an undo state
@@ -102,9 +103,10 @@ protected:
     /** The channel i of the track when it takes part in the effect: selected, with samples. */
     Channel* selectedChannel(int index) const;
 
-    /** Reads n samples from position of a sequence on which a splice is open; a short read
-     * (a block that cannot be read) cancels the splice. @returns whether all n came. */
-    static bool readForSplice(Sequence& sequence, float* dst, int position, int n);
+    /** Reads n samples from position through a reader of a sequence on which a splice is
+     * open; a short read (a block that cannot be read) cancels the splice.
+     * @returns whether all n came. */
+    static bool readForSplice(WindowedReader& reader, Sequence& sequence, float* dst, int position, int n);
 
     /** How a chunk is read for overwriteSelection: in order, or from the mirrored place
      * (the first chunk written comes from the end of the range). */

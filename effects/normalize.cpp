@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "effects/windowed_reader.h"
 #include "model/channel.h"
 
 namespace wd {
@@ -29,12 +30,13 @@ bool Normalize::process() {
 bool Normalize::normalizeChannel(Channel& channel, int start, int count) {
     Sequence& sequence = channel.sequence();
     if (sequence.beginOverwrite(start) != 0) return false;
+    WindowedReader reader(sequence);
     std::vector<float> buffer(kChunk);
     // Progress runs to 50 over the first pass and from 50 over the second.
     auto percent = [count](int64_t done) { return done / 2 * 100 / count; };
     for (int done = 0; done < count;) {
         const int n = std::min(kChunk, count - done);
-        if (!readForSplice(sequence, buffer.data(), start + done, n)) return false;
+        if (!readForSplice(reader, sequence, buffer.data(), start + done, n)) return false;
         for (int i = 0; i < n; ++i) {
             minimum_ = std::min(minimum_, buffer[static_cast<size_t>(i)]);
             maximum_ = std::max(maximum_, buffer[static_cast<size_t>(i)]);
@@ -51,7 +53,7 @@ bool Normalize::normalizeChannel(Channel& channel, int start, int count) {
     if (peak > 0) gain_ = target_ / static_cast<double>(peak);
     for (int done = 0; done < count;) {
         const int n = std::min(kChunk, count - done);
-        if (!readForSplice(sequence, buffer.data(), start + done, n)) return false;
+        if (!readForSplice(reader, sequence, buffer.data(), start + done, n)) return false;
         for (int i = 0; i < n; ++i) {
             float& x = buffer[static_cast<size_t>(i)];
             x = static_cast<float>((static_cast<double>(x) + offset) * gain_);

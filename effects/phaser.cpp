@@ -40,27 +40,48 @@ void Phaser::reset(int channelIndex) {
     phase_ = channelIndex == 0 ? startPhase_ : startPhase_ + kSweepPi;
 }
 
-float Phaser::phase(float x) {
-    auto m = static_cast<float>(x + feedbackOut_ * feedback_ * 0.01);
-    if (skipCount_++ % kSweepUpdate == 0) {
-        double g = (1.0 + std::cos(skipCount_ * lfoStep_ + phase_)) / 2.0;
-        g = (std::exp(g * kSweepShape) - 1.0) / (std::exp(kSweepShape) - 1.0);
-        gain_ = 1.0 - g * depth_ / 255.0;
+template <bool kFeedback>
+void Phaser::phase(float* samples, int count) {
+    // The state in locals while the chunk runs: the sample stores cannot change it.
+    float old[kStages];
+    std::copy(std::begin(old_), std::end(old_), old);
+    uint32_t skip = skipCount_;
+    double gain = gain_;
+    float fed = feedbackOut_;
+    const float feedback = feedback_;
+    const double step = lfoStep_, phase = phase_, depth = depth_;
+    const double dry = 255 - dryWet_, wet = dryWet_;
+    for (int i = 0; i < count; ++i) {
+        const float x = samples[i];
+        // Without feedback a sample does not wait for the one before to leave the stages.
+        auto m = kFeedback ? static_cast<float>(x + fed * feedback * 0.01) : x;
+        if (skip++ % kSweepUpdate == 0) {
+            double g = (1.0 + std::cos(skip * step + phase)) / 2.0;
+            g = (std::exp(g * kSweepShape) - 1.0) / (std::exp(kSweepShape) - 1.0);
+            gain = 1.0 - g * depth / 255.0;
+        }
+        for (float& stage : old) {
+            const float t = stage;
+            stage = static_cast<float>(gain * t + m);
+            m = static_cast<float>(t - gain * stage);
+        }
+        fed = m;
+        samples[i] = static_cast<float>(std::clamp((x * dry + m * wet) * kOneOver255, -1.0, 1.0));
     }
-    for (float& stage : old_) {
-        const float t = stage;
-        stage = static_cast<float>(gain_ * t + m);
-        m = static_cast<float>(t - gain_ * stage);
-    }
-    feedbackOut_ = m;
-    const double out = (static_cast<double>(x) * (255 - dryWet_) + static_cast<double>(m) * dryWet_) * kOneOver255;
-    return static_cast<float>(std::clamp(out, -1.0, 1.0));
+    std::copy(std::begin(old), std::end(old), old_);
+    skipCount_ = skip;
+    gain_ = gain;
+    feedbackOut_ = fed;
 }
 
 bool Phaser::process() {
     return overwriteSelectedChannels([this](int index, int) { reset(index); },
                                      [this](float* x, int count, int) {
-                                         for (int i = 0; i < count; ++i) x[i] = phase(x[i]);
+                                         if (feedback_ != 0) {
+                                             phase<true>(x, count);
+                                         } else {
+                                             phase<false>(x, count);
+                                         }
                                      });
 }
 

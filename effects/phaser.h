@@ -25,7 +25,9 @@ private:
     Plan plan() override;
     bool process() override;
     void reset(int channelIndex);
-    float phase(float x);
+    /** Runs the chunk through the sweep and the stages, carrying the state on. */
+    template <bool kFeedback>
+    void phase(float* samples, int count);
 
     float freq_ = 0.4f;
     float startPhase_ = 0.0f;

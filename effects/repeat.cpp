@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "effects/windowed_reader.h"
 #include "model/track.h"
 
 namespace wd {
@@ -41,6 +42,7 @@ bool Repeat::process() {
 bool Repeat::repeatChannel(Channel& channel, int start, int count) {
     Sequence& sequence = channel.sequence();
     if (sequence.beginInsert(start + count) != 0) return false;
+    WindowedReader reader(sequence);
     std::vector<float> buffer(kChunk);
     const int64_t total = static_cast<int64_t>(copies_) * count;
     int64_t written = 0;
@@ -48,7 +50,7 @@ bool Repeat::repeatChannel(Channel& channel, int start, int count) {
         // The splice is not in place until the commit: the selection still reads as before.
         for (int offset = 0; offset < count;) {
             const int n = std::min(kChunk, count - offset);
-            if (!readForSplice(sequence, buffer.data(), start + offset, n)) return false;
+            if (!readForSplice(reader, sequence, buffer.data(), start + offset, n)) return false;
             if (sequence.writeSplice(buffer.data(), n) != n) return false;
             offset += n;
             written += n;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "effects/windowed_reader.h"
 #include "model/track.h"
 
 namespace wd {
@@ -50,16 +51,20 @@ bool SoundTouchEffect::process() {
             return false;
         }
     }
+    std::vector<std::unique_ptr<WindowedReader>> readers;
+    for (int c = 0; c < channels; ++c)
+        readers.push_back(std::make_unique<WindowedReader>(track_->channel(c)->sequence()));
     std::vector<float> samples(kChunk), frames(static_cast<size_t>(kChunk * channels));
     bool ok = true;
     for (int fed = 0; ok && fed < count_;) {
         const int n = std::min(kChunk, count_ - fed);
         for (int c = 0; ok && c < channels; ++c) {
             const Sequence& sequence = track_->channel(c)->sequence();
+            WindowedReader& reader = *readers[static_cast<size_t>(c)];
             // Channel 1 may be shorter than channel 0: past its end it is silence.
             const int has = std::clamp(sequence.length() - (start + fed), 0, n);
             std::fill(samples.begin(), samples.end(), 0.0f);
-            ok = sequence.readSamples(samples.data(), start + fed, has) == has;
+            ok = reader.read(samples.data(), start + fed, has) == has;
             for (int i = 0; i < n; ++i) frames[static_cast<size_t>(i * channels + c)] = samples[static_cast<size_t>(i)];
         }
         if (!ok) break;
