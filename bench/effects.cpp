@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/peak_memory.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
 #include "wavedeck_win.h"
@@ -37,20 +38,6 @@ using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point t) {
     return std::chrono::duration<double>(Clock::now() - t).count();
-}
-
-// Peak resident memory since the last reset, in MiB.
-double peakRssMiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
-    }
-    return -1;
-}
-
-void resetPeakRss() {
-    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 // Processor seconds (user and system) of this process, or of its waited-for children.
@@ -219,7 +206,7 @@ Times runEffect(Host& host, const Row& row, double& peak) {
     WDXSelectAll();
     Host::clear();
     ::sync();
-    resetPeakRss();
+    bench::resetPeakRss();
     const double cpu = cpuSeconds(RUSAGE_SELF), hostCpu = cpuSeconds(RUSAGE_THREAD);
     const auto t = Clock::now();
     if (WDXDoEffect(host.progress(), row.id, reinterpret_cast<LPARAM>(&row.block)) != 0) return {};
@@ -227,7 +214,7 @@ Times runEffect(Host& host, const Row& row, double& peak) {
     host.waitFor(host.frame(), NotifyTrackChanged);
     const double all = cpuSeconds(RUSAGE_SELF) - cpu;
     const Times times{secondsSince(t), all, all - (cpuSeconds(RUSAGE_THREAD) - hostCpu)};
-    peak = std::max(peak, peakRssMiB());
+    peak = std::max(peak, bench::peakRssMiB());
     Host::clear();
     if (row.id == 23) {
         // The copy became current: closing it makes the first track current, so both are
