@@ -1,13 +1,13 @@
 // Every numbered effect on a long stereo track, next to sox's nearest effect on the same file.
 //
-//   bench_effects [work folder] [minutes] [runs] [--no-sox] [--only ID]
+//   bench_effects [work folder] [minutes] [runs] [--no-sox] [--only ID,ID,...]
 //
 // The track (MINUTES of 16-bit stereo at 44.1 kHz, default 10) is opened once through the
 // exports; each effect then runs through WDXDoEffect on the whole track until the main
 // window has taken its end, and is undone. sox runs as a whole process from in.wav to a
 // 16-bit file. Both sides run alternately RUNS times (default 3); the medians, their ratio
 // and our peak resident memory during the effect are printed. --no-sox measures memory
-// only (for an hour-long track); --only runs one effect. The program restarts itself with a registry file and a
+// only (for an hour-long track); --only runs the effects listed. The program restarts itself with a registry file and a
 // cache in the work folder, so it never touches the user's settings.
 #include <spawn.h>
 #include <sys/resource.h>
@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -233,9 +234,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     const bool withSox = std::find(args.begin(), args.end(), "--no-sox") == args.end();
     args.erase(std::remove(args.begin(), args.end(), "--no-sox"), args.end());
-    int only = 0;
+    std::vector<int> only;
     if (auto it = std::find(args.begin(), args.end(), "--only"); it != args.end() && it + 1 != args.end()) {
-        only = std::atoi((it + 1)->c_str());
+        std::istringstream list(*(it + 1));
+        for (std::string id; std::getline(list, id, ',');) only.push_back(std::atoi(id.c_str()));
         args.erase(it, it + 2);
     }
     const std::string work = std::filesystem::absolute(args.size() > 0 ? args[0] : "bench-effects-work").string();
@@ -277,7 +279,7 @@ int main(int argc, char** argv) {
     std::printf("%-3s %-22s %7s %7s %6s %8s %8s %6s %7s %6s %6s %8s   %s\n", "id", "effect", "ours s", "sox s", "ratio",
                 "ours cpu", "sox cpu", "ratio", "lib cpu", "ratio", "goal", "peak MiB", "sox command");
     for (const Row& row : rows()) {
-        if (only && row.id != only) continue;
+        if (!only.empty() && std::find(only.begin(), only.end(), row.id) == only.end()) continue;
         std::vector<double> ours, oursCpu, libraryCpu, sox, soxCpu;
         double peak = 0;
         const auto soxArgs = soxCommand(row, in, out, seconds);

@@ -18,17 +18,21 @@ public:
     bool setParameters(const void* block) override;
 
 private:
+    /** Everything a channel carries from sample to sample, and the gains. */
+    struct State {
+        double lf = 0, f1p0 = 0, f1p1 = 0, f1p2 = 0, f1p3 = 0;  // low band: its pole factor and poles
+        double hf = 0, f2p0 = 0, f2p1 = 0, f2p2 = 0, f2p3 = 0;  // high band
+        double sdm1 = 0, sdm2 = 0, sdm3 = 0;                     // the input's last three samples
+        double lg = 0, mg = 0, hg = 0;
+    };
+
     Plan plan() override;
     bool process() override;
     void reset();
-    double equalize(double x);
+    static double equalize(State& s, double x);
 
     float gains_[3] = {1.0f, 1.0f, 1.0f};
-    // Low and high filter poles, the three-sample delay line and the gains.
-    double lf_ = 0, f1p0_ = 0, f1p1_ = 0, f1p2_ = 0, f1p3_ = 0;
-    double hf_ = 0, f2p0_ = 0, f2p1_ = 0, f2p2_ = 0, f2p3_ = 0;
-    double sdm1_ = 0, sdm2_ = 0, sdm3_ = 0;
-    double lg_ = 0, mg_ = 0, hg_ = 0;
+    State state_;
 };
 
 }  // namespace wd
