@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "bench/peak_memory.h"
+#include "bench/work_folder.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
 #include "wavedeck_win.h"
@@ -243,18 +244,9 @@ int main(int argc, char** argv) {
     const std::string work = std::filesystem::absolute(args.size() > 0 ? args[0] : "bench-effects-work").string();
     const int minutes = args.size() > 1 ? std::max(1, std::atoi(args[1].c_str())) : 10;
     const int runs = args.size() > 2 ? std::max(1, std::atoi(args[2].c_str())) : 3;
-    std::filesystem::create_directories(work);
-    if (!std::getenv("WAVEDECK_REGISTRY")) {
-        // The library read its settings before main: start again with settings of our own.
-        setenv("WAVEDECK_REGISTRY", (work + "/registry").c_str(), 1);
-        setenv("XDG_CACHE_HOME", (work + "/cache").c_str(), 1);
-        setenv("WAVEDECK_AUDIO", "null", 1);
-        setenv("WAVEDECK_DISPLAY", "headless", 1);
-        execv("/proc/self/exe", argv);
-        std::perror("execv");
-        return 1;
-    }
-    WDXSetTempFolder(work.c_str());
+    setenv("WAVEDECK_AUDIO", "null", 1);
+    setenv("WAVEDECK_DISPLAY", "headless", 1);
+    if (!wdbench::useWorkFolder(work, argv)) return 1;
     const int seconds = minutes * 60;
     const std::string in = work + "/in" + std::to_string(minutes) + ".wav", out = work + "/out.wav";
     if (!std::filesystem::exists(in) &&

@@ -8,24 +8,30 @@ namespace wd {
 
 PasteSource::PasteSource(const Channel* left, const Channel* right, int clipRate, int trackRate)
     : channels_{left, right}, sameRate_(clipRate == trackRate) {
-    for (int i = 0; i < 2; ++i) {
-        if (!channels_[i]) continue;
-        const int64_t length = channels_[i]->sequence().length();
+    for (const Channel* c : channels_) {
+        if (!c) continue;
+        const int64_t length = c->sequence().length();
         length_ = std::max(length_, length);
-        if (sameRate_) continue;
-        if (clipRate > 0) expected_ = std::max(expected_, length * trackRate / clipRate);
-        readers_[i] = std::make_unique<ResampleReader>();
-        readers_[i]->setSource(channels_[i], clipRate);
-        readers_[i]->start(trackRate, 0, -1);
+        if (!sameRate_ && clipRate > 0) expected_ = std::max(expected_, length * trackRate / clipRate);
     }
-    if (sameRate_) more_ = length_ > 0;
+    if (sameRate_) {
+        more_ = length_ > 0;
+        return;
+    }
+    // Both channels through one converter: it shares its filter work between them.
+    reader_ = std::make_unique<ResampleReader>();
+    if (right) {
+        reader_->setSources(left, right, clipRate);
+    } else {
+        reader_->setSource(left, clipRate);
+    }
+    reader_->start(trackRate, 0, -1);
 }
 
 int PasteSource::next(float* left, float* right) {
-    float* out[2] = {left, right};
-    int count = 0;
     if (sameRate_) {
-        count = static_cast<int>(std::min<int64_t>(kChunk, length_ - offset_));
+        const int count = static_cast<int>(std::min<int64_t>(kChunk, length_ - offset_));
+        float* out[2] = {left, right};
         for (int i = 0; i < 2; ++i) {
             if (!channels_[i]) continue;
             std::fill_n(out[i], count, 0.0f);
@@ -35,14 +41,8 @@ int PasteSource::next(float* left, float* right) {
         more_ = offset_ < length_;
         return count;
     }
-    more_ = false;
-    for (int i = 0; i < 2; ++i) {
-        if (!readers_[i]) continue;
-        std::fill_n(out[i], kChunk, 0.0f);
-        const int got = readers_[i]->read(out[i], kChunk);
-        count = std::max(count, got);
-        if (got == kChunk) more_ = true;
-    }
+    const int count = channels_[1] ? reader_->read(left, right, kChunk) : reader_->read(left, kChunk);
+    more_ = count == kChunk;
     return count;
 }
 
@@ -57,9 +57,7 @@ int64_t PasteSource::percentAfter(int64_t end, int count, int64_t n) {
 }
 
 void PasteSource::close() {
-    for (auto& reader : readers_) {
-        if (reader) reader->close();
-    }
+    if (reader_) reader_->close();
 }
 
 }  // namespace wd

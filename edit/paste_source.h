@@ -13,8 +13,9 @@ class Channel;
 /**
  * Delivers one or two clipboard channels in steps of at most kChunk samples. At equal
  * rates the channels are read directly: the material is as long as the longer channel and
- * the shorter one is padded with zeros. At different rates each channel goes through its
- * own ResampleReader, and steps go on while any reader still delivers a full chunk.
+ * the shorter one is padded with zeros. At different rates the channels go through one
+ * ResampleReader (the shorter one padded likewise), and steps go on while it delivers
+ * full chunks.
  * Belongs to one worker thread.
  */
 class PasteSource {
@@ -37,7 +38,7 @@ public:
      * reports what is done with it, the last piece what was done before it (so a copy of
      * 1024 samples or fewer reports 0). */
     static int64_t percentAfter(int64_t end, int count, int64_t n);
-    /** Closes the readers. */
+    /** Closes the reader. */
     void close();
 
 private:
@@ -47,7 +48,7 @@ private:
     int64_t length_ = 0;  // at equal rates: the material's samples
     int64_t offset_ = 0;
     int64_t expected_ = 0;  // at different rates: the material's samples at the track's rate
-    std::unique_ptr<ResampleReader> readers_[2];
+    std::unique_ptr<ResampleReader> reader_;
 };
 
 }  // namespace wd

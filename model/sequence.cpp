@@ -202,11 +202,10 @@ int Sequence::readColumns(float* mins, float* maxs, int columns, int start, int 
     return walk.finish();
 }
 
+// Without a buffer nothing is staged (appendFill_ is 0 already): only the pointer is set,
+// which copies read only when something is staged.
 void Sequence::ensureStaging() {
-    if (!appendBuffer_) {
-        appendBuffer_ = std::make_unique_for_overwrite<float[]>(kMaxBlockSamples);
-        appendFill_ = 0;
-    }
+    if (!appendBuffer_) appendBuffer_ = std::make_unique_for_overwrite<float[]>(kMaxBlockSamples);
 }
 
 void Sequence::freeStaging() {

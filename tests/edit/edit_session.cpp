@@ -8,21 +8,38 @@
 
 namespace wdtest {
 
-EditSession::EditSession() : host_(700, 500) {
-    previousFolder_ = wd::Settings::instance().tempFolder();
+std::vector<float> ramp(int n, float first, float step) {
+    std::vector<float> v(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) v[static_cast<size_t>(i)] = first + step * static_cast<float>(i);
+    return v;
+}
+
+void select(wd::Track& track, int start, int length, std::vector<bool> flags) {
+    for (int i = 0; i < track.channelCount(); ++i) {
+        track.channel(i)->selStart = start;
+        track.channel(i)->selLength = length;
+        if (!flags.empty()) track.channel(i)->selectedFlag = flags[static_cast<size_t>(i)];
+    }
+}
+
+Channels samples(const wd::Track& track) {
+    Channels out;
+    for (int i = 0; i < track.channelCount(); ++i) out.push_back(readAll(track.channel(i)->sequence()));
+    return out;
+}
+
+EditSession::EditSession() : previousFolder_(wd::Settings::instance().tempFolder()) {
     wd::Settings::instance().setTempFolder(dir_.path().c_str());
     notified_ = host_.addChild(host_.frame(), 0, 0, 1, 1);
     progress_ = host_.addChild(host_.frame(), 1, 0, 1, 1);
     WDXRegisterMainWnd(notified_);
     main_ = WDXCreateTrackMainWnd(host_.frame(), 0, 10, 605, 400);
-    host_.pump();
 }
 
 EditSession::~EditSession() {
     WDXStopTrack();
     WDXExitProgram();
-    host_.pump();
-    if (IsWindow(main_)) DestroyWindow(main_);
+    DestroyWindow(main_);
     host_.pump();
     wd::Settings::instance().setTempFolder(previousFolder_.c_str());
 }
@@ -38,18 +55,11 @@ wd::Track* EditSession::open(const Channels& channels, int sampleRate) {
     return track;
 }
 
-void EditSession::select(wd::Track& track, int start, int length, std::vector<bool> flags) {
-    for (int i = 0; i < track.channelCount(); ++i) {
-        track.channel(i)->selStart = start;
-        track.channel(i)->selLength = length;
-        if (!flags.empty()) track.channel(i)->selectedFlag = flags[static_cast<size_t>(i)];
-    }
-}
-
-Channels EditSession::samples(const wd::Track& track) {
-    Channels out;
-    for (int i = 0; i < track.channelCount(); ++i) out.push_back(readAll(track.channel(i)->sequence()));
-    return out;
+int EditSession::run(int (*exportCall)(HWND)) {
+    host_.clearLog();
+    const int result = exportCall(progress_);
+    if (result != 0) return result;
+    return host_.waitForMessage(progress_, NotifyEditDone, std::chrono::seconds(30)) ? 0 : -2;
 }
 
 std::vector<long> EditSession::progress() const {

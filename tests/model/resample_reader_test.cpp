@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "model/channel.h"
@@ -25,15 +26,11 @@ TEST(SampleQueue, GrowsInStepsOf2048AndPopsFromTheFrontInOrder) {
     EXPECT_EQ(q.capacity(), 2048);
     q.push(values.data() + 100, 4000);
     EXPECT_EQ(q.capacity(), 6144);  // the first multiple of 2048 above 4100
-    std::vector<float> out(30);
+    std::vector<float> out(4100);
     EXPECT_EQ(q.pop(out.data(), 30), 30);
-    EXPECT_EQ(out, wdtest::staircase(30));
-    // What is left moved to the front, in order.
-    std::vector<float> rest(5000);
-    EXPECT_EQ(q.pop(rest.data(), 5000), 4070);
-    rest.resize(4070);
-    EXPECT_EQ(rest, wdtest::staircase(4070, 30));
-    EXPECT_EQ(q.pop(rest.data(), 10), 0);
+    EXPECT_EQ(q.pop(out.data() + 30, 5000), 4070);
+    EXPECT_EQ(out, wdtest::staircase(4100));
+    EXPECT_EQ(q.pop(out.data(), 10), 0);
 }
 
 // A channel holding samples, and everything a reader delivers from it in pieces of n.
@@ -61,42 +58,46 @@ protected:
     Channel channel_;
 };
 
-TEST_F(ReaderFixture, EqualRatesGiveTheSourceSamplesBack) {
-    const auto source = wdtest::sine(1, 44100, 10000, {1000.0}, 0.5);
+TEST_F(ReaderFixture, RangesComeOutAtTheRatioOfTheRatesAndEqualRatesGiveTheSamplesBack) {
+    const auto source = wdtest::sine(1, 48000, 9000, {500.0}, 0.5);
     fillWith(source);
-    const auto out = convert(44100, 44100, 0, -1);
-    ASSERT_NEAR(static_cast<double>(out.size()), 10000.0, 1.0);
-    // Away from the edges, where the filter sees the whole signal, the samples come back.
-    for (size_t i = 200; i + 200 < out.size(); ++i) ASSERT_NEAR(out[i], source[i], 1e-3) << i;
-}
-
-TEST_F(ReaderFixture, DoublingTheRateGivesTwiceTheSamplesAtTheSamePitchWithTheTailPresent) {
-    const int n = 22050 + 333;
-    fillWith(wdtest::sine(1, 22050, static_cast<size_t>(n), {441.0}, 0.5));
-    const auto out = convert(22050, 44100, 0, -1);
-    // The converter is drained at the end of input: nothing of the last samples is lost.
-    EXPECT_NEAR(static_cast<double>(out.size()), 2.0 * n, 2.0);
-    EXPECT_NEAR(wdtest::dominantFrequency(out, 44100), 441.0, 0.5);
-    const std::vector<float> tail(out.end() - 1000, out.end() - 50);
-    EXPECT_NEAR(wdtest::rms(tail), 0.5 / std::sqrt(2.0), 0.02);
-}
-
-TEST_F(ReaderFixture, ARangeIsConvertedAndACountPastTheEndStopsAtTheEnd) {
-    fillWith(wdtest::sine(1, 48000, 9000, {500.0}, 0.5));
     EXPECT_NEAR(static_cast<double>(convert(48000, 16000, 3000, 3000).size()), 1000.0, 2.0);
-    EXPECT_NEAR(static_cast<double>(convert(48000, 16000, 3000, 100000).size()), 2000.0, 2.0);
+    EXPECT_NEAR(static_cast<double>(convert(48000, 16000, 3000, 100000).size()), 2000.0, 2.0);  // to the end
     EXPECT_NEAR(static_cast<double>(convert(48000, 16000, 3000, -1, 1).size()), 2000.0, 2.0);
+    const auto same = convert(48000, 48000, 0, -1);
+    ASSERT_NEAR(static_cast<double>(same.size()), 9000.0, 1.0);
+    // Away from the edges, where the filter sees the whole signal, the samples come back.
+    for (size_t i = 200; i + 200 < same.size(); ++i) ASSERT_NEAR(same[i], source[i], 1e-3) << i;
+}
+
+TEST_F(ReaderFixture, TwoChannelsTogetherGiveWhatEachGivesAloneTheShorterPaddedWithSilence) {
+    const auto first = wdtest::sine(1, 22050, 9000, {300.0}, 0.5);
+    const auto second = wdtest::sine(1, 22050, 6000, {700.0}, 0.5);
+    fillWith(first);
+    Channel other;
+    wdtest::fill(other.sequence(), second);
+    const auto alone = convert(22050, 44100, 0, -1);
+    ResampleReader both;
+    ASSERT_TRUE(both.setSources(&channel_, &other, 22050));
+    ASSERT_TRUE(both.start(44100, 0, -1));
+    std::vector<float> a(30000), b(30000);
+    const int n = both.read(a.data(), b.data(), 30000);
+    ASSERT_EQ(n, static_cast<int>(alone.size()));
+    for (int i = 0; i < n; ++i) ASSERT_NEAR(a[static_cast<size_t>(i)], alone[static_cast<size_t>(i)], 1e-6) << i;
+    // The second channel's own 12,000 samples, then silence (the filter's ring aside).
+    EXPECT_NEAR(wdtest::dominantFrequency(std::vector<float>(b.begin(), b.begin() + 12000), 44100), 700.0, 0.5);
+    EXPECT_LT(wdtest::rms(std::vector<float>(b.begin() + 12200, b.begin() + n)), 1e-3);
+    EXPECT_EQ(both.read(a.data(), b.data(), 10), 0);
+    EXPECT_EQ(both.read(a.data(), 10), 0) << "two channels are read in pairs";
 }
 
 TEST_F(ReaderFixture, RatesTheConverterCannotTakeDeliverNothing) {
     fillWith(wdtest::staircase(5000));
-    EXPECT_TRUE(convert(0, 44100, 0, -1).empty());
-    EXPECT_TRUE(convert(44100, -5, 0, -1).empty());
-    EXPECT_TRUE(convert(100, 44100, 0, -1).empty());  // a ratio above 256
-    EXPECT_TRUE(convert(44100, 44100, 6000, -1).empty());
+    for (auto [from, to, start] : {std::tuple{0, 44100, 0}, {44100, -5, 0}, {100, 44100, 0}, {44100, 44100, 6000}}) {
+        EXPECT_TRUE(convert(from, to, start, -1).empty()) << from << " to " << to << " from " << start;
+    }
     ResampleReader unset;
     EXPECT_FALSE(unset.setSource(nullptr, 44100));
-    EXPECT_TRUE(unset.start(44100, 0, -1));
     float x = 0;
     EXPECT_EQ(unset.read(&x, 1), 0);
 }
