@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <string>
 
+#include "formats/file_operations.h"
 #include "model/track_list.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
@@ -117,6 +118,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // the next input's wait.
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
+    // The reader's worker goes on briefly after its last message: it is waited for, so no
+    // input's work overlaps the next and the leak check sees its buffers freed.
+    wd::FileOperations::instance().stopAll();
     // No main window takes the track over: it is removed here, with its blocks.
     wd::TrackList& tracks = wd::TrackList::instance();
     while (tracks.count() > 0) tracks.removeTrack(tracks.trackAt(0));
