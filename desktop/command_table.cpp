@@ -2,13 +2,20 @@
 
 #include <algorithm>
 
+#include "event_log.h"
+
 namespace desktop {
 
 namespace {
 
+void runLogged(Command& command) {
+    EventLog::instance().event("command " + command.id);
+    command.run();
+}
+
 void activate(GtkWidget*, gpointer data) {
     auto* command = static_cast<Command*>(data);
-    if (command->run) command->run();
+    if (command->run) runLogged(*command);
 }
 
 // Letters compare without case; Shift is part of the key only when asked for.
@@ -100,7 +107,7 @@ bool CommandTable::handleKey(const GdkEventKey* event) {
     for (Command& c : commands_) {
         for (const Key& key : c.keys) {
             if (!matches(key, event)) continue;
-            if ((!c.available || c.available()) && c.run) c.run();
+            if ((!c.available || c.available()) && c.run) runLogged(c);
             return true;
         }
     }
@@ -117,7 +124,7 @@ bool CommandTable::isAvailable(const std::string& id) const {
 bool CommandTable::run(const std::string& id) {
     for (Command& c : commands_) {
         if (c.id == id && (!c.available || c.available()) && c.run) {
-            c.run();
+            runLogged(c);
             return true;
         }
     }

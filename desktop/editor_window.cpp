@@ -65,6 +65,7 @@ EditorWindow::EditorWindow() {
             times_[i] = l ? reinterpret_cast<const char*>(l) : "";
             const std::string text = "Selection " + times_[0] + " – " + times_[1] + " (" + times_[2] + ")    View " + times_[3] + " – " + times_[4];
             gtk_label_set_text(GTK_LABEL(selectionLabel_), text.c_str());
+            if (i == 2) EventLog::instance().event("selection " + times_[0] + " " + times_[1] + " " + times_[2]);
             return TRUE;
         });
     }
@@ -465,7 +466,11 @@ void EditorWindow::runEffect(int id, const std::string& label) {
     }
     beginWork(Work::Effect, name, {});
     EventLog::instance().event("effect " + std::to_string(id));
-    WDXDoEffect(progress_->handle(), id, reinterpret_cast<LPARAM>(block.data()));
+    if (WDXDoEffect(progress_->handle(), id, reinterpret_cast<LPARAM>(block.data())) != 0) {
+        endWork();
+        error(name + " could not start: the track is busy with another operation.");
+        return;
+    }
     changed();
 }
 
@@ -609,6 +614,9 @@ bool EditorWindow::unsaved() const { return hasTrack() && WDXCanUndo() != 0 && !
 void EditorWindow::changed() { savedSinceChange_ = false; }
 
 void EditorWindow::refresh() {
+    const bool nowPlaying = playing();
+    if (wasPlaying_ && !nowPlaying) EventLog::instance().event("play stopped");
+    wasPlaying_ = nowPlaying;
     commands_.refresh();
     std::string title = "WaveDeck";
     if (hasTrack()) title = (unsaved() ? "*" : "") + (currentPath_.empty() ? std::string("Track") : nameOf(currentPath_)) + " – WaveDeck";

@@ -95,6 +95,7 @@ private:
     std::string currentPath_;      // where the current track was last opened or saved
     bool savedSinceChange_ = false;
     bool paused_ = false;
+    bool wasPlaying_ = false;
     Closing closing_ = Closing::None;
 };
 

@@ -22,7 +22,7 @@ LibraryPane::LibraryPane(const char* name, int width, int height, Factory factor
             if (message == WM_MOUSEWHEEL || message == WM_MOUSEHWHEEL) return 0;  // nobody scrolls here
             return std::nullopt;
         },
-        true, 0, 0, std::max(width, 1), std::max(height, 1));
+        false, 0, 0, std::max(width, 1), std::max(height, 1));
     child_ = factory_(frame_->handle(), std::max(width, 1), std::max(height, 1));
     WDXWatchWindowPixels(frame_->handle(), frame_->handle(), kPixelsChanged);
     g_signal_connect(area_, "draw", G_CALLBACK(&LibraryPane::onDraw), this);
@@ -31,6 +31,13 @@ LibraryPane::LibraryPane(const char* name, int width, int height, Factory factor
     g_signal_connect(area_, "button-release-event", G_CALLBACK(&LibraryPane::onButton), this);
     g_signal_connect(area_, "motion-notify-event", G_CALLBACK(&LibraryPane::onMotion), this);
     g_signal_connect(area_, "scroll-event", G_CALLBACK(&LibraryPane::onScroll), this);
+    // Only a pane on the screen takes the pointer: a hidden one must not catch clicks.
+    g_signal_connect(area_, "map", G_CALLBACK(+[](GtkWidget*, gpointer self) {
+        ShowWindow(static_cast<LibraryPane*>(self)->frame(), SW_SHOW);
+    }), this);
+    g_signal_connect(area_, "unmap", G_CALLBACK(+[](GtkWidget*, gpointer self) {
+        ShowWindow(static_cast<LibraryPane*>(self)->frame(), SW_HIDE);
+    }), this);
 }
 
 LibraryPane::~LibraryPane() {
@@ -54,6 +61,8 @@ void LibraryPane::place() {
     const int width = gtk_widget_get_allocated_width(area_), height = gtk_widget_get_allocated_height(area_);
     MoveWindow(frame_->handle(), x, y, width, height, FALSE);
     MoveWindow(child_, 0, 0, width, height, TRUE);
+    EventLog::instance().event(std::string("pane ") + name_ + " " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(width) + " " +
+                               std::to_string(height));
 }
 
 void LibraryPane::onAllocate(GtkWidget*, GdkRectangle*, gpointer self) { static_cast<LibraryPane*>(self)->place(); }
