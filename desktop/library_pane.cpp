@@ -33,6 +33,7 @@ LibraryPane::LibraryPane(const char* name, int width, int height, Factory factor
     g_signal_connect(area_, "scroll-event", G_CALLBACK(&LibraryPane::onScroll), this);
     // Only a pane on the screen takes the pointer: a hidden one must not catch clicks.
     g_signal_connect(area_, "map", G_CALLBACK(+[](GtkWidget*, gpointer self) {
+        static_cast<LibraryPane*>(self)->place();
         ShowWindow(static_cast<LibraryPane*>(self)->frame(), SW_SHOW);
     }), this);
     g_signal_connect(area_, "unmap", G_CALLBACK(+[](GtkWidget*, gpointer self) {
@@ -54,8 +55,15 @@ void LibraryPane::place() {
     // The host window takes the area's place in the GTK window, so the library's screen
     // coordinates are the GTK window's.
     GtkWidget* top = gtk_widget_get_toplevel(area_);
-    int x = 0, y = 0;
-    if (top && top != area_) gtk_widget_translate_coordinates(area_, top, 0, 0, &x, &y);
+    GtkAllocation a;
+    gtk_widget_get_allocation(area_, &a);
+    // Before the window is realized the allocation is the place (the area's parents
+    // have no windows of their own); afterwards GTK translates.
+    int x = a.x, y = a.y;
+    if (top && top != area_ && !gtk_widget_translate_coordinates(area_, top, 0, 0, &x, &y)) {
+        x = a.x;
+        y = a.y;
+    }
     x_ = x;
     y_ = y;
     const int width = gtk_widget_get_allocated_width(area_), height = gtk_widget_get_allocated_height(area_);
