@@ -2,10 +2,7 @@
 // generated file, a mouse drag selects, an effect runs from the menu and is undone, the
 // selection plays through the null device, Save As writes a file that is read back, and
 // Ctrl+Q quits. Pictures of the screen are kept in the build's test-output folder.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <gtest/gtest.h>
-#include <png.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +13,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -24,6 +23,7 @@
 #include "support/sound_files.h"
 #include "support/temp_dir.h"
 #include "support/test_host.h"
+#include "desktop/screen_capture.h"
 
 namespace {
 
@@ -116,7 +116,7 @@ protected:
         ASSERT_EQ(::pipe(pipeFds), 0);
         // Xvfb picks a free display and writes its number to the pipe once it is ready.
         xvfb_ = std::make_unique<Child>(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0",
-                                                                 "1100x760x24", "-nolisten", "tcp"},
+                                                                 "960x620x24", "-nolisten", "tcp"},
                                         std::map<std::string, std::string>{}, pipeFds[1]);
         ::close(pipeFds[1]);
         char number[16] = {};
@@ -157,30 +157,9 @@ protected:
         ASSERT_EQ(c.wait(10s), 0) << "xdotool " << args[0];
     }
 
-    /** The whole screen as a PNG in test-output. */
+    /** The whole screen as test-output/desktop-NAME.png. */
     void screenshot(const std::string& name) {
-        Display* x = XOpenDisplay(display_.c_str());
-        ASSERT_NE(x, nullptr);
-        Window root = DefaultRootWindow(x);
-        XWindowAttributes a;
-        XGetWindowAttributes(x, root, &a);
-        XImage* image = XGetImage(x, root, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
-        ASSERT_NE(image, nullptr);
-        std::vector<uint8_t> rgb;
-        for (int y = 0; y < a.height; ++y) {
-            for (int xx = 0; xx < a.width; ++xx) {
-                const unsigned long p = XGetPixel(image, xx, y);
-                rgb.insert(rgb.end(), {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8), static_cast<uint8_t>(p)});
-            }
-        }
-        XDestroyImage(image);
-        XCloseDisplay(x);
-        png_image png{};
-        png.version = PNG_IMAGE_VERSION;
-        png.width = static_cast<png_uint_32>(a.width);
-        png.height = static_cast<png_uint_32>(a.height);
-        png.format = PNG_FORMAT_RGB;
-        EXPECT_NE(png_image_write_to_file(&png, wdtest::outputPath("desktop-" + name + ".png").c_str(), 0, rgb.data(), 0, nullptr), 0);
+        EXPECT_TRUE(wdtest::captureScreen(display_, wdtest::outputPath("desktop-" + name + ".png"))) << name;
     }
 
     std::unique_ptr<Child> xvfb_;
@@ -218,7 +197,8 @@ TEST_F(EditorSession, OpensSelectsAppliesAndUndoesAnEffectPlaysSavesAndQuits) {
 
     // Drag across the middle half of the track view (no window manager: the editor's
     // window is at the screen's top-left).
-    const int trackWidth = paneWidth - 40, y = paneY + 30 + 100;
+    // The second quarter of the canvas's height keeps both channels selected.
+    const int trackWidth = paneWidth - 40, y = paneY + 30 + (paneHeight - 30 - 17) * 45 / 100;
     xdotool({"mousemove", std::to_string(paneX + trackWidth / 4), std::to_string(y), "mousedown", "1", "mousemove",
              std::to_string(paneX + trackWidth / 2), std::to_string(y), "mousemove", std::to_string(paneX + 3 * trackWidth / 4),
              std::to_string(y), "mouseup", "1"});
@@ -265,7 +245,8 @@ TEST_F(EditorSession, OpensSelectsAppliesAndUndoesAnEffectPlaysSavesAndQuits) {
     // Save As through the file chooser: a full path in its name field.
     xdotool({"key", "ctrl+shift+s"});
     ASSERT_TRUE(waitFor("event", "command save-as"));
-    std::this_thread::sleep_for(800ms);
+    xdotool({"search", "--sync", "--name", "^Save As$", "windowfocus", "--sync"});
+    std::this_thread::sleep_for(500ms);
     xdotool({"key", "ctrl+a"});
     xdotool({"type", "--delay", "5", output});
     xdotool({"key", "Return"});
