@@ -18,7 +18,7 @@ export GDK_BACKEND=x11 NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory WAVEDECK_GUI_LOG=
 sox -n -r 44100 -c 2 -b 16 "$work/tone.wav" synth 60 sine 440 vol 0.5
 
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1100x760x24 -nolisten tcp 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 960x620x24 -nolisten tcp -extension Composite 2>/dev/null &
 xvfb=$!
 gui_pid=""
 finish() {

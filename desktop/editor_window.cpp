@@ -89,7 +89,7 @@ EditorWindow::EditorWindow() {
             savedSinceChange_ = false;
         }
     });
-    record_ = std::make_unique<RecordPanel>([this](const std::string& s) { say(s); }, [this] { refresh(); });
+    record_ = std::make_unique<RecordPanel>([this](const std::string& s) { say(s); }, [this] { refresh(); }, [this] { newTrackComing(); });
 
     buildCommands();
     gtk_container_add(GTK_CONTAINER(window_), buildLayout());
@@ -263,6 +263,7 @@ std::optional<LRESULT> EditorWindow::onNotification(UINT message, WPARAM, LPARAM
                 // Another track became current (a tab, a close): its file is not known.
                 currentPath_.clear();
                 savedSinceChange_ = false;
+                currentIsNew_ = false;
             }
             refresh();
             return 0;
@@ -285,6 +286,7 @@ std::optional<LRESULT> EditorWindow::onProgress(UINT message, WPARAM wParam, LPA
             importRead_ = true;
             currentPath_ = workPath_;
             savedSinceChange_ = true;
+            currentIsNew_ = false;
             if (!playing()) ++ownTrackChanges_;
             return 0;
         case NotifyImportFailed:
@@ -295,7 +297,12 @@ std::optional<LRESULT> EditorWindow::onProgress(UINT message, WPARAM wParam, LPA
             return 0;
         case NotifyEffectDone:
             if (work_ != Work::Effect) return 0;
-            ++ownTrackChanges_;
+            // The effect's end changes the track (or, for a copy, makes a new one current).
+            if (lastEffect_ == 23) {
+                newTrackComing();
+            } else {
+                ++ownTrackChanges_;
+            }
             EventLog::instance().event("effect done");
             say("Done.");
             endWork();
@@ -303,6 +310,7 @@ std::optional<LRESULT> EditorWindow::onProgress(UINT message, WPARAM wParam, LPA
         case NotifyEditDone:
             if (work_ != Work::Edit) return 0;
             EventLog::instance().event("edit done");
+            say("Done.");
             endWork();
             refresh();
             return 0;
@@ -311,6 +319,7 @@ std::optional<LRESULT> EditorWindow::onProgress(UINT message, WPARAM wParam, LPA
             if (!workIsSelection_) {
                 currentPath_ = workPath_;
                 savedSinceChange_ = true;
+                currentIsNew_ = false;
             }
             EventLog::instance().event("saved " + workPath_);
             say("Saved " + nameOf(workPath_) + ".");
@@ -465,6 +474,7 @@ void EditorWindow::runEffect(int id, const std::string& label) {
         block = *asked;
     }
     beginWork(Work::Effect, name, {});
+    lastEffect_ = id;
     EventLog::instance().event("effect " + std::to_string(id));
     if (WDXDoEffect(progress_->handle(), id, reinterpret_cast<LPARAM>(block.data())) != 0) {
         endWork();
@@ -577,6 +587,7 @@ void EditorWindow::continueClosing() {
         WDXCloseCurTrack();
         currentPath_.clear();
         savedSinceChange_ = false;
+        currentIsNew_ = false;
         if (closing_ == Closing::Track) closing_ = Closing::None;
     }
     if (closing_ == Closing::Quit) {
@@ -609,7 +620,16 @@ bool EditorWindow::hasTrack() const { return WDXGetTrackInfo(0) > 0; }
 // With a track, saving is refused only while the player runs.
 bool EditorWindow::playing() const { return hasTrack() && WDXCanOperate(1, 2) == 0; }
 
-bool EditorWindow::unsaved() const { return hasTrack() && WDXCanUndo() != 0 && !savedSinceChange_; }
+bool EditorWindow::unsaved() const { return hasTrack() && !savedSinceChange_ && (currentIsNew_ || WDXCanUndo() != 0); }
+
+void EditorWindow::newTrackComing() {
+    // The library makes the new track current (and says so with NotifyTrackChanged) unless
+    // the player runs.
+    if (!playing()) ++ownTrackChanges_;
+    currentPath_.clear();
+    savedSinceChange_ = false;
+    currentIsNew_ = true;
+}
 
 void EditorWindow::changed() { savedSinceChange_ = false; }
 

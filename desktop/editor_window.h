@@ -66,6 +66,7 @@ private:
     /** The current track may hold changes that were not saved. */
     bool unsaved() const;
     void changed();  // the host changed the track: it needs saving again
+    void newTrackComing();  // a take or a copy is about to become the current track
     void refresh();
     void beginWork(Work work, const std::string& text, std::function<void()> cancel);
     void endWork();
@@ -94,6 +95,8 @@ private:
     int ownTrackChanges_ = 0;      // NotifyTrackChanged the editor caused itself
     std::string currentPath_;      // where the current track was last opened or saved
     bool savedSinceChange_ = false;
+    bool currentIsNew_ = false;    // the current track came from no file (a take, a copy)
+    int lastEffect_ = 0;
     bool paused_ = false;
     bool wasPlaying_ = false;
     Closing closing_ = Closing::None;

@@ -10,8 +10,8 @@ namespace {
 constexpr int kPaneHeight = 110;
 }
 
-RecordPanel::RecordPanel(std::function<void(const std::string&)> say, std::function<void()> changed)
-    : say_(std::move(say)), changed_(std::move(changed)) {
+RecordPanel::RecordPanel(std::function<void(const std::string&)> say, std::function<void()> changed, std::function<void()> kept)
+    : say_(std::move(say)), changed_(std::move(changed)), kept_(std::move(kept)) {
     box_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 4);
     GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
     auto combo = [row](const char* label, std::initializer_list<const char*> items, int active) {
@@ -93,6 +93,7 @@ void RecordPanel::onClicked(GtkButton* button, gpointer data) {
         WDXSureRecord();
         self->recording_ = self->takeHeld_ = false;
         self->say_("The take became a new track.");
+        self->kept_();
         gtk_widget_hide(self->box_);
     } else if (b == self->discard_) {
         WDXCancelRecord();

@@ -15,8 +15,8 @@ namespace desktop {
 class RecordPanel {
 public:
     /** say: a sentence for the status bar; changed: the editor's commands may have
-     * changed (a take was kept or the recorder stopped). */
-    RecordPanel(std::function<void(const std::string&)> say, std::function<void()> changed);
+     * changed (the recorder started or stopped); kept: the take became a new track. */
+    RecordPanel(std::function<void(const std::string&)> say, std::function<void()> changed, std::function<void()> kept);
     GtkWidget* widget() const { return box_; }
 
     /** Shows the panel, ready for a take. */
@@ -32,6 +32,7 @@ private:
 
     std::function<void(const std::string&)> say_;
     std::function<void()> changed_;
+    std::function<void()> kept_;
     GtkWidget* box_ = nullptr;
     GtkWidget* channels_ = nullptr;
     GtkWidget* rate_ = nullptr;

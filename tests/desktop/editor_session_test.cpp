@@ -116,7 +116,10 @@ protected:
         ASSERT_EQ(::pipe(pipeFds), 0);
         // Xvfb picks a free display and writes its number to the pipe once it is ready.
         xvfb_ = std::make_unique<Child>(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0",
-                                                                 "960x620x24", "-nolisten", "tcp"},
+                                                                 "960x620x24", "-nolisten", "tcp",
+                                                                 // Without a compositing manager, GTK 3 leaves new
+                                                                 // dialogs and menus unpainted when Composite is there.
+                                                                 "-extension", "Composite"},
                                         std::map<std::string, std::string>{}, pipeFds[1]);
         ::close(pipeFds[1]);
         char number[16] = {};
