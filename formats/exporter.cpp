@@ -33,6 +33,21 @@ void Exporter::reportFailure(bool selection) const {
     PostMessageA(selection ? mainWindow() : finalWindow(), MsgSaveFailed, 0, 0);
 }
 
+void Exporter::reportEnd(bool selection, bool failed, bool wasCancelled, bool progressFirst) const {
+    if (failed) {
+        reportFailure(selection);
+        return;
+    }
+    HWND endWindow = selection ? mainWindow() : finalWindow();
+    if (wasCancelled) {
+        PostMessageA(endWindow, MsgSaveCancelled, 0, 0);
+        return;
+    }
+    if (progressFirst) PostMessageA(progressWindow, NotifySaveDone, 0, 0);
+    PostMessageA(endWindow, MsgSaveComplete, 0, 0);
+    if (!progressFirst) PostMessageA(progressWindow, NotifySaveDone, 0, 0);
+}
+
 bool Exporter::SaveAll() { return start(1); }
 bool Exporter::SaveSelection() { return start(2); }
 
@@ -46,6 +61,8 @@ bool Exporter::start(int newMode) {
     }
     snapshot_ = std::make_unique<Track>();
     snapshot_->assignFrom(track);
+    for (auto& samples : ahead_) samples = {};
+    aheadFrom_ = 0;
     mode = newMode;
     cancelled = false;
     try {
@@ -92,6 +109,35 @@ ExportRange Exporter::selectionRange(const Track& t) {
     if (static_cast<int64_t>(r.start) + r.count > length) r.count = length - r.start;
     r.channels = (stereo && c0->selectedFlag && c1->selectedFlag) ? 2 : 1;
     return r;
+}
+
+ExportRange Exporter::wholeTrackRange(const Track& t) {
+    ExportRange r;
+    r.count = t.length();
+    r.channels = t.channelCount() > 1 ? 2 : 1;
+    return r;
+}
+
+void Exporter::readBlock(const ExportRange& range, int done, int count, float* first, float* second) {
+    constexpr int kAhead = 65536;
+    const bool cached = done >= aheadFrom_ && done + count <= aheadFrom_ + static_cast<int>(ahead_[0].size());
+    if (!cached) {
+        const Track& t = snapshot();
+        const int n = std::max(count, std::min(kAhead, range.count - done));
+        const Channel* sources[2] = {t.channel(range.channels == 2 ? 0 : range.sourceChannel),
+                                     range.channels == 2 ? t.channel(1) : nullptr};
+        for (int c = 0; c < 2; ++c) {
+            ahead_[c].assign(static_cast<size_t>(n), 0.0f);
+            if (sources[c]) sources[c]->sequence().readSamples(ahead_[c].data(), range.start + done, n);
+        }
+        aheadFrom_ = done;
+    }
+    const auto at = static_cast<size_t>(done - aheadFrom_);
+    std::copy_n(ahead_[0].begin() + static_cast<long>(at), count, first);
+    if (second) std::copy_n(ahead_[1].begin() + static_cast<long>(at), count, second);
+    if (done + count >= range.count) {
+        for (auto& samples : ahead_) samples = {};  // the last block: nothing more to read
+    }
 }
 
 }  // namespace wd

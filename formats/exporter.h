@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "model/track.h"
 #include "wavedeck_win.h"
@@ -61,6 +62,8 @@ public:
      * channel's selection cut to the track's length; two channels only when both
      * channels of a stereo track are selected. */
     static ExportRange selectionRange(const Track& track);
+    /** The whole track: every sample of channel 0, and of channel 1 in a stereo track. */
+    static ExportRange wholeTrackRange(const Track& track);
 
     std::string path;
     std::atomic<bool> cancelled{true};
@@ -81,6 +84,15 @@ protected:
     /** Posts 1146 to progressWindow and 1446 to the final window (`selection`: always
      * the main window). */
     void reportFailure(bool selection) const;
+    /** Posts the end of a save: the failure messages when failed; else 1444 to the final
+     * window when cancelled; else 1445 to the final window and 1145 to progressWindow,
+     * 1145 first when progressFirst. `selection`: the end goes to the main window. */
+    void reportEnd(bool selection, bool failed, bool wasCancelled, bool progressFirst) const;
+    /** Zero-fills first (and second, when given) with count samples and reads into them
+     * from position range.start + done: the source channel into first, or channels 0
+     * and 1 when the range has two. Blocks are read from the track ahead, 65,536 samples
+     * at a time, so a save of many small blocks opens few block files. Worker only. */
+    void readBlock(const ExportRange& range, int done, int count, float* first, float* second);
     /** Waits for a worker that has ended or is ending (no cancel). */
     void joinWorker();
 
@@ -89,6 +101,9 @@ private:
 
     std::unique_ptr<Track> snapshot_;
     std::thread thread_;
+    // readBlock's read-ahead: samples [aheadFrom_, aheadFrom_ + ahead_[0].size()) of the range.
+    std::vector<float> ahead_[2];
+    int aheadFrom_ = 0;
 };
 
 }  // namespace wd

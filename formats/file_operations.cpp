@@ -2,10 +2,17 @@
 
 #include <vector>
 
+#include "formats/cd_audio_importer.h"
 #include "formats/exporter.h"
 #include "formats/importer.h"
+#include "formats/mp3_exporter.h"
+#include "formats/mpeg_audio_importer.h"
+#include "formats/ogg_vorbis_exporter.h"
+#include "formats/ogg_vorbis_importer.h"
 #include "formats/sound_file_importer.h"
 #include "formats/wave_exporter.h"
+#include "formats/windows_media_importer.h"
+#include "formats/wma_exporter.h"
 #include "model/track_list.h"
 #include "services/file_names.h"
 #include "services/host_windows.h"
@@ -18,14 +25,21 @@ Importer* CreateImporterForFile(const std::string& path) {
     if (fileExtension(path.c_str(), extension.data()) != 0) return nullptr;
     toLowerAscii(extension.data());
     const std::string ext = extension.data();
+    if (ext == "mp3" || ext == "mp2" || ext == "mp1") return new MpegAudioImporter;
+    if (ext == "ogg") return new OggVorbisImporter;
     // "aif" and "aifc" are the names AIFF files usually carry: they take the same reader.
     if (ext == "wav" || ext == "aiff" || ext == "aif" || ext == "aifc") return new SoundFileImporter;
+    if (ext == "wma") return new WindowsMediaImporter;
+    if (ext == "cda") return new CdAudioImporter;
     return nullptr;
 }
 
 Exporter* CreateExporterForType(int type) {
     switch (type) {
         case kExportWave: return new WaveExporter;
+        case kExportMp3: return new Mp3Exporter;
+        case kExportWma: return new WmaExporter;
+        case kExportOggVorbis: return new OggVorbisExporter;
         default: return nullptr;
     }
 }

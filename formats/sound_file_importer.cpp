@@ -3,7 +3,6 @@
 #include <sndfile.h>
 
 #include <algorithm>
-#include <system_error>
 #include <vector>
 
 #include "formats/output_file.h"
@@ -19,26 +18,6 @@ constexpr int kMaxChannels = 2;
 
 SoundFileImporter::~SoundFileImporter() { Cancel(); }
 
-bool SoundFileImporter::Start(const std::string& path) {
-    Cancel();
-    path_ = path;
-    cancelled_ = false;
-    try {
-        thread_ = std::thread([this] { run(); });
-    } catch (const std::system_error&) {
-        cancelled_ = true;
-        PostMessageA(finalWindow(), MsgImportFailed, 0, 0);
-        NotifyProgressWindows(NotifyImportFailed, 0, 0);
-        return false;
-    }
-    return true;
-}
-
-void SoundFileImporter::Cancel() {
-    cancelled_ = true;
-    if (thread_.joinable()) thread_.join();
-}
-
 void SoundFileImporter::fail(Track* track) {
     if (track) TrackList::instance().removeTrack(track);
     PostMessageA(finalWindow(), MsgImportFailed, 0, 0);
@@ -49,7 +28,7 @@ void SoundFileImporter::run() {
     SF_INFO info{};
     // Opened here rather than by name: FIFOs and devices are refused at once, and paths
     // longer than libsndfile's own limit open too.
-    FileDescriptor fd(openRegularFileForReading(path_));
+    FileDescriptor fd(openRegularFileForReading(path()));
     SNDFILE* file = fd.get() >= 0 ? sf_open_fd(fd.get(), SFM_READ, &info, SF_FALSE) : nullptr;
     if (!file) {
         fail(nullptr);
@@ -59,7 +38,7 @@ void SoundFileImporter::run() {
     const int channels = fileChannels > kMaxChannels ? kMaxChannels : fileChannels;
     const auto totalFrames = static_cast<uint32_t>(info.frames);
 
-    Track* track = TrackList::instance().addTrack(path_);
+    Track* track = TrackList::instance().addTrack(path());
     if (!track || track->setChannelCount(channels) != channels) {
         sf_close(file);
         fail(track);
@@ -81,7 +60,7 @@ void SoundFileImporter::run() {
         more = read > 0;
         // An empty read still reports, as the last 1024-frame step that found nothing.
         for (int at = 0; at < read || (!more && at == 0); at += kFrames) {
-            if (cancelled_) {
+            if (cancelled()) {
                 sf_close(file);
                 TrackList::instance().removeTrack(track);
                 PostMessageA(finalWindow(), MsgImportCancelled, 0, 0);

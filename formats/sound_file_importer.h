@@ -1,11 +1,7 @@
 // Reads WAV and AIFF files (whatever libsndfile reads under those names) into a Track.
 #pragma once
 
-#include <atomic>
-#include <string>
-#include <thread>
-
-#include "formats/importer.h"
+#include "formats/worker_importer.h"
 
 namespace wd {
 
@@ -15,22 +11,15 @@ namespace wd {
  * most two). Progress (1126) counts frames: wParam the file's frame count (low 32 bits),
  * lParam the frames read so far.
  */
-class SoundFileImporter : public Importer {
+class SoundFileImporter : public WorkerImporter {
 public:
     SoundFileImporter() = default;
     ~SoundFileImporter() override;
 
-    bool Start(const std::string& path) override;
-    void Cancel() override;
-
 private:
-    void run();
+    void run() override;
     /** Removes the half-made track and reports a failure. */
     void fail(class Track* track);
-
-    std::string path_;
-    std::atomic<bool> cancelled_{true};
-    std::thread thread_;
 };
 
 }  // namespace wd

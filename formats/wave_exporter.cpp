@@ -17,24 +17,13 @@ constexpr int kBlock = 1024;
 
 WaveExporter::~WaveExporter() { Cancel(); }
 
-void WaveExporter::runWholeTrack() {
+void WaveExporter::write(const ExportRange& range, bool selection) {
     const Track& t = snapshot();
-    write(0, t.channelCount() > 1 ? 2 : 1, 0, t.length(), false);
-}
-
-void WaveExporter::runSelection() {
-    ExportRange r = selectionRange(snapshot());
-    write(r.sourceChannel, r.channels, r.start, std::max(0, r.count), true);
-}
-
-void WaveExporter::write(int sourceChannel, int channels, int start, int count, bool selection) {
-    const Track& t = snapshot();
-    HWND endWindow = selection ? mainWindow() : finalWindow();
 
     SF_INFO info{};
-    info.frames = count;
+    info.frames = range.count;
     info.samplerate = t.sampleRate;
-    info.channels = channels;
+    info.channels = range.channels;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
     info.sections = 1;
     info.seekable = 0;
@@ -44,26 +33,25 @@ void WaveExporter::write(int sourceChannel, int channels, int start, int count, 
     SNDFILE* file = sf_format_check(&info) && output.open(path) ? sf_open_fd(output.descriptor(), SFM_WRITE, &info, SF_FALSE) : nullptr;
     if (!file) {
         cancelled = true;
-        PostMessageA(progressWindow, NotifySaveFailed, 0, 0);
-        PostMessageA(endWindow, MsgSaveFailed, 0, 0);
+        reportFailure(selection);
         return;
     }
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
 
-    const Channel* first = t.channel(channels == 2 ? 0 : sourceChannel);
-    const Channel* second = channels == 2 ? t.channel(1) : nullptr;
+    const Channel* first = t.channel(range.channels == 2 ? 0 : range.sourceChannel);
+    const Channel* second = range.channels == 2 ? t.channel(1) : nullptr;
     std::vector<float> left(kBlock), right(kBlock), interleaved(2 * kBlock);
     bool writeFailed = false;
     int done = 0;
-    while (done < count && !cancelled) {
-        int n = std::min(kBlock, count - done);
+    while (done < range.count && !cancelled) {
+        int n = std::min(kBlock, range.count - done);
         std::fill(left.begin(), left.end(), 0.0f);
         std::fill(right.begin(), right.end(), 0.0f);
         std::fill(interleaved.begin(), interleaved.end(), 0.0f);
-        first->sequence().readSamples(left.data(), start + done, n);
+        first->sequence().readSamples(left.data(), range.start + done, n);
         const float* out = left.data();
         if (second) {
-            second->sequence().readSamples(right.data(), start + done, n);
+            second->sequence().readSamples(right.data(), range.start + done, n);
             SampleConverter::interleavePair(left.data(), right.data(), 4, n * 4, interleaved.data());
             out = interleaved.data();
         }
@@ -78,7 +66,7 @@ void WaveExporter::write(int sourceChannel, int channels, int start, int count, 
             break;
         }
         done += n;
-        PostMessageA(progressWindow, NotifySaveProgress, static_cast<WPARAM>(count), done);
+        PostMessageA(progressWindow, NotifySaveProgress, static_cast<WPARAM>(range.count), done);
     }
     bool closeFailed = sf_close(file) != 0;
     bool wasCancelled = cancelled.exchange(true);
@@ -91,15 +79,7 @@ void WaveExporter::write(int sourceChannel, int channels, int start, int count, 
     right = {};
     interleaved = {};
 
-    if (writeFailed || closeFailed) {
-        PostMessageA(progressWindow, NotifySaveFailed, 0, 0);
-        PostMessageA(endWindow, MsgSaveFailed, 0, 0);
-    } else if (wasCancelled) {
-        PostMessageA(endWindow, MsgSaveCancelled, 0, 0);
-    } else {
-        PostMessageA(endWindow, MsgSaveComplete, 0, 0);
-        PostMessageA(progressWindow, NotifySaveDone, 0, 0);
-    }
+    reportEnd(selection, writeFailed || closeFailed, wasCancelled, false);
 }
 
 }  // namespace wd

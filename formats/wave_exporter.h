@@ -1,7 +1,7 @@
 // Writes a Track, or its selection, as a 16-bit PCM WAV file.
 #pragma once
 
-#include "formats/exporter.h"
+#include "formats/range_exporter.h"
 
 namespace wd {
 
@@ -10,19 +10,13 @@ namespace wd {
  * ±1.0 are stored as full scale instead of wrapping around, and a track read from a
  * 16-bit file is written back bit for bit.
  */
-class WaveExporter : public Exporter {
+class WaveExporter : public RangeExporter {
 public:
     WaveExporter() = default;
     ~WaveExporter() override;
 
-protected:
-    void runWholeTrack() override;
-    void runSelection() override;
-
 private:
-    /** Writes count samples per channel from start; selection routes its end messages to
-     * the main window. */
-    void write(int sourceChannel, int channels, int start, int count, bool selection);
+    void write(const ExportRange& range, bool selection) override;
 };
 
 }  // namespace wd

@@ -132,7 +132,7 @@ bool Session::open(const std::string& path, std::string& error) {
     if (WDXOpenTrackFile(progress_, absolutePath(path).c_str()) != 0) {
         pumpFor(std::chrono::milliseconds(0));
         if (count(frame_, NotifyUnsupportedFile)) {
-            error = "'" + path + "' has no reader: WaveDeck opens files named .wav or .aiff";
+            error = "'" + path + "' has no reader: WaveDeck opens files named .wav, .aiff, .mp3, .mp2, .mp1, .ogg, .wma or .cda";
         } else {
             error = "cannot start reading '" + path + "'";
         }

@@ -10,16 +10,19 @@
 #include <cstdlib>
 #include <cctype>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
+#include "batch_run.h"
 #include "demo_sample.h"
 #include "host_session.h"
 #include "progress_bar.h"
 #include "wavedeck.h"
+#include "wavedeck_cd.h"
 #include "wavedeck_messages.h"
 
 namespace {
@@ -209,15 +212,66 @@ int commandPlay(const Args& args) {
     return 0;
 }
 
+// Converts files into a folder with the library's batch converter; a summary at the end.
+int convertBatch(const Parsed& p) {
+    const int type = outputTypeFor("x." + p.options.at("--to"));
+    if (!type) return usageError("convert", "--to takes wav, mp3, ogg or wma");
+    const std::string folder = host::absolutePath(p.options.at("--out"));
+    std::error_code made;
+    std::filesystem::create_directories(folder, made);
+    if (!std::filesystem::is_directory(folder)) return fail("cannot make the folder '" + folder + "'");
+    std::vector<std::string> files;
+    for (const std::string& file : p.positional) files.push_back(host::absolutePath(file));
+    host::Session session;
+    auto outcomes = host::runBatch(session, files, folder, type, [] { return host::interruption() != 0; });
+    size_t converted = 0;
+    for (const auto& outcome : outcomes) converted += outcome.problem.empty();
+    std::printf("converted %zu of %zu files into %s\n", converted, outcomes.size(), folder.c_str());
+    for (const auto& outcome : outcomes) {
+        if (!outcome.problem.empty()) std::printf("  %s: %s\n", outcome.file.c_str(), outcome.problem.c_str());
+    }
+    if (host::interruption()) return 128 + host::interruption();
+    return converted == outcomes.size() ? 0 : 1;
+}
+
 int commandConvert(const Args& args) {
     Parsed p;
     std::string error;
-    if (!parse(args, {"-o"}, {}, p, error)) return usageError("convert", error);
+    if (!parse(args, {"-o", "--to", "--out"}, {}, p, error)) return usageError("convert", error);
+    const bool batch = p.options.count("--to") || p.options.count("--out");
+    if (batch) {
+        if (p.positional.empty() || !p.options.count("--to") || !p.options.count("--out") || p.options.count("-o")) {
+            return usageError("convert", "give FILE... --to TYPE --out DIR");
+        }
+        return convertBatch(p);
+    }
     if (p.positional.size() != 1 || !p.options.count("-o")) return usageError("convert", "give FILE and -o OUT");
     host::Session session;
     if (!openWithProgress(session, p.positional[0], error)) return fail(error);
     if (!saveWithProgress(session, p.options["-o"], error)) return fail(error);
     std::printf("wrote %s\n", p.options["-o"].c_str());
+    return 0;
+}
+
+int commandCdTracks(const Args& args) {
+    Parsed p;
+    std::string error;
+    if (!parse(args, {}, {}, p, error)) return usageError("cd-tracks", error);
+    if (p.positional.size() != 2) return usageError("cd-tracks", "give DEVICE-OR-IMAGE and FOLDER");
+    const std::string& disc = p.positional[0];
+    const std::string& folder = p.positional[1];
+    const int tracks = WDXMakeCdTrackFolder(disc.c_str(), folder.c_str());
+    if (tracks < 0) {
+        return fail("cannot make '" + folder + "' a drive for '" + disc +
+                    "': the disc cannot be read (no disc, not a CD, or an image without its BIN) or the folder cannot be written");
+    }
+    std::printf("%d audio track%s in %s\n", tracks, tracks == 1 ? "" : "s", folder.c_str());
+    for (int t = 1; t <= 99; ++t) {
+        char name[16];
+        std::snprintf(name, sizeof name, "/Track%02d.cda", t);
+        struct stat st {};
+        if (::stat((folder + name).c_str(), &st) == 0) std::printf("  %s%s\n", folder.c_str(), name);
+    }
     return 0;
 }
 
@@ -320,16 +374,26 @@ int commandSettings(const Args& args) {
 
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
-        {"info", {"wavedeck info FILE", "Opens a sound file and prints its sample rate, channels, length and duration.",
+        {"info", {"wavedeck info FILE",
+                  "Opens a sound file (.wav, .aiff, .wma, or a CD track's .cda) and prints its sample rate,\n"
+                  "  channels, length and duration.",
                   "wavedeck info take1.wav", commandInfo}},
         {"play", {"wavedeck play FILE [--loop] [--seconds N]",
                   "Opens a sound file and plays it on the default output device: to its end, or for N seconds;\n"
                   "  --loop repeats it until the N seconds are over or Ctrl-C is pressed.",
                   "wavedeck play take1.wav --seconds 5", commandPlay}},
-        {"convert", {"wavedeck convert FILE -o OUT",
+        {"convert", {"wavedeck convert FILE -o OUT | wavedeck convert FILE... --to wav|mp3|ogg|wma --out DIR",
                      "Opens a sound file and saves it in the format its name asks for: .wav (16-bit PCM),\n"
-                     "  .mp3, .ogg or .wma, at the quality the settings keep.",
+                     "  .mp3, .ogg or .wma, at the quality the settings keep. With --to and --out it converts\n"
+                     "  every FILE into DIR (made when missing) under its own name, one progress bar per file,\n"
+                     "  and ends with what failed and why (status 1; Ctrl-C cancels, status 130).",
                      "wavedeck convert voice.aiff -o voice.wav", commandConvert}},
+        {"cd-tracks", {"wavedeck cd-tracks DEVICE-OR-IMAGE FOLDER",
+                       "Makes FOLDER stand for a CD drive holding the disc: one TrackNN.cda file per audio track,\n"
+                       "  which 'info', 'play' and 'convert' then open. The disc is a device such as /dev/sr0 or an\n"
+                       "  image: a .cue with its .bin of the same name, a .toc or an .nrg.",
+                       "wavedeck cd-tracks /dev/sr0 ~/cd && wavedeck convert ~/cd/Track01.cda -o track1.wav",
+                       commandCdTracks}},
         {"snapshot", {"wavedeck snapshot FILE... -o PNG [--select START:END] [--scale 2]",
                       "Opens sound files (one tab each) and writes a picture of the editor showing the last:\n"
                       "  the waveform with its tabs and rulers, the large time display and the level meter.\n"

@@ -11,6 +11,7 @@ PACKAGES=(
   libfreetype-dev libfontconfig-dev fontconfig fonts-liberation fonts-dejavu-core libpng-dev libstb-dev
   libsndfile1-dev libvorbis-dev libogg-dev libmad0-dev libsamplerate0-dev libsoundtouch-dev libmp3lame-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev ffmpeg sox libsox-fmt-all
+  lame madplay vorbis-tools
   libcdio-dev libcdio-utils
 )
 

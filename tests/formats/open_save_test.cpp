@@ -9,14 +9,11 @@
 #include <limits>
 #include <fstream>
 
-#include "formats/file_operations.h"
 #include "model/track_list.h"
-#include "services/library_windows.h"
+#include "support/file_fixture.h"
 #include "support/model_file_size_limit.h"
 #include "support/signal.h"
 #include "support/sound_files.h"
-#include "support/temp_dir.h"
-#include "support/test_host.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
 
@@ -24,67 +21,10 @@ namespace {
 
 using wd::Track;
 using wd::TrackList;
-using wdtest::TestHost;
 
 using wdtest::keepForFuzzing;
 
-class OpenSave : public ::testing::Test {
-protected:
-    void SetUp() override {
-        main = host.addChild(host.frame(), 0, 0, 10, 10);
-        progress = host.addChild(host.frame(), 0, 20, 10, 10);
-        // The test window stands in for the library's main window: the end messages come here.
-        wd::LibraryWindows::instance().setWindow(wd::LibraryWindows::Which::Main, main);
-        tracksBefore = TrackList::instance().count();
-    }
-    void TearDown() override {
-        WDXCancelOpenFile();
-        WDXCancelSaveFile();
-        wd::FileOperations::instance().stopAll();
-        wd::LibraryWindows::instance().setWindow(wd::LibraryWindows::Which::Main, nullptr);
-        while (TrackList::instance().count() > 0) TrackList::instance().removeTrack(TrackList::instance().trackAt(0));
-    }
-
-    /** Opens path and waits for its end; the new track on success, else null. */
-    Track* open(const std::string& path) {
-        host.clearLog();
-        EXPECT_EQ(WDXOpenTrackFile(progress, path.c_str()), 0);
-        bool ended = host.pumpUntil([&] {
-            return host.count(main, MsgImportComplete) + host.count(main, MsgImportFailed) > 0 &&
-                   host.count(progress, NotifyImportDone) + host.count(progress, NotifyImportFailed) > 0;
-        });
-        EXPECT_TRUE(ended) << "no end message for " << path;
-        auto done = host.messages(main, MsgImportComplete);
-        if (done.empty()) return nullptr;
-        auto* track = reinterpret_cast<Track*>(done.front().lParam);
-        TrackList::instance().setCurrent(track);
-        return track;
-    }
-
-    /** Saves the current track (or its selection) and waits for the end on both windows. */
-    bool save(const std::string& path, bool selection = false) {
-        host.clearLog();
-        int started = selection ? WDXSaveSelectFile(progress, path.c_str(), 1) : WDXSaveTrackFile(progress, path.c_str(), 1);
-        if (started != 0) return false;
-        host.pumpUntil([&] {
-            return host.count(main, MsgSaveComplete) + host.count(main, MsgSaveFailed) > 0 &&
-                   host.count(progress, NotifySaveDone) + host.count(progress, NotifySaveFailed) > 0;
-        });
-        return host.count(main, MsgSaveComplete) == 1 && host.count(progress, NotifySaveDone) == 1;
-    }
-
-    std::vector<float> samplesOf(const Track& track, int channel) {
-        std::vector<float> out(static_cast<size_t>(track.length()));
-        track.channel(channel)->sequence().readSamples(out.data(), 0, track.length());
-        return out;
-    }
-
-    TestHost host;
-    HWND main = nullptr;
-    HWND progress = nullptr;
-    int tracksBefore = 0;
-    wdtest::TempDir dir;
-};
+class OpenSave : public wdtest::FileFixture {};
 
 TEST_F(OpenSave, AStereoWavOpensWithItsRateLengthAndExactSamples) {
     const int frames = 44100 + 333;
@@ -107,7 +47,7 @@ TEST_F(OpenSave, AStereoWavOpensWithItsRateLengthAndExactSamples) {
             ASSERT_EQ(got[static_cast<size_t>(i)], pcm[static_cast<size_t>(i * 2 + c)] / 32768.0f) << "channel " << c << " sample " << i;
         }
     }
-    auto progressMessages = host.messages(progress, NotifyImportProgress);
+    auto progressMessages = host.messages(progressWindow, NotifyImportProgress);
     ASSERT_FALSE(progressMessages.empty());
     EXPECT_EQ(progressMessages.back().wParam, static_cast<WPARAM>(frames));
     EXPECT_EQ(progressMessages.back().lParam, frames);
@@ -130,12 +70,12 @@ TEST_F(OpenSave, AnUneditedWavComesBackBitForBitAndOtherToolsReadIt) {
     auto pcm = wdtest::testPattern(44100 * 2 * 2, 11);
     ASSERT_TRUE(wdtest::writePcm16(dir.file("in.wav"), SF_FORMAT_WAV, 2, 44100, pcm));
     ASSERT_TRUE(open(dir.file("in.wav")));
-    ASSERT_TRUE(save(dir.file("out.wav")));
+    ASSERT_TRUE(save(dir.file("out.wav"), 1));
     int channels = 0, rate = 0;
     EXPECT_EQ(wdtest::readPcm16(dir.file("out.wav"), &channels, &rate), pcm);
     EXPECT_EQ(channels, 2);
     EXPECT_EQ(rate, 44100);
-    auto total = host.messages(progress, NotifySaveProgress);
+    auto total = host.messages(progressWindow, NotifySaveProgress);
     ASSERT_FALSE(total.empty());
     EXPECT_EQ(total.back().wParam, 88200u);
     EXPECT_EQ(total.back().lParam, 88200);
@@ -153,7 +93,7 @@ TEST_F(OpenSave, SavingOverTheSourceFileWorks) {
     const std::string path = dir.file("same.wav");
     ASSERT_TRUE(wdtest::writePcm16(path, SF_FORMAT_WAV, 1, 8000, pcm));
     ASSERT_TRUE(open(path));
-    ASSERT_TRUE(save(path));
+    ASSERT_TRUE(save(path, 1));
     EXPECT_EQ(wdtest::readPcm16(path), pcm);
 }
 
@@ -167,7 +107,7 @@ TEST_F(OpenSave, OnlyChannelOneSelectedSavesAMonoFileOfItsRange) {
         track->channel(c)->selLength = 2500;
     }
     track->channel(0)->selectedFlag = false;
-    ASSERT_TRUE(save(dir.file("sel.wav"), true));
+    ASSERT_TRUE(save(dir.file("sel.wav"), 1, true));
     int channels = 0;
     auto got = wdtest::readPcm16(dir.file("sel.wav"), &channels);
     EXPECT_EQ(channels, 1);
@@ -177,7 +117,7 @@ TEST_F(OpenSave, OnlyChannelOneSelectedSavesAMonoFileOfItsRange) {
     track->channel(1)->selectedFlag = true;
     track->channel(0)->selectedFlag = true;
     track->channel(0)->selLength = 20000;  // runs past the end: cut to the track
-    ASSERT_TRUE(save(dir.file("both.wav"), true));
+    ASSERT_TRUE(save(dir.file("both.wav"), 1, true));
     auto both = wdtest::readPcm16(dir.file("both.wav"), &channels);
     EXPECT_EQ(channels, 2);
     EXPECT_EQ(both.size(), (10000u - 1000u) * 2);
@@ -186,8 +126,8 @@ TEST_F(OpenSave, OnlyChannelOneSelectedSavesAMonoFileOfItsRange) {
 TEST_F(OpenSave, ATrackOfExactlyOneBlockIsWrittenInOneStep) {
     ASSERT_TRUE(wdtest::writePcm16(dir.file("b.wav"), SF_FORMAT_WAV, 1, 44100, wdtest::testPattern(1024, 2)));
     ASSERT_TRUE(open(dir.file("b.wav")));
-    ASSERT_TRUE(save(dir.file("c.wav")));
-    auto steps = host.messages(progress, NotifySaveProgress);
+    ASSERT_TRUE(save(dir.file("c.wav"), 1));
+    auto steps = host.messages(progressWindow, NotifySaveProgress);
     ASSERT_EQ(steps.size(), 1u);
     EXPECT_EQ(steps[0].lParam, 1024);
 }
@@ -200,7 +140,7 @@ TEST_F(OpenSave, ValuesBeyondFullScaleAreClippedNotWrappedAndNotANumberIsSilence
     ASSERT_EQ(track->channel(0)->sequence().appendSamples(loud, 8), 8);
     ASSERT_GE(track->channel(0)->sequence().flushAppend(), 0);
     TrackList::instance().setCurrent(track);
-    ASSERT_TRUE(save(dir.file("loud.wav")));
+    ASSERT_TRUE(save(dir.file("loud.wav"), 1));
     EXPECT_EQ(wdtest::readPcm16(dir.file("loud.wav")),
               (std::vector<int16_t>{32767, -32768, 32767, -32768, 16384, 0, 32767, -32768}));
 }
@@ -218,14 +158,14 @@ TEST_F(OpenSave, ASaveThatFailsOrIsCancelledLeavesTheOldFileByteForByte) {
     ASSERT_TRUE(wdtest::writeFile(dir.file("kept.wav"), old));
     {
         wdtest::FileSizeLimit full(1 << 20);  // the disk fills after 1 MiB
-        EXPECT_FALSE(save(dir.file("kept.wav")));
+        EXPECT_FALSE(save(dir.file("kept.wav"), 1));
     }
-    EXPECT_EQ(host.count(progress, NotifySaveFailed), 1u);
+    EXPECT_EQ(host.count(progressWindow, NotifySaveFailed), 1u);
     EXPECT_EQ(wdtest::readFile(dir.file("kept.wav")), old);
 
     host.clearLog();
-    ASSERT_EQ(WDXSaveTrackFile(progress, dir.file("kept.wav").c_str(), 1), 0);
-    ASSERT_TRUE(host.waitForMessage(progress, NotifySaveProgress));
+    ASSERT_EQ(WDXSaveTrackFile(progressWindow, dir.file("kept.wav").c_str(), 1), 0);
+    ASSERT_TRUE(host.waitForMessage(progressWindow, NotifySaveProgress));
     WDXCancelSaveFile();
     EXPECT_EQ(wdtest::readFile(dir.file("kept.wav")), old);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file is left";
@@ -251,10 +191,10 @@ TEST_F(OpenSave, AnEmptyWavGivesAnEmptyTrackAfterOneProgressMessage) {
     Track* track = open(dir.file("empty.wav"));
     ASSERT_TRUE(track);
     EXPECT_EQ(track->length(), 0);
-    auto steps = host.messages(progress, NotifyImportProgress);
+    auto steps = host.messages(progressWindow, NotifyImportProgress);
     ASSERT_EQ(steps.size(), 1u);
     EXPECT_EQ(steps[0].lParam, 0);
-    EXPECT_EQ(host.count(progress, NotifyImportDone), 1u);
+    EXPECT_EQ(host.count(progressWindow, NotifyImportDone), 1u);
 }
 
 TEST_F(OpenSave, BadFilesFailCleanlyAndLeaveNoTrack) {
@@ -272,8 +212,8 @@ TEST_F(OpenSave, BadFilesFailCleanlyAndLeaveNoTrack) {
         keepForFuzzing(path);
         EXPECT_EQ(open(path), nullptr) << path;
         EXPECT_EQ(host.count(main, MsgImportFailed), 1u) << path;
-        EXPECT_EQ(host.count(progress, NotifyImportFailed), 1u) << path;
-        EXPECT_EQ(host.count(progress, NotifyImportDone), 0u) << path;
+        EXPECT_EQ(host.count(progressWindow, NotifyImportFailed), 1u) << path;
+        EXPECT_EQ(host.count(progressWindow, NotifyImportDone), 0u) << path;
         EXPECT_EQ(TrackList::instance().count(), tracksBefore) << path;
     }
 }
@@ -318,7 +258,7 @@ TEST_F(OpenSave, PathsWithSpacesAndNonAsciiLettersWork) {
     ASSERT_TRUE(wdtest::writePcm16(path, SF_FORMAT_WAV, 1, 44100, pcm));
     ASSERT_TRUE(open(path));
     const std::string out = dir.file("my songs \xC3\xA9t\xC3\xA9/s\xC3\xB8ng out.wav");
-    ASSERT_TRUE(save(out));
+    ASSERT_TRUE(save(out, 1));
     EXPECT_EQ(wdtest::readPcm16(out), pcm);
 }
 
@@ -337,7 +277,7 @@ TEST_F(OpenSave, NamesWithoutAReaderAreRefusedWith1129) {
     WDXRegisterMainWnd(hostWindow);
     for (const char* name : {"song.flac", "song", "dir.old/file", "song.wave", "song."}) {
         host.clearLog();
-        EXPECT_EQ(WDXOpenTrackFile(progress, dir.file(name).c_str()), -1) << name;
+        EXPECT_EQ(WDXOpenTrackFile(progressWindow, dir.file(name).c_str()), -1) << name;
         host.pump();
         EXPECT_EQ(host.count(hostWindow, NotifyUnsupportedFile), 1u) << name;
     }
@@ -346,17 +286,17 @@ TEST_F(OpenSave, NamesWithoutAReaderAreRefusedWith1129) {
 
 TEST_F(OpenSave, SavingNeedsAKnownTypeACurrentTrackAndAWritableFolder) {
     host.clearLog();
-    EXPECT_EQ(WDXSaveTrackFile(progress, dir.file("x.wav").c_str(), 5), -1);
-    EXPECT_EQ(WDXSaveTrackFile(progress, dir.file("x.wav").c_str(), 1), -1) << "no current track";
+    EXPECT_EQ(WDXSaveTrackFile(progressWindow, dir.file("x.wav").c_str(), 5), -1);
+    EXPECT_EQ(WDXSaveTrackFile(progressWindow, dir.file("x.wav").c_str(), 1), -1) << "no current track";
     host.pump();
     for (const auto& m : host.log()) EXPECT_LT(m.message, static_cast<UINT>(WM_USER)) << "posted " << m.message;
 
     ASSERT_TRUE(wdtest::writePcm16(dir.file("s.wav"), SF_FORMAT_WAV, 1, 44100, wdtest::testPattern(100, 1)));
     ASSERT_TRUE(open(dir.file("s.wav")));
-    EXPECT_FALSE(save(dir.file("no/such/folder/out.wav")));
-    EXPECT_EQ(host.count(progress, NotifySaveFailed), 1u);
+    EXPECT_FALSE(save(dir.file("no/such/folder/out.wav"), 1));
+    EXPECT_EQ(host.count(progressWindow, NotifySaveFailed), 1u);
     EXPECT_EQ(host.count(main, MsgSaveFailed), 1u);
-    EXPECT_EQ(host.count(progress, NotifySaveDone), 0u);
+    EXPECT_EQ(host.count(progressWindow, NotifySaveDone), 0u);
 }
 
 TEST_F(OpenSave, CancellingAnOpenRemovesTheTrackAndReportsOnce) {
@@ -364,13 +304,13 @@ TEST_F(OpenSave, CancellingAnOpenRemovesTheTrackAndReportsOnce) {
     auto pcm = wdtest::testPattern(44100 * 180 * 2, 12);
     ASSERT_TRUE(wdtest::writePcm16(dir.file("long.wav"), SF_FORMAT_WAV, 2, 44100, pcm));
     host.clearLog();
-    ASSERT_EQ(WDXOpenTrackFile(progress, dir.file("long.wav").c_str()), 0);
-    ASSERT_TRUE(host.waitForMessage(progress, NotifyImportProgress));
+    ASSERT_EQ(WDXOpenTrackFile(progressWindow, dir.file("long.wav").c_str()), 0);
+    ASSERT_TRUE(host.waitForMessage(progressWindow, NotifyImportProgress));
     EXPECT_EQ(WDXCancelOpenFile(), 0);
     host.pumpFor(std::chrono::milliseconds(200));
     EXPECT_EQ(host.count(main, MsgImportCancelled), 1u);
     EXPECT_EQ(host.count(main, MsgImportComplete), 0u);
-    EXPECT_EQ(host.count(progress, NotifyImportDone) + host.count(progress, NotifyImportFailed), 0u);
+    EXPECT_EQ(host.count(progressWindow, NotifyImportDone) + host.count(progressWindow, NotifyImportFailed), 0u);
     EXPECT_EQ(TrackList::instance().count(), tracksBefore);
     EXPECT_EQ(WDXCancelOpenFile(), 0) << "cancelling again is harmless";
 }
@@ -385,13 +325,13 @@ TEST_F(OpenSave, CancellingASaveReportsOnlyToTheMainWindow) {
     }
     TrackList::instance().setCurrent(track);
     host.clearLog();
-    ASSERT_EQ(WDXSaveTrackFile(progress, dir.file("cancel.wav").c_str(), 1), 0);
-    ASSERT_TRUE(host.waitForMessage(progress, NotifySaveProgress));
+    ASSERT_EQ(WDXSaveTrackFile(progressWindow, dir.file("cancel.wav").c_str(), 1), 0);
+    ASSERT_TRUE(host.waitForMessage(progressWindow, NotifySaveProgress));
     EXPECT_EQ(WDXCancelSaveFile(), 0);
     host.pumpFor(std::chrono::milliseconds(200));
     EXPECT_EQ(host.count(main, MsgSaveCancelled), 1u);
     EXPECT_EQ(host.count(main, MsgSaveComplete) + host.count(main, MsgSaveFailed), 0u);
-    EXPECT_EQ(host.count(progress, NotifySaveDone) + host.count(progress, NotifySaveFailed), 0u);
+    EXPECT_EQ(host.count(progressWindow, NotifySaveDone) + host.count(progressWindow, NotifySaveFailed), 0u);
     EXPECT_EQ(WDXCancelSaveFile(), 0) << "no save runs: at once";
 }
 
@@ -405,9 +345,9 @@ TEST_F(OpenSave, ClosingTheTrackDuringASaveDoesNotDisturbIt) {
     ASSERT_GE(track->channel(0)->sequence().flushAppend(), 0);
     TrackList::instance().setCurrent(track);
     host.clearLog();
-    ASSERT_EQ(WDXSaveTrackFile(progress, dir.file("snap.wav").c_str(), 1), 0);
+    ASSERT_EQ(WDXSaveTrackFile(progressWindow, dir.file("snap.wav").c_str(), 1), 0);
     TrackList::instance().removeTrack(track);
-    ASSERT_TRUE(host.waitForMessage(progress, NotifySaveDone));
+    ASSERT_TRUE(host.waitForMessage(progressWindow, NotifySaveDone));
     EXPECT_EQ(wdtest::readPcm16(dir.file("snap.wav")), expected);
 }
 

@@ -73,10 +73,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Session& s = session();
     writeInput(s.input, data, size);
     gEnd = 0;
+    MSG msg;
     if (WDXOpenTrackFile(s.progress, s.input.c_str()) == 0) {
         // A reader that never ends is a hang: the fuzzer reports it as a timeout.
-        MSG msg;
         while (gEnd == 0 && GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    } else {
+        // A reader that could not start has posted its failure already: it must not end
+        // the next input's wait.
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
     // No main window takes the track over: it is removed here, with its blocks.
     wd::TrackList& tracks = wd::TrackList::instance();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include <chrono>
+#include <filesystem>
 
 #include "support/png_file.h"
 #include "support/signal.h"
@@ -180,6 +181,46 @@ TEST_F(HostCli, FailuresAreSaidInPlainWordsWithAFailingStatus) {
     EXPECT_NE(out.find("cannot write"), std::string::npos) << out;
     run("convert '" + dir.file("a.wav") + "'", &code);
     EXPECT_EQ(code, 2) << "a missing -o is a usage error";
+}
+
+TEST_F(HostCli, ConvertWritesAndReadsMp3AndOgg) {
+    ASSERT_TRUE(wdtest::writePcm16(dir.file("in.wav"), SF_FORMAT_WAV, 2, 44100, wdtest::toInt16(wdtest::sine(2, 44100, 44100, {440.0}, 0.5))));
+    int code = -1;
+    std::string out = run("convert '" + dir.file("in.wav") + "' -o '" + dir.file("a.mp3") + "'", &code);
+    EXPECT_EQ(code, 0) << out;
+    out = run("convert '" + dir.file("a.mp3") + "' -o '" + dir.file("b.ogg") + "'", &code);
+    EXPECT_EQ(code, 0) << out;
+    out = run("info '" + dir.file("b.ogg") + "'", &code);
+    EXPECT_EQ(code, 0) << out;
+    EXPECT_NE(out.find("sample rate: 44100 Hz"), std::string::npos) << out;
+    EXPECT_NE(out.find("channels:    2"), std::string::npos) << out;
+    // One second, with the MP3 encoder's delay and padding (under two frames) added.
+    EXPECT_NE(out.find("duration:    0:01.0"), std::string::npos) << out;
+}
+
+TEST_F(HostCli, ABatchConvertReportsWhatFailedAndCtrlCCancelsCleanly) {
+    ASSERT_TRUE(wdtest::writePcm16(dir.file("a.wav"), SF_FORMAT_WAV, 1, 8000, wdtest::testPattern(8000, 1)));
+    ASSERT_TRUE(wdtest::writeFile(dir.file("b.mp3"), "not a sound\n"));
+    int code = -1;
+    std::string out = run("convert '" + dir.file("a.wav") + "' '" + dir.file("b.mp3") + "' '" + dir.file("c.wav") +
+                              "' --to ogg --out '" + dir.file("out") + "'",
+                          &code);
+    EXPECT_EQ(code, 1) << out;
+    EXPECT_NE(out.find("converted 1 of 3 files"), std::string::npos) << out;
+    EXPECT_NE(out.find("b.mp3: could not be read"), std::string::npos) << out;
+    EXPECT_NE(out.find("c.wav: not found"), std::string::npos) << out;
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("out/a.ogg")));
+
+    // A minute of stereo noise: Ctrl-C once the Ogg file is being written.
+    ASSERT_TRUE(wdtest::writePcm16(dir.file("long.wav"), SF_FORMAT_WAV, 2, 44100, wdtest::testPattern(44100 * 60 * 2, 2)));
+    std::string env = "WAVEDECK_REGISTRY='" + dir.file("registry") + "' XDG_CACHE_HOME='" + dir.file("cache") + "' ";
+    out = wdtest::runCommand(env + "'" WAVEDECK_PROGRAM "' convert '" + dir.file("long.wav") + "' --to ogg --out '" +
+                             dir.file("cut") + "' >'" + dir.file("cut.txt") + "' 2>&1 & pid=$!; for i in $(seq 3000); do "
+                             "ls -a '" + dir.file("cut") + "' 2>/dev/null | grep -q wavedeck- && break; sleep 0.01; done; "
+                             "kill -INT $pid; wait $pid; echo $?");
+    EXPECT_EQ(out, "130\n") << wdtest::readFile(dir.file("cut.txt"));
+    EXPECT_NE(wdtest::readFile(dir.file("cut.txt")).find("long.wav: not converted: cancelled"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("cut"))) << "no file, whole or partial";
 }
 
 TEST_F(HostCli, TheDemoRunsTheWholeRoadThroughTheLibrary) {

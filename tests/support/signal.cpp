@@ -22,6 +22,49 @@ std::vector<float> sine(int channels, int sampleRate, size_t frames, const std::
     return out;
 }
 
+std::vector<float> sweep(int channels, int sampleRate, size_t frames, double f0, double f1, double amplitude) {
+    std::vector<float> out(frames * static_cast<size_t>(channels));
+    const double seconds = static_cast<double>(frames) / sampleRate;
+    const double k = std::log(f1 / f0);
+    for (size_t i = 0; i < frames; ++i) {
+        const double t = static_cast<double>(i) / sampleRate;
+        const double phase = 2 * std::numbers::pi * f0 * seconds / k * (std::exp(t / seconds * k) - 1);
+        for (int c = 0; c < channels; ++c) {
+            out[i * static_cast<size_t>(channels) + static_cast<size_t>(c)] = static_cast<float>(amplitude * std::sin(phase));
+        }
+    }
+    return out;
+}
+
+int bestLag(const std::vector<float>& reference, const std::vector<float>& decoded, int maxLag) {
+    // The first stretch decides: a sweep does not repeat, and the search stays quick.
+    const size_t window = std::min<size_t>(reference.size(), 16384);
+    int best = 0;
+    double bestSum = -1e300;
+    for (int lag = 0; lag <= maxLag; ++lag) {
+        double sum = 0;
+        for (size_t i = 0; i < window && i + static_cast<size_t>(lag) < decoded.size(); ++i) {
+            sum += static_cast<double>(reference[i]) * decoded[i + static_cast<size_t>(lag)];
+        }
+        if (sum > bestSum) {
+            bestSum = sum;
+            best = lag;
+        }
+    }
+    return best;
+}
+
+double snrDb(const std::vector<float>& reference, const std::vector<float>& decoded, int lag) {
+    double signal = 0, noise = 0;
+    for (size_t i = 0; i < reference.size(); ++i) {
+        const size_t j = i + static_cast<size_t>(lag);
+        const double d = j < decoded.size() ? decoded[j] : 0.0;
+        signal += static_cast<double>(reference[i]) * reference[i];
+        noise += (d - reference[i]) * (d - reference[i]);
+    }
+    return 10 * std::log10(signal / std::max(noise, 1e-30));
+}
+
 std::vector<int16_t> toInt16(const std::vector<float>& samples) {
     std::vector<int16_t> out(samples.size());
     std::transform(samples.begin(), samples.end(), out.begin(), [](float v) {

@@ -10,6 +10,13 @@ namespace wdtest {
 /** frames of an interleaved sine per channel (frequency per channel), amplitude 0..1. */
 std::vector<float> sine(int channels, int sampleRate, size_t frames, const std::vector<double>& frequencies,
                         double amplitude);
+/** frames of an interleaved logarithmic sweep from f0 to f1 Hz, the same in every channel:
+ * no stretch of it repeats, so a decoded copy lines up with it at one delay only. */
+std::vector<float> sweep(int channels, int sampleRate, size_t frames, double f0, double f1, double amplitude);
+/** The delay, 0 to maxLag samples, at which decoded lines up best with the start of reference. */
+int bestLag(const std::vector<float>& reference, const std::vector<float>& decoded, int maxLag);
+/** Signal-to-noise ratio in dB of decoded, read from lag on, against the whole reference. */
+double snrDb(const std::vector<float>& reference, const std::vector<float>& decoded, int lag);
 /** Rounds floats in -1..1 to 16-bit values, clipping. */
 std::vector<int16_t> toInt16(const std::vector<float>& samples);
 /** One channel of an interleaved signal. */
