@@ -46,22 +46,24 @@ draws_after=$(grep -c ' draw ' "$work/editor.log" || true)
 awk -v t="$((t1 - t0))" -v hz="$hz" -v s="$seconds" -v d="$((draws_after - draws_before))" \
   'BEGIN { printf "idle: %.2f %% of one core over %d s, %d redraws\n", 100 * t / hz / s, s, d }'
 
-# Select five seconds from the start (Shift+End selects to the end; the cursor is at 0,
-# so play from the cursor instead and stop after five seconds).
-xdotool mousemove 300 300 key space
+# Play from the cursor (at the start) for five seconds; the pointer over the window
+# gives it the keyboard.
+xdotool mousemove 300 300 sleep 0.5 key space
 sleep 5
 xdotool key Escape
 sleep 0.5
+# The gaps between redraws of the track view while playing, sorted.
 awk '
   / event play [0-9]/ { playing = 1; next }
   / event play stopped/ { playing = 0 }
-  playing && / draw main$/ { if (last) gaps[n++] = $1 - last; last = $1 }
-  END {
-    if (n < 2) { print "play: too few redraws to measure"; exit }
-    asort(gaps)
-    printf "play: %d redraws of the track view, interval median %.0f ms, p10 %.0f ms, p90 %.0f ms\n", n + 1,
-      1000 * gaps[int(n / 2) + 1], 1000 * gaps[int(n / 10) + 1], 1000 * gaps[int(9 * n / 10) + 1]
-  }' "$work/editor.log"
+  playing && / draw main$/ { if (last) print ($1 - last) * 1000; last = $1 }' "$work/editor.log" | sort -n >"$work/gaps"
+n=$(wc -l <"$work/gaps")
+if [ "$n" -lt 2 ]; then
+  echo "play: too few redraws to measure"
+else
+  pick() { sed -n "$(( ($1 * n) / 100 + 1 ))p" "$work/gaps"; }
+  printf 'play: %d redraws of the track view, interval median %.0f ms, p10 %.0f ms, p90 %.0f ms\n' "$((n + 1))" "$(pick 50)" "$(pick 10)" "$(pick 90)"
+fi
 xdotool key ctrl+q
 wait "$gui_pid" 2>/dev/null || true
 gui_pid=""
