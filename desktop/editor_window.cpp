@@ -677,7 +677,8 @@ void EditorWindow::showContextMenu() {
             return G_SOURCE_REMOVE;
         }, m);
     }), nullptr);
-    gtk_menu_popup_at_pointer(GTK_MENU(menu), nullptr);
+    // The library says so after the button went up: the menu opens where it was released.
+    gtk_menu_popup_at_pointer(GTK_MENU(menu), main_->lastButtonEvent());
 }
 
 void EditorWindow::about() {

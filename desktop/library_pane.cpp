@@ -44,6 +44,7 @@ LibraryPane::LibraryPane(const char* name, int width, int height, Factory factor
 LibraryPane::~LibraryPane() {
     g_signal_handlers_disconnect_by_data(area_, this);
     if (image_) cairo_surface_destroy(image_);
+    if (lastButton_) gdk_event_free(lastButton_);
     g_object_unref(area_);
 }
 
@@ -103,6 +104,8 @@ gboolean LibraryPane::onButton(GtkWidget*, GdkEventButton* e, gpointer data) {
     if (e->button == 1) message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
     if (e->button == 3) message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
     if (!message) return FALSE;
+    if (self->lastButton_) gdk_event_free(self->lastButton_);
+    self->lastButton_ = gdk_event_copy(reinterpret_cast<GdkEvent*>(e));
     if (down && self->press_) self->press_(static_cast<int>(e->x), static_cast<int>(e->y));
     const POINT p = self->screen(e->x, e->y);
     WDXInjectMouse(message, p.x, p.y);

@@ -32,6 +32,9 @@ public:
     void onZoom(std::function<void(int)> zoom) { zoom_ = std::move(zoom); }
     /** Told of every button press, at its area point, before the library gets it. */
     void onPress(std::function<void(int, int)> press) { press_ = std::move(press); }
+    /** The last button press or release over the area (a menu opened for it needs one),
+     * or null. */
+    const GdkEvent* lastButtonEvent() const { return lastButton_; }
     /** Times the area was drawn (what a redraw costs is counted by the tests). */
     long draws() const { return draws_; }
 
@@ -53,6 +56,7 @@ private:
     std::function<void(int)> zoom_;
     std::function<void(int, int)> press_;
     cairo_surface_t* image_ = nullptr;
+    GdkEvent* lastButton_ = nullptr;
     int x_ = 0;
     int y_ = 0;
     long draws_ = 0;
