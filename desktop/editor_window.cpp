@@ -573,6 +573,7 @@ void EditorWindow::continueClosing() {
             gtk_dialog_add_buttons(GTK_DIALOG(ask), "Close _without Saving", GTK_RESPONSE_REJECT, "_Cancel", GTK_RESPONSE_CANCEL, "_Save",
                                    GTK_RESPONSE_ACCEPT, nullptr);
             gtk_dialog_set_default_response(GTK_DIALOG(ask), GTK_RESPONSE_ACCEPT);
+            EventLog::instance().event("asked to save");
             const int answer = gtk_dialog_run(GTK_DIALOG(ask));
             gtk_widget_destroy(ask);
             if (answer == GTK_RESPONSE_ACCEPT) {
@@ -585,6 +586,7 @@ void EditorWindow::continueClosing() {
             }
         }
         WDXCloseCurTrack();
+        EventLog::instance().event("closed");
         currentPath_.clear();
         savedSinceChange_ = false;
         currentIsNew_ = false;
