@@ -1,5 +1,7 @@
 // File exports: opening and saving tracks.
+#include "formats/exporter.h"
 #include "formats/file_operations.h"
+#include "formats/importer.h"
 #include "model/track_list.h"
 #include "wavedeck.h"
 
@@ -50,4 +52,12 @@ int WDXCanSaveSelect(void) {
     if (c0 && c0->selectedFlag && c0->selLength > 0) return 1;
     const wd::Channel* c1 = track->channelCount() == 2 ? track->channel(1) : nullptr;
     return c1 && c1->selectedFlag && c1->selLength >= 1 ? 1 : 0;
+}
+
+int WDXGetLastFailure(int operation) {
+    const wd::FileOperations& files = wd::FileOperations::instance();
+    wd::FileProblem problem = wd::FileProblem::None;
+    if (operation == 0 && files.importer()) problem = files.importer()->failure();
+    if (operation == 1 && files.exporter()) problem = files.exporter()->failure();
+    return static_cast<int>(problem);
 }

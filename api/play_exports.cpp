@@ -1,6 +1,8 @@
 // Playback and recording exports.
 #include "audio/player.h"
+#include "audio/recorder.h"
 #include "model/track_list.h"
+#include "ui/record_window.h"
 #include "wavedeck.h"
 
 namespace {
@@ -46,4 +48,83 @@ int WDXPlayControl(int mode) {
         playCurrentTrack(mode);
     }
     return 0;
+}
+
+namespace {
+
+/** The recorder, with the record window made so that it shows every take, also one begun
+ * before the host made the window. */
+wd::Recorder& recorder() {
+    wd::RecordWindow::instance();
+    return wd::Recorder::instance();
+}
+
+/** Stops recording and the player, before a take is kept or discarded. */
+void stopAll(wd::Recorder& recorder) {
+    if (recorder.isRecording()) recorder.stop();
+    wd::Player::instance().stop();
+}
+
+}  // namespace
+
+int WDXSetRecordParam(int channels, int sampleRate, int bitsPerSample) {
+    wd::RecordWindow::instance().setChannelCount(channels);
+    recorder().setFormat(channels, sampleRate, bitsPerSample);
+    return 0;
+}
+
+// -1 (nothing of the take remains) when the device refuses the format or cannot record.
+int WDXBeginRecord(void) {
+    try {
+        return recorder().begin() ? 0 : -1;
+    } catch (...) {
+        return -1;
+    }
+}
+
+int WDXStopRecord(void) {
+    wd::Recorder& r = recorder();
+    if (r.isRecording()) {
+        r.stop();
+    } else {
+        wd::Player& player = wd::Player::instance();
+        player.stop();
+        player.setPlayingRecording(false);
+    }
+    return 0;
+}
+
+int WDXPlayRecord(void) {
+    try {
+        wd::Track* take = recorder().recordedTrack();
+        if (!take) return -1;
+        return wd::Player::instance().play(*take, wd::Player::kPlaySelection, true) ? 0 : -1;
+    } catch (...) {
+        return -1;
+    }
+}
+
+int WDXSureRecord(void) {
+    wd::Recorder& r = recorder();
+    stopAll(r);
+    r.keep();
+    return 0;
+}
+
+int WDXCancelRecord(void) {
+    wd::Recorder& r = recorder();
+    stopAll(r);
+    r.discard();
+    return 0;
+}
+
+int WDXGetRecordInfo(int what) {
+    const wd::Recorder& r = recorder();
+    if (!r.recordedTrack()) return -1;
+    switch (what) {
+        case 0: return r.recordedSamples();
+        case 1: return r.lastPeak();
+        case 2: return r.isRecording() ? 1 : 0;
+        default: return -1;
+    }
 }

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "audio/player.h"
+#include "audio/recorder.h"
+#include "edit/edit_engine.h"
 #include "formats/file_operations.h"
 #include "model/track_list.h"
 #include "services/file_names.h"
@@ -62,6 +64,12 @@ void WDXExitProgram(void) {
         // A running open or save is stopped and its worker waited for: no worker may go
         // on writing into tracks or posting to windows that are about to go.
         wd::FileOperations::instance().stopAll();
+        // A take nobody kept goes with the program; its device stops recording into it first.
+        wd::Recorder& recorder = wd::Recorder::instance();
+        if (recorder.isRecording()) recorder.stop();
+        recorder.discard();
+        // A cut, copy or paste has no cancel: it runs to its end before the tracks go.
+        wd::EditEngine::instance().waitForWorker();
         // Closes the tracks one by one through the tab strip. A close that removes nothing
         // (no main window listening) ends the loop instead of spinning.
         wd::TrackList& list = wd::TrackList::instance();
@@ -70,6 +78,7 @@ void WDXExitProgram(void) {
             wd::TabWindow::instance().closeCurrent();
             if (list.findById(id)) break;
         }
+        wd::EditEngine::instance().clearClipboard();
     } catch (...) {
     }
 }

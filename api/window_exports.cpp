@@ -1,5 +1,6 @@
 // Exports that make the library's windows inside the host's frame.
 #include "ui/main_window.h"
+#include "ui/record_window.h"
 #include "ui/tab_window.h"
 #include "ui/time_window.h"
 #include "ui/track_window.h"
@@ -42,6 +43,10 @@ HWND WDXCreateTrackMainWnd(HWND parent, int x, int y, int width, int height) {
 
 HWND WDXCreateTimeWnd(HWND parent, int x, int y, int width, int height) {
     return make(wd::TimeWindow::instance(), parent, x, y, width, height, false);
+}
+
+HWND WDXCreateRecordWnd(HWND parent, int x, int y, int width, int height) {
+    return make(wd::RecordWindow::instance(), parent, x, y, width, height, false);
 }
 
 HWND WDXCreateVolumeWnd(HWND parent, int x, int y, int width, int height) {

@@ -85,6 +85,7 @@ bool Player::play(Track& track, int mode, bool recording) {
                     reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
         device_ = nullptr;
     }
+    const bool opened = device_ != nullptr;
     int submitted = 0;
     if (device_) {
         current_ = kBufferCount - 1;
@@ -96,7 +97,7 @@ bool Player::play(Track& track, int mode, bool recording) {
     // Without a device that plays, the play would stay silent in the playing state: end
     // it now, so the main window hears MsgPlayStopped as after any other stop.
     if (submitted == 0) stop();
-    return true;
+    return opened;
 }
 
 bool Player::stop() {

@@ -64,7 +64,9 @@ public:
      * to the end), from the selection start to the end (1), or the selection looped (2).
      * When the device cannot be opened, or takes none of the buffers, the play is stopped
      * at once (MsgPlayStopped), never left silent in the playing state.
-     * @returns false, changing nothing, for another mode or a track without channels.
+     * @returns false, changing nothing, for another mode or a track without channels;
+     * false too, after that stop, when the device refused to open (say, a rate it cannot
+     * play), so the caller can tell the user rather than report a play that never sounded.
      */
     bool play(Track& track, int mode, bool recording);
     /** Stops when playing: the device is reset and closed, MsgPlayStopped posted unless

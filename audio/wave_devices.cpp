@@ -1,11 +1,11 @@
 #include "audio/wave_devices.h"
 
-#include <cstring>
-
-#include "audio/device_messages.h"
 #include "audio/output_volume_mixer.h"
 #include "audio/record_line_mixer.h"
 #include "platform/audio/winmm.h"
+#include "services/host_windows.h"
+#include "services/library_windows.h"
+#include "wavedeck_messages.h"
 #include "wavedeck_win.h"
 
 namespace wd {
@@ -21,16 +21,15 @@ WaveDevices::WaveDevices()
 void WaveDevices::setWaveIn(int device) {
     if (device == waveIn_) return;
     waveIn_ = device;
-    RecordLineMixer::instance().open(windows_ ? windows_->rulerWindow() : nullptr);
-    if (windows_) PostMessageA(windows_->recordNotifyWindow(), kNotifyWaveInDeviceChanged, 0, 0);
+    RecordLineMixer::instance().open(LibraryWindows::instance().window(LibraryWindows::Which::Ruler));
+    PostMessageA(HostWindows::instance().recordNotifyWindow(), NotifyWaveInDeviceChanged, 0, 0);
 }
 
 void WaveDevices::setWaveOut(int device) {
     if (device == waveOut_) return;
     waveOut_ = device;
-    OutputVolumeMixer::instance().open(windows_ ? windows_->mainWindow() : nullptr);
-    if (!windows_) return;
-    for (HWND host : windows_->hostWindows()) PostMessageA(host, kNotifyWaveOutDeviceChanged, 0, 0);
+    OutputVolumeMixer::instance().open(LibraryWindows::instance().window(LibraryWindows::Which::Main));
+    HostWindows::instance().broadcast(NotifyWaveOutDeviceChanged);
 }
 
 }  // namespace wd

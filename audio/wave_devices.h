@@ -3,8 +3,6 @@
 
 #include <atomic>
 
-#include "audio/device_windows.h"
-
 namespace wd {
 
 /**
@@ -13,6 +11,11 @@ namespace wd {
  * player and recorder read the numbers when they open a device, so a running play or
  * recording keeps its device until it starts again. One per process; the setters run on
  * the user-interface thread, the numbers may be read from any thread.
+ *
+ * The windows that hear of a change are the library's own (LibraryWindows: the main
+ * window for the output controls, the ruler for the recording lines) and the host's
+ * (HostWindows), as they are at the time of the change; a window not made yet hears
+ * nothing.
  */
 class WaveDevices {
 public:
@@ -33,15 +36,11 @@ public:
      * already chosen changes nothing. */
     void setWaveOut(int device);
 
-    /** The windows notifications go to (not owned; null for none). */
-    void setWindows(const DeviceWindows* windows) { windows_ = windows; }
-
 private:
     WaveDevices();
 
     std::atomic<int> waveIn_;
     std::atomic<int> waveOut_;
-    const DeviceWindows* windows_ = nullptr;
 };
 
 }  // namespace wd

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "services/settings.h"
+#include "bench/work_folder.h"
 #include "model/block_folder.h"
 #include "model/sequence.h"
 #include "model/track.h"
@@ -175,16 +175,7 @@ void timeView(wd::Track& track, const std::string& folder, int columns, int star
 int main(int argc, char** argv) {
     const std::string work = std::filesystem::absolute(argc > 1 ? argv[1] : "bench-model-work").string();
     const int minutes = argc > 2 ? std::max(1, std::atoi(argv[2])) : 60;
-    std::filesystem::create_directories(work);
-    if (!std::getenv("WAVEDECK_REGISTRY")) {
-        // The library read its settings before main: start again with settings of our own.
-        setenv("WAVEDECK_REGISTRY", (work + "/registry").c_str(), 1);
-        setenv("XDG_CACHE_HOME", (work + "/cache").c_str(), 1);
-        execv("/proc/self/exe", argv);
-        std::perror("execv");
-        return 1;
-    }
-    wd::Settings::instance().setTempFolder(work.c_str());
+    if (!wdbench::useWorkFolder(work, argv)) return 1;
     const std::string folder = wd::BlockFolder::instance().folderFor(work);
     const int64_t frames = static_cast<int64_t>(minutes) * 60 * kRate;
     const std::string in = work + "/in.wav";

@@ -11,6 +11,7 @@ BufferedFileWriter::~BufferedFileWriter() { Discard(); }
 
 bool BufferedFileWriter::Open(const std::string& path) {
     Discard();
+    writeProblem_ = FileProblem::None;
     if (!output_.open(path)) return false;
     buffer_ = std::make_unique<unsigned char[]>(kBufferBytes);
     fill_ = 0;
@@ -22,7 +23,10 @@ bool BufferedFileWriter::writeAll(const unsigned char* data, size_t length) {
     while (length > 0) {
         const ssize_t written = ::write(output_.descriptor(), data, length);
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
+        if (written <= 0) {
+            writeProblem_ = problemOfErrno(written < 0 ? errno : ENOSPC);
+            return false;
+        }
         data += written;
         length -= static_cast<size_t>(written);
     }

@@ -40,12 +40,14 @@ public:
     /** Drops the file; an existing target stays as it was. */
     void Discard();
     bool isOpen() const { return output_.isOpen(); }
-    FileProblem problem() const { return output_.problem(); }
+    /** Why Open, a Write or Close failed. */
+    FileProblem problem() const { return writeProblem_ != FileProblem::None ? writeProblem_ : output_.problem(); }
 
 private:
     bool writeAll(const unsigned char* data, size_t length);
 
     OutputFile output_;
+    FileProblem writeProblem_ = FileProblem::None;
     std::unique_ptr<unsigned char[]> buffer_;
     size_t fill_ = 0;
     bool failed_ = false;

@@ -59,6 +59,9 @@ struct DeviceHandle {
 CdAudioImporter::~CdAudioImporter() { Cancel(); }
 
 void CdAudioImporter::fail() {
+    // A reason found on the way stays; otherwise the track file or its disc is not one
+    // to read.
+    if (failure() == FileProblem::None) setFailure(FileProblem::NotSound);
     NotifyProgressWindows(NotifyImportFailed, 0, 0);
     PostMessageA(finalWindow(), MsgImportFailed, 0, 0);
 }
@@ -101,6 +104,7 @@ void CdAudioImporter::run() {
     };
     auto abandon = [&](bool failed) {
         release();
+        if (failed) setFailure(FileProblem::Other, track);
         TrackList::instance().removeTrack(track);
         if (failed) return fail();
         PostMessageA(finalWindow(), MsgImportCancelled, 0, 0);
@@ -132,6 +136,7 @@ void CdAudioImporter::run() {
     }
     release();
     if (track->channel(0)->sequence().flushAppend() < 0 || track->channel(1)->sequence().flushAppend() < 0) {
+        setFailure(FileProblem::Other, track);
         TrackList::instance().removeTrack(track);
         return fail();
     }

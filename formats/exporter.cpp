@@ -28,12 +28,18 @@ HWND Exporter::finalWindow() const {
 
 HWND Exporter::mainWindow() { return LibraryWindows::instance().window(LibraryWindows::Which::Main); }
 
-void Exporter::reportFailure(bool selection) const {
+void Exporter::setFailure(FileProblem reason) {
+    int none = static_cast<int>(FileProblem::None);
+    failure_.compare_exchange_strong(none, static_cast<int>(reason));
+}
+
+void Exporter::reportFailure(bool selection, FileProblem reason) {
+    setFailure(reason);
     PostMessageA(progressWindow, NotifySaveFailed, 0, 0);
     PostMessageA(selection ? mainWindow() : finalWindow(), MsgSaveFailed, 0, 0);
 }
 
-void Exporter::reportEnd(bool selection, bool failed, bool wasCancelled, bool progressFirst) const {
+void Exporter::reportEnd(bool selection, bool failed, bool wasCancelled, bool progressFirst) {
     if (failed) {
         reportFailure(selection);
         return;
@@ -63,6 +69,7 @@ bool Exporter::start(int newMode) {
     snapshot_->assignFrom(track);
     for (auto& samples : ahead_) samples = {};
     aheadFrom_ = 0;
+    failure_ = static_cast<int>(FileProblem::None);
     mode = newMode;
     cancelled = false;
     try {

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "formats/file_problem.h"
 #include "model/track.h"
 #include "wavedeck_win.h"
 
@@ -74,6 +75,9 @@ public:
     /** 0 idle, 1 whole track, 2 selection. */
     std::atomic<int> mode{0};
 
+    /** Why the last save failed (None while it runs, after success or a cancel). Any thread. */
+    FileProblem failure() const { return static_cast<FileProblem>(failure_.load()); }
+
 protected:
     Exporter() = default;
 
@@ -81,13 +85,15 @@ protected:
     virtual void runWholeTrack() = 0;
     virtual void runSelection() = 0;
     const Track& snapshot() const { return *snapshot_; }
+    /** Records why the save fails; the first reason given stays. Worker only. */
+    void setFailure(FileProblem reason);
     /** Posts 1146 to progressWindow and 1446 to the final window (`selection`: always
-     * the main window). */
-    void reportFailure(bool selection) const;
+     * the main window), after recording `reason` unless one was recorded already. */
+    void reportFailure(bool selection, FileProblem reason = FileProblem::Other);
     /** Posts the end of a save: the failure messages when failed; else 1444 to the final
      * window when cancelled; else 1445 to the final window and 1145 to progressWindow,
      * 1145 first when progressFirst. `selection`: the end goes to the main window. */
-    void reportEnd(bool selection, bool failed, bool wasCancelled, bool progressFirst) const;
+    void reportEnd(bool selection, bool failed, bool wasCancelled, bool progressFirst);
     /** Zero-fills first (and second, when given) with count samples and reads into them
      * from position range.start + done: the source channel into first, or channels 0
      * and 1 when the range has two. Blocks are read from the track ahead, 65,536 samples
@@ -99,6 +105,7 @@ protected:
 private:
     bool start(int newMode);
 
+    std::atomic<int> failure_{0};
     std::unique_ptr<Track> snapshot_;
     std::thread thread_;
     // readBlock's read-ahead: samples [aheadFrom_, aheadFrom_ + ahead_[0].size()) of the range.

@@ -2,11 +2,21 @@
 
 #include <algorithm>
 
+#include "model/block_factory.h"
 #include "services/library_windows.h"
 
 namespace wd {
 
 void Importer::Destroy(Importer* importer) { delete importer; }
+
+void Importer::beginRead() {
+    failure_ = static_cast<int>(FileProblem::None);
+    writeFailuresAtStart_ = BlockFactory::instance().writeFailures();
+}
+
+void Importer::setFailure(FileProblem reason, const Track* track) {
+    failure_ = static_cast<int>(readProblem(writeFailuresAtStart_, track, reason));
+}
 
 void Importer::AddProgressWindow(HWND window) {
     if (!IsWindow(window)) return;

@@ -1,8 +1,12 @@
 // Base of every reader that opens a file into a new Track.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "formats/file_problem.h"
 
 #include "wavedeck_win.h"
 
@@ -39,12 +43,26 @@ public:
      * library's main window (null when there is none: the messages then go nowhere). */
     HWND finalWindow() const;
 
+    /** Why the last read failed (None while it runs, after success or a cancel). Any thread. */
+    FileProblem failure() const { return static_cast<FileProblem>(failure_.load()); }
+    /** Records why the read failed (before its failure messages are posted): `reason` for
+     * a reason of the reader's own, unless the block files or the track's length explain it
+     * better (readProblem). The reader's worker or its collaborators. */
+    void setFailure(FileProblem reason, const Track* track = nullptr);
+
     bool batchMode = false;
     std::vector<HWND> progressWindows;
     HWND batchWindow = nullptr;
 
 protected:
     Importer() = default;
+
+    /** A read starts: no failure yet, and block-write failures counted from now. */
+    void beginRead();
+
+private:
+    std::atomic<int> failure_{0};
+    std::atomic<uint32_t> writeFailuresAtStart_{0};
 };
 
 }  // namespace wd

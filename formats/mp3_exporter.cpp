@@ -66,14 +66,27 @@ void Mp3Exporter::write(const ExportRange& range, bool selection) {
     BufferedFileWriter output;
     if (!failed) {
         stream.emplace(library);
-        failed = !stream->open(config) || !output.Open(path);
+        failed = !stream->open(config);
+        if (!failed && !output.Open(path)) {
+            setFailure(output.problem());
+            failed = true;
+        }
     }
+    if (failed) setFailure(FileProblem::Encoder);
 
     std::vector<float> left(kBlock), right(kBlock);
     std::vector<int16_t> left16(kBlock), right16(kBlock), interleaved(2 * kBlock);
     std::vector<uint8_t> encoded(BE_MAX_OUTPUT_BYTES);
     auto emit = [&](BeError error, uint32_t bytes) {
-        return error == BE_ERR_SUCCESSFUL && bytes <= encoded.size() && (bytes == 0 || output.Write(encoded.data(), bytes));
+        if (error != BE_ERR_SUCCESSFUL || bytes > encoded.size()) {
+            setFailure(FileProblem::Encoder);
+            return false;
+        }
+        if (bytes > 0 && !output.Write(encoded.data(), bytes)) {
+            setFailure(output.problem());
+            return false;
+        }
+        return true;
     };
     int done = 0;
     // An empty range still makes one call, so the stream is a proper (empty) one.
@@ -104,8 +117,9 @@ void Mp3Exporter::write(const ExportRange& range, bool selection) {
     const bool wasCancelled = cancelled.exchange(true);
     if (failed || wasCancelled) {
         output.Discard();
-    } else {
-        failed = !output.Close();
+    } else if (!output.Close()) {
+        setFailure(output.problem());
+        failed = true;
     }
     left = {};
     right = {};

@@ -221,9 +221,12 @@ bool MpegAudioImporter::Start(const std::string& path) {
     Cancel();
     path_ = path;
     cancelled_ = false;
-    const int fd = openRegularFileForReading(path);
+    beginRead();
+    FileProblem problem = FileProblem::Other;
+    const int fd = openRegularFileForReading(path, &problem);
     if (fd < 0) {
         cancelled_ = true;
+        setFailure(problem);
         NotifyProgressWindows(NotifyImportFailed, 0, 0);
         PostMessageA(finalWindow(), MsgImportFailed, 0, 0);
         return false;
@@ -232,6 +235,7 @@ bool MpegAudioImporter::Start(const std::string& path) {
         thread_ = std::thread([this, fd] { run(fd); });
     } catch (const std::system_error&) {
         ::close(fd);
+        setFailure(FileProblem::Other);
         NotifyProgressWindows(NotifyImportFailed, 0, 0);
         cancelled_ = true;
         PostMessageA(finalWindow(), MsgImportFailed, 0, 0);
@@ -270,6 +274,8 @@ void MpegAudioImporter::run(int fd) {
 
     TrackList& tracks = TrackList::instance();
     if (result != 0 || cancelled_ || d.failed || !d.track || !d.finish()) {
+        // No frame at all: not an MPEG audio file; else a read error, or the storage.
+        if (!cancelled_) setFailure(d.track ? FileProblem::Other : FileProblem::NotSound, d.track);
         if (d.track) tracks.removeTrack(d.track);
         if (cancelled_) {
             PostMessageA(finalWindow(), MsgImportCancelled, 0, 0);

@@ -76,8 +76,13 @@ void OggVorbisExporter::write(const ExportRange& range, bool selection) {
     const int count = std::max(0, range.count);
     VorbisEncoder encoder;
     BufferedFileWriter output;
-    bool failed = !encoder.start(range.channels, t.sampleRate, encoderQuality(Settings::instance().formatQuality(3))) ||
-                  !output.Open(path);
+    bool failed = !encoder.start(range.channels, t.sampleRate, encoderQuality(Settings::instance().formatQuality(3)));
+    if (failed) {
+        setFailure(FileProblem::Encoder);
+    } else if (!output.Open(path)) {
+        setFailure(output.problem());
+        failed = true;
+    }
 
     // The three headers, flushed so that the audio starts on a page of its own.
     if (!failed) {
@@ -126,9 +131,11 @@ void OggVorbisExporter::write(const ExportRange& range, bool selection) {
     }
     const bool wasCancelled = cancelled.exchange(true);
     if (failed || wasCancelled) {
+        if (failed) setFailure(output.problem() != FileProblem::None ? output.problem() : FileProblem::Other);
         output.Discard();
-    } else {
-        failed = !output.Close();
+    } else if (!output.Close()) {
+        setFailure(output.problem());
+        failed = true;
     }
     reportEnd(selection, failed, wasCancelled, false);
 }

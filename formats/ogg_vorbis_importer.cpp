@@ -61,10 +61,11 @@ bool OggVorbisImporter::Start(const std::string& path) {
     path_ = path;
     cancelled_ = false;
     running_ = true;
+    beginRead();
     try {
         thread_ = std::thread([this] { run(); });
     } catch (const std::system_error&) {
-        fail();
+        fail(FileProblem::Other);
         return false;
     }
     return true;
@@ -78,24 +79,26 @@ void OggVorbisImporter::Cancel() {
     if (running_.exchange(false)) PostMessageA(finalWindow(), MsgImportCancelled, 0, 0);
 }
 
-void OggVorbisImporter::fail() {
+void OggVorbisImporter::fail(FileProblem reason, const Track* track) {
+    setFailure(reason, track);
     running_ = false;
     PostMessageA(finalWindow(), MsgImportFailed, 0, 0);
     NotifyProgressWindows(NotifyImportFailed, 0, 0);
 }
 
 void OggVorbisImporter::run() {
-    const int fd = openRegularFileForReading(path_);
+    FileProblem problem = FileProblem::Other;
+    const int fd = openRegularFileForReading(path_, &problem);
     FILE* stream = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
     if (!stream) {
         if (fd >= 0) ::close(fd);
-        fail();
+        fail(problem);
         return;
     }
     VorbisFile vorbis;
     if (ov_open(stream, &vorbis.file, nullptr, 0) < 0) {
         std::fclose(stream);
-        fail();
+        fail(FileProblem::NotSound);
         return;
     }
     vorbis.open = true;
@@ -108,7 +111,7 @@ void OggVorbisImporter::run() {
     Track* track = tracks.addTrack(path_);
     if (!track || track->setChannelCount(2) != 2) {
         if (track) tracks.removeTrack(track);
-        fail();
+        fail(FileProblem::Other);
         return;
     }
     track->sampleRate = static_cast<int>(rate);
@@ -185,7 +188,7 @@ void OggVorbisImporter::run() {
         return;
     }
     if (failed || first.flushAppend() < 0 || second.flushAppend() < 0) {
-        fail();
+        fail(FileProblem::NotSound, track);
         tracks.removeTrack(track);
         return;
     }

@@ -35,7 +35,8 @@ public:
 private:
     void run();
     /** Posts the end of a failed read (1426, 1127); the read no longer runs. */
-    void fail();
+    /** Posts the failure; reason as Importer::setFailure. */
+    void fail(FileProblem reason, const Track* track = nullptr);
 
     std::string path_;
     std::atomic<bool> cancelled_{false};

@@ -29,25 +29,6 @@ mode_t currentUmask() {
 
 }  // namespace
 
-FileProblem problemOfErrno(int error) {
-    switch (error) {
-        case 0: return FileProblem::None;
-        case ENOENT:
-        case ENOTDIR: return FileProblem::Missing;
-        case EACCES:
-        case EPERM:
-        case EROFS: return FileProblem::NoPermission;
-        case ENOSPC:
-        case EDQUOT:
-        case EFBIG: return FileProblem::NoSpace;
-        case ENAMETOOLONG: return FileProblem::NameTooLong;
-        case ENXIO:
-        case EISDIR:
-        case ENODEV: return FileProblem::NotRegular;
-        default: return FileProblem::Other;
-    }
-}
-
 int openRegularFileForReading(const std::string& path, FileProblem* problem) {
     auto report = [problem](FileProblem p) {
         if (problem) *problem = p;

@@ -4,18 +4,9 @@
 
 #include <string>
 
-namespace wd {
+#include "formats/file_problem.h"
 
-/** Why a file could not be opened, for the host's message. */
-enum class FileProblem : int {
-    None = 0,
-    Missing,         // no such file (readers) or no such folder (writers)
-    NotRegular,      // a folder, FIFO, socket or device
-    NoPermission,    // the file or its folder cannot be read or written
-    NoSpace,         // the file system is full
-    NameTooLong,     // the path or a part of it is longer than the system allows
-    Other,
-};
+namespace wd {
 
 /**
  * Opens path for reading when it is a regular file. FIFOs, devices and folders are refused
@@ -81,8 +72,5 @@ private:
     int descriptor_ = -1;
     FileProblem problem_ = FileProblem::None;
 };
-
-/** The problem an errno value stands for. */
-FileProblem problemOfErrno(int error);
 
 }  // namespace wd

@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <climits>
 #include <vector>
 
 #include "formats/output_file.h"
@@ -18,7 +19,8 @@ constexpr int kMaxChannels = 2;
 
 SoundFileImporter::~SoundFileImporter() { Cancel(); }
 
-void SoundFileImporter::fail(Track* track) {
+void SoundFileImporter::fail(Track* track, FileProblem reason) {
+    setFailure(reason, track);
     if (track) TrackList::instance().removeTrack(track);
     PostMessageA(finalWindow(), MsgImportFailed, 0, 0);
     NotifyProgressWindows(NotifyImportFailed, 0, 0);
@@ -28,10 +30,18 @@ void SoundFileImporter::run() {
     SF_INFO info{};
     // Opened here rather than by name: FIFOs and devices are refused at once, and paths
     // longer than libsndfile's own limit open too.
-    FileDescriptor fd(openRegularFileForReading(path()));
+    FileProblem problem = FileProblem::NotSound;
+    FileDescriptor fd(openRegularFileForReading(path(), &problem));
     SNDFILE* file = fd.get() >= 0 ? sf_open_fd(fd.get(), SFM_READ, &info, SF_FALSE) : nullptr;
     if (!file) {
-        fail(nullptr);
+        fail(nullptr, fd.get() >= 0 ? FileProblem::NotSound : problem);
+        return;
+    }
+    // A track holds at most 2^31 - 1 samples per channel: a longer file is refused before
+    // anything is read, rather than stored short.
+    if (info.frames > INT_MAX) {
+        sf_close(file);
+        fail(nullptr, FileProblem::TooLong);
         return;
     }
     const int fileChannels = info.channels;
@@ -41,7 +51,7 @@ void SoundFileImporter::run() {
     Track* track = TrackList::instance().addTrack(path());
     if (!track || track->setChannelCount(channels) != channels) {
         sf_close(file);
-        fail(track);
+        fail(track, FileProblem::NotSound);
         return;
     }
     track->sampleRate = info.samplerate;
@@ -81,7 +91,11 @@ void SoundFileImporter::run() {
         }
     }
     // A read error ends the loop like the end of the file; libsndfile tells them apart.
-    if (!failed && sf_error(file) != SF_ERR_NO_ERROR) failed = true;
+    FileProblem reason = FileProblem::Other;
+    if (!failed && sf_error(file) != SF_ERR_NO_ERROR) {
+        failed = true;
+        reason = sf_error(file) == SF_ERR_SYSTEM ? FileProblem::Other : FileProblem::NotSound;
+    }
     sf_close(file);
     frames = {};
     one = {};
@@ -89,7 +103,7 @@ void SoundFileImporter::run() {
         if (track->channel(c)->sequence().flushAppend() < 0) failed = true;
     }
     if (failed) {
-        fail(track);
+        fail(track, reason);
         return;
     }
     PostMessageA(finalWindow(), MsgImportComplete, 0, reinterpret_cast<LPARAM>(track));

@@ -19,7 +19,7 @@ public:
 private:
     void run() override;
     /** Removes the half-made track and reports a failure. */
-    void fail(class Track* track);
+    void fail(class Track* track, FileProblem reason);
 };
 
 }  // namespace wd

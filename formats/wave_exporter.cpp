@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <vector>
 
@@ -32,6 +33,7 @@ void WaveExporter::write(const ExportRange& range, bool selection) {
     OutputFile output;
     SNDFILE* file = sf_format_check(&info) && output.open(path) ? sf_open_fd(output.descriptor(), SFM_WRITE, &info, SF_FALSE) : nullptr;
     if (!file) {
+        setFailure(output.problem() != FileProblem::None ? output.problem() : FileProblem::Encoder);
         cancelled = true;
         reportFailure(selection);
         return;
@@ -62,6 +64,7 @@ void WaveExporter::write(const ExportRange& range, bool selection) {
             if (std::isnan(samples[i])) samples[i] = 0.0f;
         }
         if (sf_writef_float(file, out, n) != n) {
+            setFailure(problemOfErrno(errno));
             writeFailed = true;
             break;
         }
@@ -73,6 +76,7 @@ void WaveExporter::write(const ExportRange& range, bool selection) {
     if (writeFailed || closeFailed || wasCancelled) {
         output.discard();
     } else if (!output.commit()) {
+        setFailure(output.problem());
         closeFailed = true;
     }
     left = {};

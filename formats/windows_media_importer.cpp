@@ -1,5 +1,6 @@
 #include "formats/windows_media_importer.h"
 
+#include "formats/output_file.h"
 #include "formats/windows_media_reader_callback.h"
 #include "model/track_list.h"
 #include "platform/wmrt/wm_text.h"
@@ -13,6 +14,7 @@ WindowsMediaImporter::~WindowsMediaImporter() { Cancel(); }
 
 bool WindowsMediaImporter::Start(const std::string& path) {
     Cancel();
+    beginRead();
     callback_ = std::make_unique<WindowsMediaReaderCallback>(*this);
     callback_->setProgressWindow(progressWindows.empty() ? nullptr : progressWindows.front());
     callback_->setReader(std::make_unique<wm::WmReader>());
@@ -21,6 +23,10 @@ bool WindowsMediaImporter::Start(const std::string& path) {
     if (wm::failed(hr)) {
         callback_->close();
         callback_->setEnded();
+        // The reader opens by name: whether the file itself is the trouble is asked here.
+        FileProblem problem = FileProblem::NotSound;
+        FileDescriptor probe(openRegularFileForReading(path, &problem));
+        setFailure(probe.get() >= 0 ? FileProblem::NotSound : problem);
         PostMessageA(finalWindow(), MsgImportFailed, 0, 0);
         NotifyProgressWindows(NotifyImportFailed, 0, 0);
         return false;

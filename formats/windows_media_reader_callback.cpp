@@ -10,7 +10,7 @@ namespace wd {
 
 using namespace wm;
 
-WindowsMediaReaderCallback::WindowsMediaReaderCallback(const Importer& importer) : importer_(importer) {}
+WindowsMediaReaderCallback::WindowsMediaReaderCallback(Importer& importer) : importer_(importer) {}
 
 WindowsMediaReaderCallback::~WindowsMediaReaderCallback() { close(); }
 
@@ -187,6 +187,7 @@ void WindowsMediaReaderCallback::finish(WmtStatus status) {
 }
 
 void WindowsMediaReaderCallback::fail() {
+    importer_.setFailure(FileProblem::Other, track_);
     if (track_) TrackList::instance().removeTrack(track_);
     track_ = nullptr;
     ended_ = true;

@@ -33,7 +33,7 @@ class Track;
  */
 class WindowsMediaReaderCallback : public wm::WmReaderCallback {
 public:
-    explicit WindowsMediaReaderCallback(const Importer& importer);
+    explicit WindowsMediaReaderCallback(Importer& importer);
     ~WindowsMediaReaderCallback() override;
 
     /** Takes the reader that open() uses. */
@@ -83,7 +83,7 @@ private:
     bool makeTrack();
     bool append(const float* left, const float* right, int count);
 
-    const Importer& importer_;
+    Importer& importer_;
     std::unique_ptr<wm::WmReader> reader_;
     HWND progressWindow_ = nullptr;
 

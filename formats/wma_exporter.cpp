@@ -24,8 +24,9 @@ void WmaExporter::write(const ExportRange& range, bool selection) {
     const Track& t = snapshot();
     HWND endWindow = selection ? mainWindow() : finalWindow();
     OutputFile output;
-    auto reportFailure = [&] {
+    auto reportFailure = [&](FileProblem reason) {
         cancelled = true;
+        setFailure(output.problem() != FileProblem::None ? output.problem() : reason);
         output.discard();
         PostMessageA(progressWindow, NotifySaveFailed, 0, 0);
         PostMessageA(endWindow, MsgSaveFailed, 0, 0);
@@ -41,9 +42,12 @@ void WmaExporter::write(const ExportRange& range, bool selection) {
     if (succeeded(hr)) hr = writer.SetProfile(*profile);
     if (succeeded(hr)) hr = output.open(path) ? S_OK : NS_E_FILE_WRITE;
     if (succeeded(hr)) hr = writer.SetOutputFilename(widenText(output.temporaryPath()));
+    // Until the file is opened a failure is the encoder's: no codec format for the rate,
+    // the channels and the bit rate.
+    const bool opened = succeeded(hr) || output.isOpen();
     if (succeeded(hr)) hr = writer.BeginWriting();
     if (failed(hr)) {
-        reportFailure();
+        reportFailure(opened ? FileProblem::Other : FileProblem::Encoder);
         return;
     }
 
@@ -86,7 +90,7 @@ void WmaExporter::write(const ExportRange& range, bool selection) {
     if (succeeded(hr)) hr = writer.EndWriting();
     if (succeeded(hr) && !output.commit()) hr = NS_E_FILE_WRITE;
     if (failed(hr)) {
-        reportFailure();
+        reportFailure(FileProblem::Other);
         return;
     }
     PostMessageA(progressWindow, NotifySaveDone, 0, 0);

@@ -10,10 +10,12 @@ bool WorkerImporter::Start(const std::string& path) {
     Cancel();
     path_ = path;
     cancelled_ = false;
+    beginRead();
     try {
         thread_ = std::thread([this] { run(); });
     } catch (const std::system_error&) {
         cancelled_ = true;
+        setFailure(FileProblem::Other);
         PostMessageA(finalWindow(), MsgImportFailed, 0, 0);
         NotifyProgressWindows(NotifyImportFailed, 0, 0);
         return false;

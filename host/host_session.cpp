@@ -44,6 +44,40 @@ int interruption() { return gSignal; }
 
 void clearInterruption() { gSignal = 0; }
 
+std::string failureText(int failure, bool writing) {
+    auto tempFolder = [] {
+        std::vector<char> text(WD_MAX_TEXT, 0);
+        WDXGetTempFolder(text.data());
+        return std::string(text.data());
+    };
+    switch (failure) {
+        case WD_FAILURE_MISSING:
+            return writing ? "its folder does not exist" : "there is no such file";
+        case WD_FAILURE_NOT_A_FILE:
+            return "it is not a regular file (a folder, a pipe or a device)";
+        case WD_FAILURE_NO_PERMISSION:
+            return writing ? "this user may not write it or its folder" : "this user may not read it";
+        case WD_FAILURE_DISK_FULL:
+            return "the disk it goes to is full; nothing was written over it";
+        case WD_FAILURE_NAME_TOO_LONG:
+            return "the path, or a name in it, is longer than the system allows";
+        case WD_FAILURE_NOT_SOUND:
+            return "it is not a sound file of the format its name says, or it is damaged";
+        case WD_FAILURE_TOO_LONG:
+            return "it is longer than the 2,147,483,647 samples per channel a track can hold";
+        case WD_FAILURE_TEMP_FULL:
+            return "no space is left in the temporary folder " + tempFolder() +
+                   " (choose another with 'wavedeck settings --temp-folder DIR')";
+        case WD_FAILURE_TEMP_UNWRITABLE:
+            return "the temporary folder " + tempFolder() + " cannot be made or written"
+                   " (choose another with 'wavedeck settings --temp-folder DIR')";
+        case WD_FAILURE_ENCODER:
+            return "the encoder is missing or refused the settings (rate, channels or quality)";
+        default:
+            return writing ? "the file could not be written" : "the file could not be read to its end";
+    }
+}
+
 std::string absolutePath(const std::string& path) {
     if (path.empty() || path[0] == '/') return path;
     // realpath() wants the file to exist; a name to be written may not yet.
@@ -147,7 +181,7 @@ bool Session::open(const std::string& path, std::string& error) {
         return false;
     }
     if (!ended || count(progress_, NotifyImportFailed)) {
-        error = "cannot read '" + path + "': it is missing, unreadable, or not a sound file WaveDeck understands";
+        error = "cannot read '" + path + "': " + failureText(WDXGetLastFailure(0), false);
         return false;
     }
     // The library's main window takes the new track over; wait until it is current.
@@ -174,7 +208,7 @@ bool Session::save(const std::string& path, int type, std::string& error) {
         return false;
     }
     if (!ended || count(progress_, NotifySaveFailed)) {
-        error = "cannot write '" + path + "': check that its folder exists and can be written";
+        error = "cannot write '" + path + "': " + failureText(WDXGetLastFailure(1), true);
         return false;
     }
     return true;

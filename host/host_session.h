@@ -91,6 +91,9 @@ int interruption();
 /** Forgets an interruption that was handled (Ctrl-C ends a play, not the program). */
 void clearInterruption();
 
+/** Why an open (writing false) or a save failed, in words, from a WD_FAILURE_ code. */
+std::string failureText(int failure, bool writing);
+
 /** The absolute form of a path (the library names tracks by their full path). */
 std::string absolutePath(const std::string& path);
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -149,7 +150,9 @@ std::string duration(int samples, int rate) {
 bool play(host::Session& session, bool loop, double seconds, std::string& error) {
     session.clear();
     if (WDXPlayTrack(loop ? 2 : 0) != 0) {
-        error = "there is no track to play";
+        error = WDXGetTrackInfo(0) < 0 ? "there is no track to play"
+                                       : "the output device refused to play " + std::to_string(WDXGetTrackInfo(1)) +
+                                             " Hz with " + std::to_string(WDXGetTrackInfo(0)) + " channel(s)";
         return false;
     }
     const int rate = WDXGetTrackInfo(1);
@@ -250,6 +253,99 @@ int commandConvert(const Args& args) {
     if (!openWithProgress(session, p.positional[0], error)) return fail(error);
     if (!saveWithProgress(session, p.options["-o"], error)) return fail(error);
     std::printf("wrote %s\n", p.options["-o"].c_str());
+    return 0;
+}
+
+// The time recorded and the level on stderr: redrawn in place on a terminal when they
+// change, one line per second recorded otherwise (logs stay short).
+class RecordingLine {
+public:
+    void show(int samples, int rate, int peak) {
+        const double level = peak > 0 ? 20.0 * std::log10(peak / 32767.0) : -99.0;
+        // The bar spans -60 to 0 dBFS.
+        const int filled = std::clamp(static_cast<int>((level + 60.0) / 3.0), 0, 20);
+        char text[128];
+        std::snprintf(text, sizeof text, "recording %s  [%-20s] %6.1f dBFS", duration(samples, rate).c_str(),
+                      std::string(static_cast<size_t>(filled), '#').c_str(), level);
+        const int second = rate > 0 ? samples / rate : 0;
+        if (text == shown_ || (!terminal_ && second == second_)) return;
+        shown_ = text;
+        second_ = second;
+        std::fprintf(stderr, terminal_ ? "\r%s" : "%s\n", text);
+        std::fflush(stderr);
+    }
+    void finish() {
+        if (terminal_ && !shown_.empty()) std::fputc('\n', stderr);
+    }
+
+private:
+    bool terminal_ = ::isatty(2) != 0;
+    std::string shown_;
+    int second_ = -1;
+};
+
+int commandRecord(const Args& args) {
+    Parsed p;
+    std::string error;
+    if (!parse(args, {"-o", "--seconds", "--device", "--line"}, {}, p, error)) return usageError("record", error);
+    if (!p.positional.empty() || !p.options.count("-o")) return usageError("record", "give -o OUT");
+    int seconds = 0, device = -1, line = -1;
+    if (p.options.count("--seconds") && !parseInt(p.options["--seconds"], 1, 86400, seconds)) {
+        return usageError("record", "--seconds takes a whole number of seconds, at least 1");
+    }
+    if (p.options.count("--device") && !parseInt(p.options["--device"], 0, 9999, device)) {
+        return usageError("record", "--device takes an input device number, 0 for the first");
+    }
+    if (p.options.count("--line") && !parseInt(p.options["--line"], 0, 9999, line)) {
+        return usageError("record", "--line takes a recording line number, 0 for the first");
+    }
+    const std::string out = p.options["-o"];
+    if (outputTypeFor(out) == 0) return fail("'" + out + "' names no format WaveDeck writes: end it in .wav, .mp3, .ogg or .wma");
+    host::Session session;
+    if (device >= 0) {
+        if (device >= WDXGetWaveInDeviceCount()) {
+            return fail("there is no input device " + std::to_string(device) + ": there are " +
+                        std::to_string(WDXGetWaveInDeviceCount()));
+        }
+        WDXSetWaveInDevice(device);
+    }
+    if (line >= 0 && !WDXSetRecCurLine(line)) {
+        return fail("the input device has no recording line " + std::to_string(line) + ": it has " +
+                    std::to_string(WDXGetRecLineCount()));
+    }
+    // The record window shows the take, and ends it when its device goes away.
+    WDXCreateRecordWnd(session.frame(), 0, 0, 400, 100);
+    std::vector<char> name(WD_MAX_TEXT, 0);
+    WDXGetWaveInDeviceName(WDXGetWaveInDevice(), name.data());
+    constexpr int kRate = 44100;
+    WDXSetRecordParam(2, kRate, 16);
+    if (WDXBeginRecord() != 0) {
+        return fail("cannot record from '" + std::string(name.data()) + "': it is gone or refuses 44.1 kHz 16-bit stereo");
+    }
+    std::fprintf(stderr, "recording from %s%s; Ctrl-C stops and keeps what was recorded\n", name.data(),
+                 seconds ? (" for " + std::to_string(seconds) + " s").c_str() : "");
+    const long long limit = static_cast<long long>(seconds) * kRate;
+    RecordingLine shown;
+    session.pumpUntil(
+        [&] {
+            shown.show(WDXGetRecordInfo(0), kRate, WDXGetRecordInfo(1));
+            return host::interruption() || WDXGetRecordInfo(2) != 1 || (limit > 0 && WDXGetRecordInfo(0) >= limit);
+        },
+        std::chrono::hours(24 * 365));
+    const bool deviceGone = WDXGetRecordInfo(2) != 1;
+    WDXStopRecord();
+    shown.show(WDXGetRecordInfo(0), kRate, WDXGetRecordInfo(1));
+    shown.finish();
+    if (deviceGone) std::fprintf(stderr, "the input device went away: keeping what was recorded\n");
+    host::clearInterruption();  // Ctrl-C ends the recording; the take is still saved
+    session.clear();
+    WDXSureRecord();
+    // The library's main window takes the take over like a file read.
+    session.pumpUntil([&] { return session.count(session.frame(), NotifyTrackChanged) > 0; }, std::chrono::seconds(10));
+    if (WDXGetTrackInfo(2) <= 0) return fail("nothing was recorded: nothing was written");
+    if (!saveWithProgress(session, out, error)) return fail(error);
+    std::printf("wrote %s: %s of %d channels at %d Hz\n", out.c_str(), duration(WDXGetTrackInfo(2), kRate).c_str(),
+                WDXGetTrackInfo(0), WDXGetTrackInfo(1));
     return 0;
 }
 
@@ -388,6 +484,11 @@ const std::map<std::string, Command>& commands() {
                      "  every FILE into DIR (made when missing) under its own name, one progress bar per file,\n"
                      "  and ends with what failed and why (status 1; Ctrl-C cancels, status 130).",
                      "wavedeck convert voice.aiff -o voice.wav", commandConvert}},
+        {"record", {"wavedeck record -o OUT [--seconds N] [--device N] [--line N]",
+                    "Records from an input device, showing the time recorded and the level: for N seconds, or\n"
+                    "  until Ctrl-C is pressed. Then keeps the take and saves it in the format OUT's name asks for.\n"
+                    "  --device picks the input device (0 is the default one), --line its recording line.",
+                    "wavedeck record -o take1.wav --seconds 10", commandRecord}},
         {"cd-tracks", {"wavedeck cd-tracks DEVICE-OR-IMAGE FOLDER",
                        "Makes FOLDER stand for a CD drive holding the disc: one TrackNN.cda file per audio track,\n"
                        "  which 'info', 'play' and 'convert' then open. The disc is a device such as /dev/sr0 or an\n"

@@ -42,17 +42,25 @@ WD_EXPORT int WDXCancelSaveFile(void);
 WD_EXPORT int WDXCanSaveSelect(void);
 
 /* ---- Playback and recording ---- */
+/* -1 without a current track, and when the output device refuses the track's rate or
+ * channels (the play then stops at once, as any other stop). */
 WD_EXPORT int WDXPlayTrack(int mode);
 WD_EXPORT int WDXPauseTrack(void);
 WD_EXPORT int WDXStopTrack(void);
 WD_EXPORT int WDXRestartTrack(void);
 WD_EXPORT int WDXPlayControl(int mode);
 WD_EXPORT int WDXSetRecordParam(int channels, int sampleRate, int bitsPerSample);
+/** 0 when recording began; -1 when the wave-in device refuses the format set with
+ * WDXSetRecordParam or cannot record (nothing of the new take then remains). */
 WD_EXPORT int WDXBeginRecord(void);
 WD_EXPORT int WDXStopRecord(void);
 WD_EXPORT int WDXPlayRecord(void);
 WD_EXPORT int WDXSureRecord(void);
 WD_EXPORT int WDXCancelRecord(void);
+/** The take being made or held (this port's own): what = 0 its length in samples per
+ * channel, 1 the largest absolute sample of the last buffer recorded (0 to 32767), 2
+ * whether recording runs (1 or 0). -1 without a take or for another what. */
+WD_EXPORT int WDXGetRecordInfo(int what);
 
 /* ---- Editing, selection and view (all act on the current track) ---- */
 WD_EXPORT int WDXCanCutOrCopy(void);
@@ -66,7 +74,7 @@ WD_EXPORT int WDXTrimSelection(void);
 WD_EXPORT int WDXDeleteSelection(void);
 WD_EXPORT int WDXSilenceSelection(void);
 WD_EXPORT int WDXInsertSilence(int milliseconds);
-/** parameter: for kind 0 (white noise) the bits of a float amplitude. */
+/** parameter: the bits of a float amplitude; kind 0 white noise, 1 pink noise. */
 WD_EXPORT int WDXInsertNoise(int milliseconds, DWORD parameter, int kind);
 WD_EXPORT int WDXSelStart(void);
 WD_EXPORT int WDXSelBackward(void);
@@ -151,6 +159,25 @@ WD_EXPORT int WDXCanOperate(int group, int item);
 WD_EXPORT int WDXGetTrackInfo(int what);
 WD_EXPORT int WDXCloseCurTrack(void);
 WD_EXPORT void WDXExitProgram(void);
+
+/* ---- Why an open or a save failed (this port's own) ---- */
+#define WD_FAILURE_NONE 0             /* no failure, or none is known */
+#define WD_FAILURE_MISSING 1          /* the file, or the folder it was to go to, does not exist */
+#define WD_FAILURE_NOT_A_FILE 2       /* a folder, a FIFO, a socket or a device */
+#define WD_FAILURE_NO_PERMISSION 3    /* the file or its folder may not be read or written */
+#define WD_FAILURE_DISK_FULL 4        /* no space left where the file was to go */
+#define WD_FAILURE_NAME_TOO_LONG 5    /* the path, or a name in it, is too long */
+#define WD_FAILURE_NOT_SOUND 6        /* not a file of the format its name says, or damaged */
+#define WD_FAILURE_TOO_LONG 7         /* more than 2,147,483,647 samples per channel */
+#define WD_FAILURE_TEMP_FULL 8        /* no space left in the temporary folder */
+#define WD_FAILURE_TEMP_UNWRITABLE 9  /* the temporary folder cannot be made or written */
+#define WD_FAILURE_ENCODER 10         /* the encoder library is missing or refused the set-up */
+#define WD_FAILURE_OTHER 11
+/** Why the last WDXOpenTrackFile (operation 0) or the last WDXSaveTrackFile or
+ * WDXSaveSelectFile (operation 1) failed: a WD_FAILURE_ code, read after 1127 (open) or
+ * 1146 (save); WD_FAILURE_NONE while it runs, after success, after a cancel, and for any
+ * other operation. */
+WD_EXPORT int WDXGetLastFailure(int operation);
 
 /* ---- Library information (this port's own) ---- */
 /** The library's version as "major.minor.patch". */

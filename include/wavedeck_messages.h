@@ -85,6 +85,9 @@ enum WDNotification {
     /** To the main window, the same number: an effect ended (wParam the track, lParam
      * the effect). */
     MsgEffectFinished = WM_USER + 411,
+    /** To the main window: a cut or paste changed a track (wParam its id); the views
+     * are refreshed. */
+    MsgEditFinished = WM_USER + 412,
     MsgSaveCancelled = WM_USER + 420,
     MsgSaveComplete = WM_USER + 421,
     MsgSaveFailed = WM_USER + 422

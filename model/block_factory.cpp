@@ -1,5 +1,6 @@
 #include "model/block_factory.h"
 
+#include <cerrno>
 #include <string>
 
 #include "model/block_folder.h"
@@ -30,9 +31,15 @@ std::string BlockFactory::tempFolder() const {
 BlockFile* BlockFactory::create(BlockFile::Kind kind) {
     if (kind != BlockFile::Kind::Disk) return new SilentBlockFile(serial_++);
     const std::string temp = tempFolder();
-    if (temp.empty()) return nullptr;
+    if (temp.empty()) {
+        noteWriteError(ENOENT);
+        return nullptr;
+    }
     std::string folder = BlockFolder::instance().folderFor(temp);
-    if (folder.empty()) return nullptr;
+    if (folder.empty()) {
+        noteWriteError(errno ? errno : EACCES);
+        return nullptr;
+    }
     const uint32_t serial = serial_++;
     std::string path = folder + "/" + std::to_string(fileNumber_++) + ".temp";
     return new DiskBlockFile(serial, std::move(path));

@@ -34,6 +34,16 @@ public:
     void setTempFolder(const std::string& folder);
     std::string tempFolder() const;
 
+    /** The errno of the last disk block that could not be made or written (0: none yet),
+     * and how many could not be so far: readers name the cause of a failed append with
+     * them. Any thread. */
+    int lastWriteError() const { return lastWriteError_.load(); }
+    uint32_t writeFailures() const { return writeFailures_.load(); }
+    void noteWriteError(int error) {
+        lastWriteError_.store(error);
+        ++writeFailures_;
+    }
+
     /** The serial number the next block will get. */
     uint32_t nextSerial() const { return serial_.load(); }
     /** The file number the next disk block will get. */
@@ -44,6 +54,8 @@ private:
 
     mutable std::mutex folderMutex_;
     std::string tempFolder_;
+    std::atomic<int> lastWriteError_{0};
+    std::atomic<uint32_t> writeFailures_{0};
     std::atomic<uint32_t> serial_{0};
     std::atomic<uint32_t> fileNumber_{0};
 };

@@ -13,6 +13,8 @@
 #include <immintrin.h>
 #endif
 
+#include "model/block_factory.h"
+
 namespace wd {
 namespace {
 
@@ -159,13 +161,20 @@ int DiskBlockFile::write(const float* data, int byteCount) {
     length_ = 0;
 
     int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return -1;
+    if (fd < 0) {
+        BlockFactory::instance().noteWriteError(errno);
+        return -1;
+    }
     iovec parts[2] = {{summary_.get(), static_cast<size_t>(summaryBytes_)},
                       {const_cast<float*>(data), static_cast<size_t>(bytes)}};
     const bool written = writeAll(fd, parts, 2);
+    const int writeError = errno;
     // A full disk may only be reported when the file is closed.
     const bool closed = ::close(fd) == 0;
-    if (!written || !closed) return -1;
+    if (!written || !closed) {
+        BlockFactory::instance().noteWriteError(written ? errno : writeError);
+        return -1;
+    }
     length_ = bytes;
     return byteCount > capacity_ ? 0 : bytes;
 }

@@ -71,23 +71,27 @@ bool Sequence::assignFrom(const Sequence* other) {
     cancelSplice();
     std::vector<BlockFile*> blocks;
     int length = 0;
+    std::unique_ptr<float[]> staged;
+    int stagedBytes = 0;
     {
+        // Staged samples belong to the copy only while they are appended samples: during
+        // a splice the buffer holds the splice's own data, which is not committed.
         std::lock_guard lock(other->mutex_);
         blocks = other->blocks_;
         for (BlockFile* block : blocks) block->addRef();
         length = other->length_;
-    }
-    if (other->appendFill_ > 0) {
-        ensureStaging();
-        std::memcpy(appendBuffer_.get(), other->appendBuffer_.get(), static_cast<size_t>(other->appendFill_));
-        appendFill_ = other->appendFill_;
-    } else {
-        freeStaging();
+        if (!other->spliceOpen_ && other->appendFill_ > 0) {
+            stagedBytes = other->appendFill_;
+            staged = std::make_unique_for_overwrite<float[]>(kMaxBlockSamples);
+            std::memcpy(staged.get(), other->appendBuffer_.get(), static_cast<size_t>(stagedBytes));
+        }
     }
     {
         std::lock_guard lock(mutex_);
         blocks_.swap(blocks);
         length_ = length;
+        appendBuffer_ = std::move(staged);
+        appendFill_ = stagedBytes;
     }
     for (BlockFile* block : blocks) block->release();
     return true;
@@ -198,11 +202,10 @@ int Sequence::readColumns(float* mins, float* maxs, int columns, int start, int 
     return walk.finish();
 }
 
+// Without a buffer nothing is staged (appendFill_ is 0 already): only the pointer is set,
+// which copies read only when something is staged.
 void Sequence::ensureStaging() {
-    if (!appendBuffer_) {
-        appendBuffer_ = std::make_unique_for_overwrite<float[]>(kMaxBlockSamples);
-        appendFill_ = 0;
-    }
+    if (!appendBuffer_) appendBuffer_ = std::make_unique_for_overwrite<float[]>(kMaxBlockSamples);
 }
 
 void Sequence::freeStaging() {
@@ -222,6 +225,7 @@ BlockFile* Sequence::writeBlock(const float* data, int bytes) {
 
 int Sequence::appendSamples(const float* data, int count) {
     if (spliceOpen_ || count < 0 || (!data && count > 0)) return -1;
+    if (length_ + static_cast<int64_t>(count) > kMaxLength) return -1;
     for (int done = 0; done < count;) {
         const int piece = std::min(count - done, kMaxBlockSamples);
         if (appendPiece(data + done, piece) < 0) return -1;
@@ -237,20 +241,21 @@ int Sequence::appendPiece(const float* data, int count) {
     const int bytes = count * kBytesPerSample;
     char* staging = reinterpret_cast<char*>(appendBuffer_.get());
     if (appendFill_ + bytes < kMaxBlockBytes) {
+        std::lock_guard lock(mutex_);
         std::memcpy(staging + appendFill_, data, static_cast<size_t>(bytes));
         appendFill_ += bytes;
-        std::lock_guard lock(mutex_);
         length_ += count;
         return count;
     }
+    // The bytes past appendFill_ are not yet staged: no copy reads them meanwhile.
     const int room = kMaxBlockBytes - appendFill_;
     std::memcpy(staging + appendFill_, data, static_cast<size_t>(room));
     BlockFile* block = writeBlock(appendBuffer_.get(), kMaxBlockBytes);
     if (!block) return -1;
     const int rest = bytes - room;
+    std::lock_guard lock(mutex_);
     std::memcpy(staging, reinterpret_cast<const char*>(data) + room, static_cast<size_t>(rest));
     appendFill_ = rest;
-    std::lock_guard lock(mutex_);
     blocks_.push_back(block);
     length_ += count;
     return count;
@@ -259,59 +264,93 @@ int Sequence::appendPiece(const float* data, int count) {
 int Sequence::flushAppend() {
     if (spliceOpen_) return -1;
     if (appendFill_ == 0) {
+        std::lock_guard lock(mutex_);
         freeStaging();
         return 0;
     }
     BlockFile* block = writeBlock(appendBuffer_.get(), appendFill_);
     if (!block) return -1;
     const int bytes = appendFill_;
-    {
-        std::lock_guard lock(mutex_);
-        blocks_.push_back(block);
-    }
+    std::lock_guard lock(mutex_);
+    blocks_.push_back(block);
     freeStaging();
     return bytes;
 }
 
-int Sequence::beginOverwrite(int position) { return begin(position, false); }
+int Sequence::beginOverwrite(int position) { return begin(position, SpliceKind::Overwrite, 0); }
 
-int Sequence::beginInsert(int position) { return begin(position, true); }
+int Sequence::beginInsert(int position) { return begin(position, SpliceKind::Insert, 0); }
 
-int Sequence::begin(int position, bool insert) {
+int Sequence::beginReplace(int start, int count) { return count < 0 ? -1 : begin(start, SpliceKind::Replace, count); }
+
+bool Sequence::spliceOpen() const {
+    std::lock_guard lock(mutex_);
+    return spliceOpen_;
+}
+
+void Sequence::setSpliceOpen(bool open) {
+    std::lock_guard lock(mutex_);
+    spliceOpen_ = open;
+}
+
+int Sequence::begin(int position, SpliceKind kind, int count) {
     if (spliceOpen_ || position < 0) return -1;
     if (appendFill_ > 0 && flushAppend() < 0) return -1;
+    // Open before the staging buffer takes splice data, so a copy never takes it for
+    // appended samples.
+    setSpliceOpen(true);
+    spliceKind_ = kind;
     pendingBlocks_.clear();
     spliceWritten_ = 0;
     spliceHead_ = 0;
+    replaceEnd_ = static_cast<int64_t>(position) + count;
+    ensureStaging();
     const Position pos = find(position);
     spliceFirstBlock_ = pos.index;
     spliceFirstSample_ = pos.blockStart;
     if (pos.found) {
         if (pos.offset > 0) {
-            ensureStaging();
             const int headBytes = pos.offset * kBytesPerSample;
             if (blocks_[pos.index]->readBytes(appendBuffer_.get(), headBytes, 0) != headBytes) {
-                freeStaging();
+                cancelSplice();
                 return -1;
             }
             appendFill_ = headBytes;
         }
         spliceHead_ = pos.offset;
         spliceWritten_ = pos.offset;
-    } else if (!insert) {
-        // Past the end: the gap is silence, in blocks of at most one block's capacity.
-        for (int64_t gap = position - pos.blockStart; gap > 0;) {
-            const int samples = static_cast<int>(std::min<int64_t>(gap, kMaxBlockSamples));
-            BlockFile* silence = BlockFactory::instance().create(BlockFile::Kind::Silent);
-            silence->write(nullptr, samples * kBytesPerSample);
-            pendingBlocks_.push_back(silence);
-            spliceWritten_ += samples;
-            gap -= samples;
-        }
+    } else if (kind != SpliceKind::Insert) {
+        // Past the end: the gap is silence.
+        spliceSilence(static_cast<int>(position - pos.blockStart));
     }
-    ensureStaging();
-    spliceOpen_ = true;
     return 0;
+}
+
+int64_t Sequence::resumePosition() const {
+    switch (spliceKind_) {
+        case SpliceKind::Overwrite: return spliceFirstSample_ + spliceWritten_;
+        case SpliceKind::Insert: return spliceFirstSample_ + spliceHead_;
+        case SpliceKind::Replace: return replaceEnd_;
+    }
+    return spliceFirstSample_ + spliceWritten_;
+}
+
+int64_t Sequence::committedLength(int64_t more) const {
+    const int64_t written = spliceFirstSample_ + spliceWritten_ + more;
+    const int64_t resume = spliceKind_ == SpliceKind::Overwrite ? written : resumePosition();
+    return written + std::max<int64_t>(length_ - resume, 0);
+}
+
+bool Sequence::spliceSilence(int count) {
+    for (int left = count; left > 0;) {
+        const int samples = std::min(left, kMaxBlockSamples);
+        BlockFile* silence = BlockFactory::instance().create(BlockFile::Kind::Silent);
+        silence->write(nullptr, samples * kBytesPerSample);
+        pendingBlocks_.push_back(silence);
+        spliceWritten_ += samples;
+        left -= samples;
+    }
+    return true;
 }
 
 bool Sequence::stage(const float* data, int count) {
@@ -355,9 +394,18 @@ bool Sequence::stageFromBlock(const BlockFile& block, int from, int to) {
     return true;
 }
 
+bool Sequence::sealStaged() {
+    if (appendFill_ == 0) return true;
+    BlockFile* block = writeBlock(appendBuffer_.get(), appendFill_);
+    if (!block) return false;
+    pendingBlocks_.push_back(block);
+    appendFill_ = 0;
+    return true;
+}
+
 int Sequence::writeSplice(const float* data, int count) {
     if (!spliceOpen_ || count < 0 || (!data && count > 0)) return -1;
-    if (!stage(data, count)) {
+    if (committedLength(count) > kMaxLength || !stage(data, count)) {
         cancelSplice();
         return -1;
     }
@@ -365,75 +413,65 @@ int Sequence::writeSplice(const float* data, int count) {
     return count;
 }
 
-int Sequence::commitOverwrite() { return commit(false); }
+int Sequence::commitOverwrite() { return commit(); }
 
-int Sequence::commitInsert() { return commit(true); }
+int Sequence::commitInsert() { return commit(); }
 
-int Sequence::commit(bool insert) {
+int Sequence::commitReplace() { return commit(); }
+
+int Sequence::commit() {
     if (!spliceOpen_) return -1;
-    // Blocks from spliceFirstBlock_ up to (not including) keepFrom are replaced.
+    // Blocks from spliceFirstBlock_ up to (not including) keepFrom are replaced; the
+    // block where the old samples resume gives its rest to the last new block.
     size_t keepFrom = blocks_.size();
-    if (insert) {
-        if (spliceFirstBlock_ < blocks_.size()) {
-            keepFrom = spliceFirstBlock_;
-            if (spliceHead_ > 0) {
-                const BlockFile& first = *blocks_[spliceFirstBlock_];
-                if (!stageFromBlock(first, spliceHead_, first.sampleCount())) {
-                    cancelSplice();
-                    return -1;
-                }
-                keepFrom = spliceFirstBlock_ + 1;
+    const Position resume = find(resumePosition());
+    if (resume.found) {
+        keepFrom = resume.index;
+        if (resume.offset > 0) {
+            const BlockFile& last = *blocks_[resume.index];
+            if (!stageFromBlock(last, resume.offset, last.sampleCount())) {
+                cancelSplice();
+                return -1;
             }
-        }
-    } else {
-        const Position endPos = find(spliceFirstSample_ + spliceWritten_);
-        if (endPos.found) {
-            keepFrom = endPos.index;
-            if (endPos.offset > 0) {
-                const BlockFile& last = *blocks_[endPos.index];
-                if (!stageFromBlock(last, endPos.offset, last.sampleCount())) {
-                    cancelSplice();
-                    return -1;
-                }
-                keepFrom = endPos.index + 1;
-            }
+            keepFrom = resume.index + 1;
         }
     }
-    if (appendFill_ > 0) {
-        BlockFile* block = writeBlock(appendBuffer_.get(), appendFill_);
-        if (!block) {
-            cancelSplice();
-            return -1;
-        }
-        pendingBlocks_.push_back(block);
+    if (!sealStaged()) {
+        cancelSplice();
+        return -1;
     }
-
     std::vector<BlockFile*> next;
     next.reserve(spliceFirstBlock_ + pendingBlocks_.size() + (blocks_.size() - keepFrom));
     next.insert(next.end(), blocks_.begin(), blocks_.begin() + static_cast<std::ptrdiff_t>(spliceFirstBlock_));
     next.insert(next.end(), pendingBlocks_.begin(), pendingBlocks_.end());
     next.insert(next.end(), blocks_.begin() + static_cast<std::ptrdiff_t>(keepFrom), blocks_.end());
-    std::vector<BlockFile*> replaced(blocks_.begin() + static_cast<std::ptrdiff_t>(spliceFirstBlock_),
-                                     blocks_.begin() + static_cast<std::ptrdiff_t>(keepFrom));
+    const std::vector<BlockFile*> replaced(blocks_.begin() + static_cast<std::ptrdiff_t>(spliceFirstBlock_),
+                                           blocks_.begin() + static_cast<std::ptrdiff_t>(keepFrom));
+    pendingBlocks_.clear();
+    freeStaging();
+    replaceList(std::move(next), replaced);
+    return 0;
+}
+
+void Sequence::replaceList(std::vector<BlockFile*> next, const std::vector<BlockFile*>& replaced) {
     int64_t total = 0;
     for (const BlockFile* block : next) total += block->sampleCount();
     {
         std::lock_guard lock(mutex_);
         blocks_.swap(next);
         length_ = static_cast<int>(total);
+        spliceOpen_ = false;
     }
-    pendingBlocks_.clear();
-    spliceOpen_ = false;
-    freeStaging();
     for (BlockFile* block : replaced) block->release();
-    return 0;
 }
 
 void Sequence::cancelSplice() {
     for (BlockFile* block : pendingBlocks_) block->release();
     pendingBlocks_.clear();
-    if (spliceOpen_) freeStaging();
-    spliceOpen_ = false;
+    if (spliceOpen_) {
+        freeStaging();
+        setSpliceOpen(false);
+    }
     spliceWritten_ = 0;
     spliceHead_ = 0;
 }

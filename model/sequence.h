@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <climits>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -48,8 +49,9 @@ public:
     /**
      * Makes this sequence hold the same blocks as other (each gets one more reference,
      * this sequence's former blocks one less), the same length and a copy of other's
-     * staged samples. An open splice of either is not copied (this one's is cancelled).
-     * other must not be changed meanwhile by another thread while it has staged samples.
+     * staged appended samples: other as it stands committed. An open splice of either is
+     * not copied (this one's is cancelled). other may be changed by another thread
+     * meanwhile.
      * @returns false when other is null.
      */
     bool assignFrom(const Sequence* other);
@@ -83,7 +85,8 @@ public:
      * the last samples stay staged until flushAppend(). Refused while a splice is open.
      * @returns count, or -1 when a block could not be written: samples of this call that
      *          went into the failed block are then not stored (for count up to
-     *          kMaxBlockSamples nothing changes), earlier samples stay.
+     *          kMaxBlockSamples nothing changes), earlier samples stay. -1 with nothing
+     *          changed when the length would pass kMaxLength.
      */
     int appendSamples(const float* data, int count);
 
@@ -112,31 +115,73 @@ public:
     int beginInsert(int position);
 
     /**
+     * Opens a splice that replaces the count samples from start by what writeSplice()
+     * passes, however many: commitReplace() puts it in place and the length changes by
+     * (written - count). A start past the end is reached through silence, as for an
+     * overwrite; a range running past the end replaces up to the end.
+     * @returns as beginOverwrite(); -1 also for a negative count.
+     */
+    int beginReplace(int start, int count);
+
+    /**
      * Adds count samples to the open splice (full blocks are written at once).
-     * @returns count, or -1 without an open splice, for bad arguments, or when a block
-     *          cannot be written: the splice is then cancelled and the sequence unchanged.
+     * @returns count, or -1 without an open splice, for bad arguments, when the length
+     *          would pass kMaxLength, or when a block cannot be written: the splice is
+     *          then cancelled and the sequence unchanged.
      */
     int writeSplice(const float* data, int count);
 
     /**
-     * Replaces the overwritten range by the written samples: the blocks touched are
-     * replaced by new ones (the samples of the first and last touched block outside the
-     * range are copied) and released; the length grows only when the range ran past the end.
+     * Puts the open splice in place, whichever of the three kinds it is: the blocks
+     * touched are replaced by new ones (the samples of the first and last touched block
+     * outside the range are copied) and released, every other block stays. An overwrite
+     * grows the length only when it ran past the end.
      * @returns 0, or -1 without an open splice or when a block cannot be read or written:
      *          the splice is then cancelled and the sequence unchanged.
      */
     int commitOverwrite();
-
-    /** Puts the inserted samples in place: the block holding the insertion point is
-     * replaced by new ones holding its two parts around them, all other blocks stay.
-     * @returns as commitOverwrite(). */
+    /** The same as commitOverwrite(), named for the splice beginInsert() opened. */
     int commitInsert();
+    /** The same as commitOverwrite(), named for the splice beginReplace() opened. */
+    int commitReplace();
 
     /** Drops an open splice: its new blocks are released, the list is unchanged. */
     void cancelSplice();
-    bool spliceOpen() const { return spliceOpen_; }
+    bool spliceOpen() const;
+
+    // Range edits. Each builds a new block list from the blocks before the first one
+    // touched, new blocks for what survives of the first and last touched block, new
+    // blocks for the inserted material and the blocks after; blocks that stay are shared,
+    // not copied. Staged appended samples are flushed first. Each returns 0, or -1 with
+    // the sequence unchanged: while a splice is open, for a negative position or count,
+    // when the length would pass kMaxLength, or when a block cannot be read or written.
+
+    /** Removes [start, start + count) (cut at the end). -1 also when start is at or past
+     * the end. Head and tail of the touched blocks share one new block when they fit. */
+    int deleteRange(int start, int count);
+    /** Keeps only [start, start + count) (cut at the end): nothing is left when start is
+     * at or past the end. */
+    int keepRange(int start, int count);
+    /** Replaces [start, start + count) (cut at the end) by silent blocks. -1 also when
+     * start is at or past the end. */
+    int silenceRange(int start, int count);
+    /** Inserts count samples of silence before position (silent blocks of at most one
+     * block's samples, the last one holding the rest); at or past the end they are
+     * appended. */
+    int insertSilence(int position, int count);
+    /** As insertSilence(), with white noise of the given amplitude from the calling
+     * thread's PseudoRandom generator. */
+    int insertWhiteNoise(int position, int count, float amplitude);
+    /** As insertSilence(), with pink noise of the given amplitude (PinkNoise: every block
+     * starts from a generator seeded with the current second). */
+    int insertPinkNoise(int position, int count, float amplitude);
+
+    /** The most samples a sequence holds: lengths are 32-bit. */
+    static constexpr int64_t kMaxLength = INT32_MAX;
 
 private:
+    enum class SpliceKind { Overwrite, Insert, Replace };
+
     struct Position {
         bool found = false;
         size_t index = 0;        // block holding the sample
@@ -147,19 +192,40 @@ private:
     Position find(int64_t sample) const;
     int readSamplesLocked(float* dst, int start, int count) const;
     int appendPiece(const float* data, int count);
-    int begin(int position, bool insert);
-    int commit(bool insert);
+    int begin(int position, SpliceKind kind, int count);
+    int commit();
+    // Where the samples after the splice resume in the old list.
+    int64_t resumePosition() const;
+    // The length a commit would give after `more` further samples were written.
+    int64_t committedLength(int64_t more) const;
     // Passes samples through the staging buffer; every full buffer becomes a pending
     // block. False when a block cannot be written.
     bool stage(const float* data, int count);
     // Passes samples [from, to) of a block through the staging buffer.
     bool stageFromBlock(const BlockFile& block, int from, int to);
+    // Turns what is staged into a pending block of its own. False when it cannot be written.
+    bool sealStaged();
+    // Adds count samples to the open splice as silent blocks, or as disk blocks filled by
+    // generate(buffer, samples) one block at a time. False when a block cannot be written.
+    bool spliceSilence(int count);
+    template <typename Generate>
+    bool spliceGenerated(int count, Generate generate);
+    // Inserts count samples at position made by spliceMaterial (silence or noise).
+    template <typename Material>
+    int insertMaterial(int position, int count, Material spliceMaterial);
+    // Flushes staged appended samples; false when that fails or a splice is open.
+    bool readyForRangeEdit();
+    // Installs a new block list and releases the blocks of the old one that left it.
+    void replaceList(std::vector<BlockFile*> next, const std::vector<BlockFile*>& replaced);
     // A new disk block holding the bytes, or null when it cannot be made or written.
     static BlockFile* writeBlock(const float* data, int bytes);
     void ensureStaging();
     void freeStaging();
+    void setSpliceOpen(bool open);
 
-    mutable std::mutex mutex_;  // guards blocks_ and length_ against readers
+    // Guards blocks_, length_ and the staged samples (appendBuffer_ up to appendFill_
+    // while no splice is open) against readers and copies on other threads.
+    mutable std::mutex mutex_;
     std::vector<BlockFile*> blocks_;
     int length_ = 0;
 
@@ -167,11 +233,13 @@ private:
     std::unique_ptr<float[]> appendBuffer_;
     int appendFill_ = 0;  // bytes
     std::vector<BlockFile*> pendingBlocks_;
-    bool spliceOpen_ = false;
-    int spliceWritten_ = 0;         // samples, counting the head copied in
+    bool spliceOpen_ = false;       // changed under mutex_
+    SpliceKind spliceKind_ = SpliceKind::Overwrite;
+    int spliceWritten_ = 0;         // samples, counting the head copied in and a silent gap
     size_t spliceFirstBlock_ = 0;   // first block the splice replaces
     int64_t spliceFirstSample_ = 0; // its first sample (the end when past the end)
     int spliceHead_ = 0;            // samples of the first block before the splice point
+    int64_t replaceEnd_ = 0;        // a replace splice: where the old samples resume
 };
 
 }  // namespace wd

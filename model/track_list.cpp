@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/busy_tracks.h"
+
 namespace wd {
 
 TrackList& TrackList::instance() {
@@ -60,6 +62,13 @@ std::unique_ptr<Track> TrackList::eraseLocked(Tracks::iterator it, bool firstBec
     return removed;
 }
 
+void TrackList::destroyWhenFree(std::unique_ptr<Track> track) {
+    // Outside the lock: a worker may still finish its last steps on the track, and
+    // releasing its blocks deletes files.
+    BusyTracks::instance().waitUntilFree(track->id());
+    track.reset();
+}
+
 int TrackList::removeTrack(Track* track) {
     std::unique_ptr<Track> removed;
     {
@@ -68,7 +77,7 @@ int TrackList::removeTrack(Track* track) {
         if (!track || it == tracks_.end()) return -1;
         removed = eraseLocked(it, false);
     }
-    // Destroyed outside the lock: releasing its blocks deletes files.
+    destroyWhenFree(std::move(removed));
     return 0;
 }
 
@@ -80,6 +89,7 @@ int TrackList::removeTrackById(uint32_t id) {
         if (it == tracks_.end()) return -1;
         removed = eraseLocked(it, true);
     }
+    destroyWhenFree(std::move(removed));
     return 0;
 }
 

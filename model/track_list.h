@@ -42,7 +42,8 @@ public:
     /**
      * Destroys the track and erases it from the list. When it was the only track there
      * is no current track afterwards; when it was current, the first remaining track
-     * becomes current; another current track stays current.
+     * becomes current; another current track stays current. A worker that holds the
+     * track (BusyTracks) is waited for before the track is destroyed.
      * @returns 0, or -1 when the track is not in the list (nothing changes).
      */
     int removeTrack(Track* track);
@@ -50,6 +51,7 @@ public:
     /**
      * Closing a tab: destroys the track with that id; afterwards the first remaining
      * track is current (none when it was the only one), whichever track was removed.
+     * Waits for a worker that holds the track, as removeTrack().
      * @returns 0, or -1 for an unknown id (nothing changes).
      */
     int removeTrackById(uint32_t id);
@@ -58,6 +60,8 @@ private:
     using Tracks = std::vector<std::unique_ptr<Track>>;
     // Takes the track at it out of the list and fixes the current track. Caller holds mutex_.
     std::unique_ptr<Track> eraseLocked(Tracks::iterator it, bool firstBecomesCurrent);
+    // Destroys a track taken out of the list once no worker holds it (BusyTracks).
+    static void destroyWhenFree(std::unique_ptr<Track> track);
 
     mutable std::mutex mutex_;
     uint32_t nextId_ = 0;

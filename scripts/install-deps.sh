@@ -12,7 +12,7 @@ PACKAGES=(
   libsndfile1-dev libvorbis-dev libogg-dev libmad0-dev libsamplerate0-dev libsoundtouch-dev libmp3lame-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev ffmpeg sox libsox-fmt-all
   lame madplay vorbis-tools
-  libcdio-dev libcdio-utils
+  libcdio-dev libcdio-utils samplerate-programs
 )
 
 missing=()

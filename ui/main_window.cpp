@@ -156,6 +156,9 @@ LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam
         case MsgEffectFinished:
             self.effectFinished(reinterpret_cast<Track*>(wParam), reinterpret_cast<Effect*>(lParam));
             return 0;
+        case MsgEditFinished:
+            editFinished(static_cast<uint32_t>(wParam));
+            return 0;
         default:
             break;
     }
@@ -248,6 +251,18 @@ void MainWindow::effectFinished(Track* track, Effect* effect) const {
     }
     broadcast(NotifySelectionChanged);
     broadcast(NotifyTrackChanged);
+}
+
+void MainWindow::editFinished(uint32_t trackId) {
+    // The track may have been closed since the worker ended.
+    Track* track = TrackList::instance().findById(trackId);
+    if (!track) return;
+    track->refreshView();
+    if (track != TrackList::instance().current()) return;
+    TrackWindow& view = TrackWindow::instance();
+    view.invalidate();
+    view.updateScrollBar();
+    reportSelectionAndView(*track);
 }
 
 void MainWindow::tabSelected(uint32_t trackId) const {

@@ -61,6 +61,8 @@ private:
     void tabSelected(uint32_t trackId) const;
     /** An effect has ended: it is deleted, its track's view refreshed and the host told. */
     void effectFinished(Track* track, Effect* effect) const;
+    /** A cut or paste has changed the track with this id: its view is refreshed. */
+    static void editFinished(uint32_t trackId);
     void tabClosed(uint32_t trackId) const;
     void showChildren(bool show) const;
     void playStarted() const;

@@ -10,6 +10,7 @@
 #include "model/track_list.h"
 #include "ui/offscreen_canvas.h"
 #include "ui/ruler_window.h"
+#include "ui/scroll_request.h"
 #include "ui/track_painter.h"
 #include "wavedeck_messages.h"
 
@@ -207,30 +208,9 @@ void TrackWindow::shiftColumns(Track& track, int columns) {
 }
 
 void TrackWindow::scroll(HWND window, WPARAM wParam) {
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_ALL;
-    GetScrollInfo(window, SB_HORZ, &info);
-    int position = info.nPos;
-    switch (wParam & 0xFFFF) {
-        case SB_LINELEFT:
-        case SB_PAGELEFT:
-        case SB_LEFT:
-            position = std::max(position - 1, 0);
-            break;
-        case SB_LINERIGHT:
-        case SB_PAGERIGHT:
-        case SB_RIGHT:
-            position = std::min(position + 1, info.nMax - static_cast<int>(info.nPage));
-            break;
-        case SB_THUMBTRACK:
-            // The message's high word holds only 16 bits of the position; the bar's range
-            // reaches 65,536.
-            position = info.nTrackPos;
-            break;
-        default:
-            return;  // thumb position, end of scroll: nothing changes
-    }
+    const std::optional<int> requested = scrollRequest(window, wParam);
+    if (!requested) return;
+    const int position = *requested;
     Track* track = TrackList::instance().current();
     if (!track) return;
     const int spc = TrackPainter::columnSamples(*track);

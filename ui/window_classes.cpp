@@ -1,6 +1,7 @@
 #include "ui/window_classes.h"
 
 #include "ui/main_window.h"
+#include "ui/record_window.h"
 #include "ui/ruler_window.h"
 #include "ui/tab_window.h"
 #include "ui/time_window.h"
@@ -17,14 +18,13 @@ struct ClassEntry {
     WNDPROC proc;
 };
 
-// Registration order. The record window is not built yet: its class gives default
-// processing until it is.
+// Registration order.
 constexpr ClassEntry kClasses[] = {
     {"trackwndclass", TrackWindow::windowProc},
     {"TrackTabClass", TabWindow::windowProc},
     {"trackmainclass", MainWindow::windowProc},
     {"markwdclass", RulerWindow::windowProc},
-    {"wdrecordclass", DefWindowProcA},  // RecordWindow
+    {"wdrecordclass", RecordWindow::windowProc},
     {"WdVolueme", VolumeWindow::windowProc},
     {"wdtimewnd", TimeWindow::windowProc},
 };

@@ -19,6 +19,14 @@ public:
      * paces the caller at the format's rate. Returns the bytes taken: all of them, or
      * fewer when interrupt() was called or the device failed. */
     virtual size_t write(const BYTE* data, size_t size) = 0;
+    /** Bytes of what write() took that have not been heard yet: held by the device or
+     * the sound server, or on their way out of the speaker. An estimate errs toward
+     * "not heard yet"; what discard() dropped counts as heard. */
+    virtual size_t unheard() = 0;
+    /** Waits until everything write() took has been heard. False when interrupt() was
+     * called or the device failed first. Starts playing what is held even when it is
+     * less than the device waits for before it starts. */
+    virtual bool drain() = 0;
     /** Stops (true) or resumes (false) playing what the device already holds. */
     virtual void setPaused(bool paused) = 0;
     /** Drops what the device holds and has not played yet. */

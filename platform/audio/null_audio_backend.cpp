@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -104,8 +105,10 @@ public:
         }
         return taken;
     }
-    // Nothing is held beyond what write() has paced out, so pausing holds nothing back
-    // and a reset has nothing to drop.
+    // Nothing is held beyond what write() has paced out: all of it has been heard,
+    // pausing holds nothing back and a reset has nothing to drop.
+    size_t unheard() override { return 0; }
+    bool drain() override { return !pacer_.failed(); }
     void setPaused(bool) override {}
     void discard() override {}
     void interrupt() override { pacer_.interrupt(); }
@@ -158,6 +161,18 @@ NullAudioBackend::NullAudioBackend() {
             speed_ = std::numeric_limits<double>::infinity();
         } else if (double factor = std::atof(speed); factor > 0) {
             speed_ = factor;
+        }
+    }
+    // What the inputs deliver, for programs run under test: "tone[:HZ[:AMPLITUDE]]",
+    // "loopback" or "silence".
+    if (const char* input = std::getenv("WAVEDECK_NULL_INPUT"); input && *input) {
+        double frequency = 440.0;
+        double amplitude = 0.5;
+        if (std::strncmp(input, "tone", 4) == 0) {
+            std::sscanf(input + 4, ":%lf:%lf", &frequency, &amplitude);
+            setInputSignal(InputSignal::Tone, frequency, amplitude);
+        } else if (std::strcmp(input, "loopback") == 0) {
+            setInputSignal(InputSignal::Loopback);
         }
     }
     setDevices(1, 1, 2);

@@ -20,7 +20,9 @@ namespace wd {
  * "CD Audio" per input device in memory, and reports every value that changes.
  *
  * The test controls below may be called from any thread. The environment variable
- * WAVEDECK_AUDIO_SPEED sets the initial speed factor (a positive number or "max").
+ * WAVEDECK_AUDIO_SPEED sets the initial speed factor (a positive number or "max"), and
+ * WAVEDECK_NULL_INPUT what the inputs deliver: "tone[:HZ[:AMPLITUDE]]" (440 Hz at 0.5 by
+ * default), "loopback" or "silence" (the default).
  */
 class NullAudioBackend final : public AudioBackend {
 public:

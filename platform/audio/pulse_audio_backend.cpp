@@ -130,6 +130,7 @@ public:
     ~Output() override {
         Lock lock(backend_.loop_);
         backend_.outputs_.erase(this);
+        forgetDrain();
         if (stream_) {
             pa_stream_set_state_callback(stream_, nullptr, nullptr);
             pa_stream_set_write_callback(stream_, nullptr, nullptr);
@@ -157,14 +158,20 @@ public:
         attr.minreq = static_cast<uint32_t>(-1);
         attr.fragsize = static_cast<uint32_t>(-1);
         pa_cvolume volume = fromChannelVolume(wave.volume, map, spec.channels);
-        auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | (wave.mute ? PA_STREAM_START_MUTED : 0));
+        // Interpolated timing: how much of what was written is still to be heard.
+        auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING |
+                                                    PA_STREAM_AUTO_TIMING_UPDATE |
+                                                    (wave.mute ? PA_STREAM_START_MUTED : 0));
         if (pa_stream_connect_playback(stream_, device.empty() ? nullptr : device.c_str(), &attr, flags, &volume,
                                        nullptr) < 0) {
             return false;
         }
-        return backend_.waitFor([this] { return pa_stream_get_state(stream_) != PA_STREAM_CREATING; },
-                                kServerTimeout) &&
-               pa_stream_get_state(stream_) == PA_STREAM_READY;
+        if (!backend_.waitFor([this] { return pa_stream_get_state(stream_) != PA_STREAM_CREATING; },
+                              kServerTimeout)) {
+            backend_.stall();
+            return false;
+        }
+        return pa_stream_get_state(stream_) == PA_STREAM_READY;
     }
 
     size_t write(const BYTE* data, size_t size) override {
@@ -186,8 +193,42 @@ public:
                 break;
             }
             taken += n;
+            written_ += n;
         }
         return taken;
+    }
+
+    size_t unheard() override {
+        Lock lock(backend_.loop_);
+        pa_usec_t latency = 0;
+        int negative = 0;
+        // Without timing information yet, nothing counts as heard.
+        if (pa_stream_get_latency(stream_, &latency, &negative) < 0) return written_;
+        if (negative) return 0;
+        return std::min<size_t>(written_, pa_usec_to_bytes(latency, pa_stream_get_sample_spec(stream_)));
+    }
+
+    bool drain() override {
+        Lock lock(backend_.loop_);
+        // The latency stays at its last value once the stream runs dry, so only the
+        // server's drain says that the end has been heard. A drain also starts a stream
+        // that holds less than it waits for before it plays.
+        if (!drain_ && !interrupted_ && !failed_) {
+            drained_ = false;
+            drain_ = pa_stream_drain(
+                stream_,
+                [](pa_stream*, int, void* self) {
+                    auto* output = static_cast<Output*>(self);
+                    output->drained_ = true;
+                    signalLoop(output->backend_.loop_);
+                },
+                this);
+            if (!drain_) failed_ = true;
+        }
+        while (!drained_ && !interrupted_ && !failed_) pa_threaded_mainloop_wait(backend_.loop_);
+        if (!drained_) return false;
+        forgetDrain();
+        return true;
     }
 
     void setPaused(bool paused) override {
@@ -196,6 +237,7 @@ public:
     }
     void discard() override {
         Lock lock(backend_.loop_);
+        forgetDrain();
         if (pa_operation* op = pa_stream_flush(stream_, nullptr, nullptr)) pa_operation_unref(op);
     }
     void interrupt() override {
@@ -230,6 +272,14 @@ public:
     }
 
 private:
+    /** With the loop locked: a drain under way is no longer waited for. */
+    void forgetDrain() {
+        if (!drain_) return;
+        pa_operation_cancel(drain_);
+        pa_operation_unref(drain_);
+        drain_ = nullptr;
+    }
+
     static void onState(pa_stream* stream, void* self) {
         auto* output = static_cast<Output*>(self);
         pa_stream_state_t state = pa_stream_get_state(stream);
@@ -241,6 +291,11 @@ private:
     std::string sinkName_;
     pa_stream* stream_ = nullptr;
     size_t frame_ = 1;
+    /** Bytes handed to the server since the stream was opened. */
+    size_t written_ = 0;
+    /** The drain under way (kept over an interruption, so a pause does not restart it). */
+    pa_operation* drain_ = nullptr;
+    bool drained_ = false;
     bool interrupted_ = false;
     std::atomic<bool> failed_{false};
 };
@@ -278,9 +333,12 @@ public:
         attr.fragsize = bytesOfMs(format, kCaptureFragmentMs);
         auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
         if (pa_stream_connect_record(stream_, device.empty() ? nullptr : device.c_str(), &attr, flags) < 0) return false;
-        return backend_.waitFor([this] { return pa_stream_get_state(stream_) != PA_STREAM_CREATING; },
-                                kServerTimeout) &&
-               pa_stream_get_state(stream_) == PA_STREAM_READY;
+        if (!backend_.waitFor([this] { return pa_stream_get_state(stream_) != PA_STREAM_CREATING; },
+                              kServerTimeout)) {
+            backend_.stall();
+            return false;
+        }
+        return pa_stream_get_state(stream_) == PA_STREAM_READY;
     }
 
     void start() override {
@@ -364,6 +422,8 @@ PulseAudioBackend::PulseAudioBackend() {
     loop_ = pa_threaded_mainloop_new();
     pa_threaded_mainloop_start(loop_);
     {
+        // The first attempt is made here, so that the backend's choice knows its outcome;
+        // later ones are the watcher's.
         Lock lock(loop_);
         connect();
     }
@@ -387,7 +447,7 @@ PulseAudioBackend::~PulseAudioBackend() {
 
 bool PulseAudioBackend::connected() {
     Lock lock(loop_);
-    return ensureConnected();
+    return ready();
 }
 
 void PulseAudioBackend::onContextState(pa_context*, void* self) {
@@ -402,7 +462,6 @@ void PulseAudioBackend::onEvent(pa_context*, pa_subscription_event_type_t, uint3
 }
 
 bool PulseAudioBackend::connect() {
-    lastAttempt_ = Clock::now();
     context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "WaveDeck");
     if (!context_) return false;
     pa_context_set_state_callback(context_, onContextState, this);
@@ -440,13 +499,15 @@ void PulseAudioBackend::disconnect() {
     sources_.clear();
     seenSinks_.clear();
     seenSources_.clear();
+    stalled_ = false;
 }
 
-bool PulseAudioBackend::ensureConnected() {
-    if (context_ && pa_context_get_state(context_) == PA_CONTEXT_READY) return true;
-    disconnect();
-    if (Clock::now() - lastAttempt_ < kReconnectInterval) return false;
-    return connect();
+bool PulseAudioBackend::ready() const { return context_ && pa_context_get_state(context_) == PA_CONTEXT_READY; }
+
+void PulseAudioBackend::stall() {
+    if (stalled_) return;
+    stalled_ = true;
+    signalLoop(loop_);  // the watcher takes over the retries
 }
 
 bool PulseAudioBackend::waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
@@ -470,13 +531,19 @@ bool PulseAudioBackend::await(pa_operation* operation) {
     if (!operation) return false;
     waitFor([&] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; }, kServerTimeout);
     pa_operation_state_t state = pa_operation_get_state(operation);
-    if (state == PA_OPERATION_RUNNING) pa_operation_cancel(operation);
+    if (state == PA_OPERATION_RUNNING) {
+        pa_operation_cancel(operation);
+        stall();
+    }
     pa_operation_unref(operation);
     return state == PA_OPERATION_DONE;
 }
 
-bool PulseAudioBackend::change(pa_operation* operation) {
-    bool done = await(operation);
+bool PulseAudioBackend::change(const std::function<pa_operation*()>& request) {
+    // A stalled server is not asked: the request would wait in its queue and take
+    // effect at some later time nobody expects.
+    if (stalled_) return false;
+    bool done = await(request());
     ++dirtyCount_;
     return done;
 }
@@ -494,8 +561,13 @@ PulseAudioBackend::Device PulseAudioBackend::describe(const Info& info) {
 }
 
 bool PulseAudioBackend::refresh() {
-    if (!ensureConnected()) return false;
-    if (cleanCount_ == dirtyCount_) return true;
+    if (!ready()) return false;
+    // A stalled server: the last known lists stand until the watcher hears it again.
+    if (cleanCount_ == dirtyCount_ || stalled_) return true;
+    return reload();
+}
+
+bool PulseAudioBackend::reload() {
     uint64_t startedAt = dirtyCount_;
     struct Collect {
         pa_threaded_mainloop* loop;
@@ -534,6 +606,7 @@ bool PulseAudioBackend::refresh() {
                        auto* collect = static_cast<Collect*>(data);
                        if (eol == 0 && info) {
                            Device device = PulseAudioBackend::describe(*info);
+                           device.monitor = info->monitor_of_sink != PA_INVALID_INDEX;
                            for (uint32_t p = 0; p < info->n_ports; ++p) {
                                device.ports.push_back({info->ports[p]->name, info->ports[p]->description
                                                                                  ? info->ports[p]->description
@@ -546,6 +619,17 @@ bool PulseAudioBackend::refresh() {
                    },
                    &sources));
     if (!ok) return false;
+    // Device 0 is what the server plays to and records from by default; a sink's monitor
+    // is no one's first choice of input, so the monitors come after every real source.
+    auto rank = [](const std::string& defaultName) {
+        return [defaultName](const Device& device) { return device.name == defaultName ? 0 : device.monitor ? 2 : 1; };
+    };
+    auto order = [](std::vector<Device>& devices, auto rankOf) {
+        std::stable_sort(devices.begin(), devices.end(),
+                         [&](const Device& a, const Device& b) { return rankOf(a) < rankOf(b); });
+    };
+    order(sinks.devices, rank(server.defaultSink));
+    order(sources.devices, rank(server.defaultSource));
     sinks_ = std::move(sinks.devices);
     sources_ = std::move(sources.devices);
     defaultSink_ = server.defaultSink;
@@ -655,7 +739,7 @@ void PulseAudioBackend::applyWave(const std::string& sinkName) {
 
 std::unique_ptr<AudioOutputStream> PulseAudioBackend::openOutput(UINT device, const WAVEFORMATEX& format) {
     Lock lock(loop_);
-    if (!refresh()) return nullptr;
+    if (!refresh() || stalled_) return nullptr;
     std::string sinkName = sinkNameOf(device);
     if (sinkName.empty()) return nullptr;
     auto output = std::make_unique<Output>(*this, sinkName);
@@ -666,7 +750,7 @@ std::unique_ptr<AudioOutputStream> PulseAudioBackend::openOutput(UINT device, co
 
 std::unique_ptr<AudioInputStream> PulseAudioBackend::openInput(UINT device, const WAVEFORMATEX& format) {
     Lock lock(loop_);
-    if (!refresh()) return nullptr;
+    if (!refresh() || stalled_) return nullptr;
     std::string sourceName = sourceNameOf(device);
     if (sourceName.empty()) return nullptr;
     auto input = std::make_unique<Input>(*this);
@@ -696,7 +780,9 @@ bool PulseAudioBackend::setOutputVolume(unsigned device, OutputLine line, const 
         defaultDevice = found->name == defaultSink_;
         if (line == OutputLine::Master) {
             pa_cvolume target = fromChannelVolume(volume, found->map, found->volume.channels);
-            return change(pa_context_set_sink_volume_by_index(context_, found->index, &target, onSuccess, loop_));
+            return change([&] {
+                return pa_context_set_sink_volume_by_index(context_, found->index, &target, onSuccess, loop_);
+            });
         }
         WaveSetting& wave = waveOf(found->name);
         ChannelVolume next = wave.volume;
@@ -728,7 +814,8 @@ bool PulseAudioBackend::setOutputMute(unsigned device, OutputLine line, bool mut
         if (!found) return false;
         defaultDevice = found->name == defaultSink_;
         if (line == OutputLine::Master) {
-            return change(pa_context_set_sink_mute_by_index(context_, found->index, mute, onSuccess, loop_));
+            return change(
+                [&] { return pa_context_set_sink_mute_by_index(context_, found->index, mute, onSuccess, loop_); });
         }
         WaveSetting& wave = waveOf(found->name);
         waveChanged = wave.mute != mute;
@@ -768,8 +855,10 @@ bool PulseAudioBackend::setRecordLine(unsigned device, int line) {
     if (!found || line < 0) return false;
     if (found->ports.empty()) return line == 0;
     if (static_cast<size_t>(line) >= found->ports.size()) return false;
-    return change(pa_context_set_source_port_by_index(context_, found->index, found->ports[line].name.c_str(),
-                                                     onSuccess, loop_));
+    return change([&] {
+        return pa_context_set_source_port_by_index(context_, found->index, found->ports[line].name.c_str(), onSuccess,
+                                                   loop_);
+    });
 }
 
 bool PulseAudioBackend::recordLineVolume(unsigned device, int line, DWORD& value) {
@@ -788,7 +877,8 @@ bool PulseAudioBackend::setRecordLineVolume(unsigned device, int line, DWORD val
     if (!found || line < 0 || static_cast<size_t>(line) >= std::max<size_t>(found->ports.size(), 1)) return false;
     pa_cvolume target;
     pa_cvolume_set(&target, found->volume.channels, fromLinear(value));
-    return change(pa_context_set_source_volume_by_index(context_, found->index, &target, onSuccess, loop_));
+    return change(
+        [&] { return pa_context_set_source_volume_by_index(context_, found->index, &target, onSuccess, loop_); });
 }
 
 // ---- Change events ----
@@ -832,11 +922,41 @@ std::vector<MixerChange> PulseAudioBackend::compareWithSeen() {
     return changes;
 }
 
+bool PulseAudioBackend::pause(Clock::time_point until) {
+    if (until > Clock::now()) {
+        waitFor([this] { return stopping_; },
+                std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()));
+    }
+    return !stopping_;
+}
+
 void PulseAudioBackend::watch() {
     pa_threaded_mainloop_lock(loop_);
-    for (;;) {
-        while (!eventPending_ && !stopping_) pa_threaded_mainloop_wait(loop_);
-        if (stopping_) break;
+    Clock::time_point nextTry = Clock::now() + kReconnectInterval;
+    while (!stopping_) {
+        if (!context_ || !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_))) {
+            // Gone (or never there): try again once per interval.
+            disconnect();
+            if (!pause(nextTry)) break;
+            nextTry = Clock::now() + kReconnectInterval;
+            connect();
+            continue;
+        }
+        if (stalled_) {
+            // Asked again with the usual bound; once it answers, the callers may wait
+            // for it again, and what changed meanwhile is reported.
+            if (!pause(nextTry)) break;
+            nextTry = Clock::now() + kReconnectInterval;
+            if (ready() && reload()) {
+                stalled_ = false;
+                eventPending_ = true;
+            }
+            continue;
+        }
+        if (!eventPending_) {
+            pa_threaded_mainloop_wait(loop_);
+            continue;
+        }
         eventPending_ = false;
         std::vector<MixerChange> changes = compareWithSeen();
         if (changes.empty()) continue;

@@ -16,17 +16,20 @@
 namespace wd {
 
 /**
- * Sinks are the output devices and sources (monitors included) the input devices, in the
- * server's order, named by their descriptions. Master volume and mute are the sink's;
+ * Sinks are the output devices and sources (monitors included) the input devices, named
+ * by their descriptions: the server's default first, then the others in the server's
+ * order, the monitors of sinks last. Master volume and mute are the sink's;
  * the wave line is this process's own stream volume and mute on that sink; the ports of
  * a source (or the source itself when it has none) are its recording lines, which share
  * the source's volume. Server change events are compared with the values seen before,
  * and every control that changed is reported from a watcher thread of the backend.
  *
- * Every wait for the server is bounded: a server that stops answering makes calls fail
- * after at most kServerTimeout, and a server that goes away fails the open streams.
- * Without a server the backend offers no devices and tries to connect again at most
- * once per kReconnectInterval.
+ * Every wait for the server is bounded by kServerTimeout. After one wait that runs out
+ * the server counts as stalled: every call answers at once from the last known lists
+ * and values, while changes and new streams fail, until the watcher thread, trying again
+ * once per kReconnectInterval, hears it answer. A server that goes away fails the open
+ * streams; without a server the backend offers no devices, and the watcher tries to
+ * connect once per kReconnectInterval.
  */
 class PulseAudioBackend final : public AudioBackend {
 public:
@@ -36,7 +39,7 @@ public:
     PulseAudioBackend();
     ~PulseAudioBackend() override;
 
-    /** True when a server answered (after a reconnection attempt if needed). */
+    /** True while connected to a server (which may be stalled). */
     bool connected();
 
     const char* name() const override { return "pulse"; }
@@ -78,6 +81,8 @@ private:
         bool mute = false;
         std::vector<Port> ports;
         int activePort = 0;
+        /** A sink's monitor source. */
+        bool monitor = false;
     };
     /** The fields a sink and a source share (sources add their ports). */
     template <typename Info>
@@ -96,13 +101,22 @@ private:
 
     // Everything below runs with the main loop locked, on a thread other than the main
     // loop's own.
-    bool ensureConnected();
+    bool ready() const;
     bool connect();
     void disconnect();
+    /** Makes the lists current when they are stale and the server answers. False when
+     * not connected; true (the last known lists) while the server is stalled. */
     bool refresh();
+    /** Reads the lists from the server; false when it did not answer in time. */
+    bool reload();
+    /** Waits for the operation at most kServerTimeout; running out stalls the server. */
     bool await(pa_operation* operation);
-    /** Awaits an operation that changes the server's values; the lists are then stale. */
-    bool change(pa_operation* operation);
+    /** Sends the request made by `request` (unless the server is stalled) and awaits
+     * it; the lists are then stale. */
+    bool change(const std::function<pa_operation*()>& request);
+    void stall();
+    /** Waits until the time or until the backend stops; false when it stops. */
+    bool pause(std::chrono::steady_clock::time_point until);
     bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit);
     const Device* sink(unsigned device) const;
     const Device* source(unsigned device) const;
@@ -118,7 +132,8 @@ private:
 
     pa_threaded_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
-    std::chrono::steady_clock::time_point lastAttempt_{};
+    /** A wait for the server ran out and it has not answered since. */
+    bool stalled_ = false;
     /** The lists are current when cleanCount_ == dirtyCount_; every event or change of
      * ours counts up dirtyCount_, and a refresh makes the lists current as of the count
      * it started at, so a change during a refresh is never lost. */

@@ -3,8 +3,9 @@
 namespace wd {
 
 WaveInDevice::WaveInDevice(HWAVEIN handle, std::unique_ptr<AudioInputStream> stream, WAVECALLBACK callback,
-                           DWORD_PTR instance, WORD blockAlign)
-    : WaveDevice(handle, callback, instance, blockAlign, WIM_OPEN, WIM_CLOSE, WIM_DATA), stream_(std::move(stream)) {}
+                           DWORD_PTR instance, const WAVEFORMATEX& format)
+    : WaveDevice(handle, callback, instance, format.nBlockAlign, WIM_OPEN, WIM_CLOSE, WIM_DATA),
+      stream_(std::move(stream)) {}
 
 WaveInDevice::~WaveInDevice() = default;
 

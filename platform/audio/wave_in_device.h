@@ -11,7 +11,8 @@ namespace wd {
 /** See winmm.h for the contract of each call; threads as in WaveDevice. */
 class WaveInDevice final : public WaveDevice {
 public:
-    WaveInDevice(HWAVEIN handle, std::unique_ptr<AudioInputStream> stream, WAVECALLBACK callback, DWORD_PTR instance, WORD blockAlign);
+    WaveInDevice(HWAVEIN handle, std::unique_ptr<AudioInputStream> stream, WAVECALLBACK callback, DWORD_PTR instance,
+                 const WAVEFORMATEX& format);
     ~WaveInDevice() override;
 
     MMRESULT addBuffer(WAVEHDR* header, UINT size);

@@ -321,7 +321,7 @@ MMRESULT openWave(HandleTable<Device>& table, Handle* handle, UINT device, unsig
     auto wave = std::make_shared<Device>(
         opened, std::move(stream),
         (flags & CALLBACK_TYPEMASK) == CALLBACK_FUNCTION ? reinterpret_cast<WAVECALLBACK>(callback) : nullptr,
-        instance, format->nBlockAlign);
+        instance, *format);
     wave->start();
     table.bind(value, wave);
     *handle = opened;

@@ -1,30 +1,43 @@
-// Device selection and the mixer exports on the null device.
+// Device selection and the mixer exports on the null device, driven as a host drives them:
+// the library's own main window and ruler receive the mixer changes and pass them on to
+// the host's registered windows.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "audio/device_messages.h"
-#include "audio/output_volume_mixer.h"
-#include "audio/record_line_mixer.h"
-#include "audio/wave_devices.h"
 #include "null_device.h"
 #include "support/test_host.h"
 #include "wavedeck.h"
+#include "wavedeck_messages.h"
 
 namespace {
 
 using namespace audiotest;
 
-/** The main window object's part: which windows hear about devices and mixers. */
-struct FakeWindows : wd::DeviceWindows {
+/** The host of the whole program: the first window registered with WDXRegisterMainWnd
+ * hears every output mixer change, so it must outlive every test. Never destroyed. */
+struct HostFrame {
+    wdtest::TestHost host;
+    HWND first = nullptr;
+    HWND second = nullptr;
+    HWND recordNotify = nullptr;
     HWND main = nullptr;
-    HWND ruler = nullptr;
-    HWND notify = nullptr;
-    std::vector<HWND> hosts;
-    HWND mainWindow() const override { return main; }
-    HWND rulerWindow() const override { return ruler; }
-    HWND recordNotifyWindow() const override { return notify; }
-    std::vector<HWND> hostWindows() const override { return hosts; }
+
+    static HostFrame& instance() {
+        static HostFrame* frame = new HostFrame;
+        return *frame;
+    }
+
+private:
+    HostFrame() {
+        first = host.addChild(host.frame(), 600, 0, 10, 10);
+        second = host.addChild(host.frame(), 610, 0, 10, 10);
+        recordNotify = host.addChild(host.frame(), 620, 0, 10, 10);
+        WDXRegisterMainWnd(first);
+        WDXRegisterMainWnd(second);
+        WDXRegNotifyRecHWND(recordNotify);
+        main = WDXCreateTrackMainWnd(host.frame(), 0, 0, 400, 300);
+    }
 };
 
 class DeviceSelection : public ::testing::Test {
@@ -32,30 +45,25 @@ protected:
     void SetUp() override {
         backend = &freshNullBackend();
         backend->setDevices(2, 2);
-        main = host.addChild(host.frame(), 0, 0, 10, 10);
-        ruler = host.addChild(host.frame(), 10, 0, 10, 10);
-        notify = host.addChild(host.frame(), 20, 0, 10, 10);
-        hostA = host.addChild(host.frame(), 30, 0, 10, 10);
-        hostB = host.addChild(host.frame(), 40, 0, 10, 10);
-        windows.main = main;
-        windows.ruler = ruler;
-        windows.notify = notify;
-        windows.hosts = {hostA, hostB};
-        wd::WaveDevices::instance().setWindows(&windows);
-        // Every test starts on devices 0 with the mixers opened on them.
+        ASSERT_TRUE(IsWindow(frame.main));
+        // Every test starts on devices 0, with the mixers opened there again.
+        WDXSetWaveInDevice(1);
         WDXSetWaveInDevice(0);
+        WDXSetWaveOutDevice(1);
         WDXSetWaveOutDevice(0);
-        wd::OutputVolumeMixer::instance().open(main);
-        wd::RecordLineMixer::instance().open(ruler);
         host.pump();
         host.clearLog();
     }
-    void TearDown() override { wd::WaveDevices::instance().setWindows(nullptr); }
 
-    wdtest::TestHost host;
-    FakeWindows windows;
+    /** The output mixer changes the first host window heard of, after pumping a while. */
+    size_t outputChanges() {
+        host.pumpFor(50ms);
+        return host.count(frame.first, NotifyMixerChanged);
+    }
+
+    HostFrame& frame = HostFrame::instance();
+    wdtest::TestHost& host = frame.host;
     wd::NullAudioBackend* backend = nullptr;
-    HWND main = nullptr, ruler = nullptr, notify = nullptr, hostA = nullptr, hostB = nullptr;
 };
 
 TEST_F(DeviceSelection, CountsAndNamesTheDevices) {
@@ -76,21 +84,29 @@ TEST_F(DeviceSelection, CountsAndNamesTheDevices) {
     EXPECT_EQ(WDXGetWaveOutDeviceName(0, nullptr), 0);
 }
 
-TEST_F(DeviceSelection, SettingTheChosenOutputAgainPostsNothing) {
-    EXPECT_EQ(WDXGetWaveOutDevice(), 0);
+TEST_F(DeviceSelection, SettingTheChosenDevicesAgainPostsNothing) {
     EXPECT_EQ(WDXSetWaveOutDevice(0), 1);
-    host.pump();
-    EXPECT_EQ(host.count(hostA, wd::kNotifyWaveOutDeviceChanged), 0u);
-    EXPECT_EQ(host.count(hostB, wd::kNotifyWaveOutDeviceChanged), 0u);
+    EXPECT_EQ(WDXSetWaveInDevice(0), 1);
+    host.pumpFor(20ms);
+    for (HWND window : {frame.first, frame.second, frame.recordNotify}) {
+        EXPECT_EQ(host.count(window, NotifyWaveOutDeviceChanged), 0u);
+        EXPECT_EQ(host.count(window, NotifyWaveInDeviceChanged), 0u);
+    }
 }
 
-TEST_F(DeviceSelection, ANewOutputIsAnnouncedToEveryHostAndItsMixerReportsToTheMainWindow) {
+TEST_F(DeviceSelection, OutputMixerChangesReachTheFirstHostWindowBeforeAndAfterEveryDeviceChange) {
+    // Four controls on four handles of one mixer: each change reaches the host four times.
+    ASSERT_TRUE(backend->setOutputMute(0, wd::OutputLine::Wave, true));
+    EXPECT_EQ(outputChanges(), 4u);
+
     EXPECT_EQ(WDXSetWaveOutDevice(1), 1);
     EXPECT_EQ(WDXGetWaveOutDevice(), 1);
     host.pump();
-    EXPECT_EQ(host.count(hostA, wd::kNotifyWaveOutDeviceChanged), 1u);
-    EXPECT_EQ(host.count(hostB, wd::kNotifyWaveOutDeviceChanged), 1u);
-    EXPECT_EQ(host.count(notify, wd::kNotifyWaveOutDeviceChanged), 0u);
+    EXPECT_EQ(host.count(frame.first, NotifyWaveOutDeviceChanged), 1u);
+    EXPECT_EQ(host.count(frame.second, NotifyWaveOutDeviceChanged), 1u);
+    EXPECT_EQ(host.count(frame.recordNotify, NotifyWaveOutDeviceChanged), 0u);
+    ASSERT_TRUE(backend->setOutputMute(1, wd::OutputLine::Master, true));
+    EXPECT_EQ(outputChanges(), 8u);
     // The volume exports now act on device 1.
     WDXSetVolVol(0, 100, 200);
     wd::ChannelVolume volume;
@@ -99,26 +115,32 @@ TEST_F(DeviceSelection, ANewOutputIsAnnouncedToEveryHostAndItsMixerReportsToTheM
     EXPECT_EQ(volume.value[1], 200u);
     ASSERT_TRUE(backend->outputVolume(0, wd::OutputLine::Master, volume));
     EXPECT_EQ(volume.value[0], 65535u);
-    // ... and its changes reach the main window (four controls, four handles: the one
-    // that owns the changed control and the other three of the same mixer).
-    ASSERT_TRUE(backend->setOutputMute(1, wd::OutputLine::Wave, true));
-    ASSERT_TRUE(host.waitForMessage(main, MM_MIXM_CONTROL_CHANGE, 5000ms, 4));
+
+    // The mapper follows the default device, 0.
+    host.pump();
+    host.clearLog();
+    EXPECT_EQ(WDXSetWaveOutDevice(-1), 1);
+    ASSERT_TRUE(backend->setOutputMute(0, wd::OutputLine::Wave, false));
+    EXPECT_EQ(outputChanges(), 4u);
+    EXPECT_EQ(host.count(frame.first, NotifyWaveOutDeviceChanged), 1u);
 }
 
-TEST_F(DeviceSelection, ANewInputIsAnnouncedToTheRecordNotifyWindowAndRebuildsTheLines) {
+TEST_F(DeviceSelection, ANewInputIsAnnouncedToTheRecordNotifyWindowWhichHearsItsLineChanges) {
     ASSERT_EQ(WDXSetRecCurLine(2), 1);
+    host.pump();
+    host.clearLog();
     EXPECT_EQ(WDXSetWaveInDevice(1), 1);
     EXPECT_EQ(WDXGetWaveInDevice(), 1);
     host.pump();
-    EXPECT_EQ(host.count(notify, wd::kNotifyWaveInDeviceChanged), 1u);
-    EXPECT_EQ(host.count(hostA, wd::kNotifyWaveInDeviceChanged), 0u);
+    EXPECT_EQ(host.count(frame.recordNotify, NotifyWaveInDeviceChanged), 1u);
+    EXPECT_EQ(host.count(frame.first, NotifyWaveInDeviceChanged), 0u);
     EXPECT_EQ(WDXGetRecLineCount(), 3);
     EXPECT_EQ(WDXGetRecCurLine(), 0);  // device 1 still has its first line
     ASSERT_TRUE(backend->setRecordLine(1, 1));
-    ASSERT_TRUE(host.waitForMessage(ruler, MM_MIXM_CONTROL_CHANGE));
-    EXPECT_EQ(WDXSetWaveInDevice(1), 1);
-    host.pump();
-    EXPECT_EQ(host.count(notify, wd::kNotifyWaveInDeviceChanged), 1u);
+    EXPECT_TRUE(host.waitForMessage(frame.recordNotify, NotifyRecordMixerChanged));
+    ASSERT_TRUE(backend->setRecordLine(0, 1));  // the device no longer chosen is not heard
+    host.pumpFor(50ms);
+    EXPECT_EQ(host.count(frame.recordNotify, NotifyRecordMixerChanged), 1u);
 }
 
 TEST_F(DeviceSelection, TheRecordingLineExportsReadAndSetTheCurrentLine) {
@@ -194,7 +216,7 @@ TEST_F(DeviceSelection, TheVolumeExportsActOnMasterAndWave) {
 
 TEST_F(DeviceSelection, AOneChannelMasterLineLeavesTheRightOutputAtMinusOne) {
     backend->setDevices(1, 1, 1);
-    wd::OutputVolumeMixer::instance().open(main);
+    WDXSetWaveOutDevice(-1);  // opened again: the line now has one channel
     int left = 0, right = 0;
     WDXGetVolVol(0, &left, &right);
     EXPECT_EQ(left, 65535);

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "model/track_list.h"
@@ -28,32 +29,6 @@ LRESULT CALLBACK progressProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return message >= WM_USER ? 0 : DefWindowProcA(window, message, wParam, lParam);
 }
 
-struct Session {
-    HWND progress = nullptr;
-    std::string input;
-};
-
-// Made once per process: a window for the progress messages, a folder in memory for the
-// input file and the block files.
-Session& session() {
-    static Session* s = [] {
-        auto* made = new Session;
-        const char* base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        std::string folder = std::string(base) + "/wavedeck-fuzz-" + std::to_string(::getpid());
-        ::mkdir(folder.c_str(), 0700);
-        WDXSetTempFolder(folder.c_str());
-        made->input = folder + "/input." WAVEDECK_FUZZ_EXTENSION;
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = progressProc;
-        wc.lpszClassName = "ReaderFuzzerProgress";
-        RegisterClassA(&wc);
-        made->progress = CreateWindowExA(0, "ReaderFuzzerProgress", "progress", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
-                                         nullptr, nullptr, nullptr);
-        return made;
-    }();
-    return *s;
-}
-
 void writeInput(const std::string& path, const uint8_t* data, size_t size) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) std::abort();
@@ -63,6 +38,54 @@ void writeInput(const std::string& path, const uint8_t* data, size_t size) {
         done += static_cast<size_t>(n);
     }
     ::close(fd);
+}
+
+// The CD reader's input is a track file; the folder holding it stands for the drive. It
+// gets a disc of two 30-sector audio tracks, so that a track record read to its end reads
+// sectors of a real image.
+void makeDisc(const std::string& folder) {
+    const std::string cue = "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                            "  TRACK 02 AUDIO\n    INDEX 01 00:00:30\n";
+    std::string bin(60 * 2352, '\0');
+    for (size_t i = 0; i < bin.size(); ++i) bin[i] = static_cast<char>(i * 7 % 251);
+    writeInput(folder + "/disc.cue", reinterpret_cast<const uint8_t*>(cue.data()), cue.size());
+    writeInput(folder + "/disc.bin", reinterpret_cast<const uint8_t*>(bin.data()), bin.size());
+    const std::string disc = folder + "/disc.cue\n";
+    writeInput(folder + "/disc.txt", reinterpret_cast<const uint8_t*>(disc.data()), disc.size());
+}
+
+struct Session {
+    HWND progress = nullptr;
+    std::string folder;
+    std::string input;
+};
+
+// Made once per process: a window for the progress messages, a folder in memory for the
+// input file and the block files.
+Session& session() {
+    static Session* s = [] {
+        auto* made = new Session;
+        const char* base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        const std::string folder = std::string(base) + "/wavedeck-fuzz-" + std::to_string(::getpid());
+        ::mkdir(folder.c_str(), 0700);
+        made->folder = folder;
+        // Memory-backed: nothing of a run may stay behind.
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(session().folder, ignored);
+        });
+        WDXSetTempFolder(folder.c_str());
+        made->input = folder + "/input." WAVEDECK_FUZZ_EXTENSION;
+        if (std::string(WAVEDECK_FUZZ_EXTENSION) == "cda") makeDisc(folder);
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = progressProc;
+        wc.lpszClassName = "ReaderFuzzerProgress";
+        RegisterClassA(&wc);
+        made->progress = CreateWindowExA(0, "ReaderFuzzerProgress", "progress", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                                         nullptr, nullptr, nullptr);
+        return made;
+    }();
+    return *s;
 }
 
 }  // namespace

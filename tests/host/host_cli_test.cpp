@@ -13,7 +13,6 @@
 #include <vector>
 
 #include <chrono>
-#include <filesystem>
 
 #include "support/png_file.h"
 #include "support/signal.h"
@@ -183,6 +182,85 @@ TEST_F(HostCli, FailuresAreSaidInPlainWordsWithAFailingStatus) {
     EXPECT_EQ(code, 2) << "a missing -o is a usage error";
 }
 
+// An RF64 header promising `frames` mono 8-bit frames over a sparse file: more samples than a
+// track can hold, at no cost in disk.
+void writeSparseRf64(const std::string& path, uint64_t frames) {
+    std::string h = "RF64\xff\xff\xff\xffWAVEds64";
+    auto put32 = [&](uint32_t v) { h.append(reinterpret_cast<const char*>(&v), 4); };
+    auto put64 = [&](uint64_t v) { h.append(reinterpret_cast<const char*>(&v), 8); };
+    put32(28);
+    put64(frames + 72);  // the RIFF size, the data size, the sample count
+    put64(frames);
+    put64(frames);
+    put32(0);
+    h += "fmt ";
+    put32(16);
+    put32(1 | 1u << 16);
+    put32(8000);
+    put32(8000);
+    put32(1 | 8u << 16);
+    h += "data\xff\xff\xff\xff";
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, h.data(), h.size()), static_cast<ssize_t>(h.size()));
+    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(h.size() + frames)), 0);
+    ::close(fd);
+}
+
+TEST_F(HostCli, AFailureNamesItsRealCause) {
+    // Ten seconds of stereo: its block files are at most 1 MiB each, its 16-bit WAV 1.7 MB.
+    ASSERT_TRUE(wdtest::writePcm16(dir.file("ten.wav"), SF_FORMAT_WAV, 2, 44100, wdtest::testPattern(44100 * 10 * 2, 2)));
+    ASSERT_TRUE(wdtest::writeFile(dir.file("words.wav"), "not a sound at all\n"));
+    ASSERT_EQ(::mkfifo(dir.file("pipe.wav").c_str(), 0600), 0);
+    ASSERT_TRUE(wdtest::writeFile(dir.file("plain"), "a file where a folder should be\n"));
+    writeSparseRf64(dir.file("huge.wav"), (uint64_t{1} << 31) + 8000);
+    // A path past libsndfile's 1,024 bytes, made of names the system allows.
+    std::string deep = dir.path();
+    while (deep.size() < 1100) deep += "/" + std::string(100, 'd');
+    std::filesystem::create_directories(deep);
+    std::filesystem::copy_file(dir.file("ten.wav"), deep + "/ten.wav");
+
+    const std::string ten = "'" + dir.file("ten.wav") + "'";
+    const std::string cache = "XDG_CACHE_HOME='" + dir.file("cache") + "'";
+    const struct {
+        const char* what;
+        std::string limit;  // run under this, as on a full disk
+        std::string cache;  // and where the temporary folder is
+        std::string args;
+        int status;
+        const char* said;
+    } cases[] = {
+        {"a missing file", "", cache, "info '" + dir.file("gone.wav") + "'", 1, "there is no such file"},
+        {"text named .wav", "", cache, "info '" + dir.file("words.wav") + "'", 1, "not a sound file"},
+        {"a FIFO to read", "", cache, "info '" + dir.file("pipe.wav") + "'", 1, "not a regular file"},
+        {"a FIFO to write", "", cache, "convert " + ten + " -o '" + dir.file("pipe.wav") + "'", 1, "not a regular file"},
+        {"a folder missing", "", cache, "convert " + ten + " -o '" + dir.file("no/b.wav") + "'", 1,
+         "its folder does not exist"},
+        {"too many samples", "", cache, "info '" + dir.file("huge.wav") + "'", 1,
+         "longer than the 2,147,483,647 samples per channel a track can hold"},
+        {"temporary folder beneath a file", "",
+         "WAVEDECK_REGISTRY='" + dir.file("fresh") + "' XDG_CACHE_HOME='" + dir.file("plain") + "'", "info " + ten, 1,
+         "cannot be made or written"},
+        {"temporary folder full", "prlimit --fsize=500000", cache, "info " + ten, 1,
+         "no space is left in the temporary folder"},
+        {"disk full on save", "prlimit --fsize=1300000", cache, "convert " + ten + " -o '" + dir.file("out.wav") + "'", 1,
+         "the disk it goes to is full"},
+        {"a path over 1,024 bytes", "", cache, "info '" + deep + "/ten.wav'", 0, "duration:    0:10.0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        int code = -1;
+        // A FIFO must be refused at once, not waited on: the timeout turns a hang into a failure.
+        const std::string out = wdtest::runCommand("trap '' XFSZ; " + c.limit + " env WAVEDECK_REGISTRY='" +
+                                                       dir.file("registry") + "' " + c.cache + " timeout 60 '" WAVEDECK_PROGRAM
+                                                       "' " + c.args + " 2>&1",
+                                                   &code);
+        EXPECT_EQ(code, c.status) << out;
+        EXPECT_NE(out.find(c.said), std::string::npos) << out;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.wav"))) << "a failed save leaves nothing half-written";
+}
+
 TEST_F(HostCli, ConvertWritesAndReadsMp3AndOgg) {
     ASSERT_TRUE(wdtest::writePcm16(dir.file("in.wav"), SF_FORMAT_WAV, 2, 44100, wdtest::toInt16(wdtest::sine(2, 44100, 44100, {440.0}, 0.5))));
     int code = -1;
@@ -249,6 +327,11 @@ TEST_F(HostCli, PlayRunsToTheEndOrForTheGivenSecondsOnTheNullDevice) {
     EXPECT_EQ(code, 0) << out;
     run("play '" + dir.file("short.wav") + "' --seconds soon", &code);
     EXPECT_EQ(code, 2);
+    // The device plays 1 kHz and more: a 500 Hz file is refused, and the user hears why.
+    ASSERT_TRUE(wdtest::writePcm16(dir.file("low.wav"), SF_FORMAT_WAV, 1, 500, wdtest::testPattern(500, 1)));
+    out = run("play '" + dir.file("low.wav") + "'", &code);
+    EXPECT_EQ(code, 1) << out;
+    EXPECT_NE(out.find("refused to play 500 Hz"), std::string::npos) << out;
 }
 
 TEST_F(HostCli, AKilledRunLeavesBlocksThatTheNextStartRemoves) {

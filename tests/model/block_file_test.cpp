@@ -19,7 +19,7 @@
 #include "model/silent_block_file.h"
 #include "support/model_file_size_limit.h"
 #include "support/model_reference.h"
-#include "temp_block_folder.h"
+#include "support/temp_block_folder.h"
 #include "support/temp_dir.h"
 
 namespace {

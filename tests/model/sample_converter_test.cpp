@@ -9,7 +9,7 @@
 #include "model/sample_converter.h"
 #include "model/track.h"
 #include "support/model_reference.h"
-#include "temp_block_folder.h"
+#include "support/temp_block_folder.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // Sequences: positions, reads by sample and by column, staging, splices and failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <random>
@@ -10,42 +11,20 @@
 #include "model/sequence.h"
 #include "support/model_file_size_limit.h"
 #include "support/model_reference.h"
-#include "temp_block_folder.h"
+#include "support/sequence_samples.h"
+#include "support/temp_block_folder.h"
 
 namespace {
 
 using wd::BlockFile;
 using wd::Sequence;
+using wdtest::blockCounts;
+using wdtest::fill;
+using wdtest::readAll;
+using wdtest::serials;
 using wdtest::staircase;
 
 constexpr int kFull = Sequence::kMaxBlockSamples;
-
-std::vector<int> blockCounts(const Sequence& s) {
-    std::vector<int> counts;
-    for (const auto& b : s.blockInfo()) counts.push_back(b.sampleCount);
-    return counts;
-}
-
-std::vector<uint32_t> serials(const Sequence& s) {
-    std::vector<uint32_t> out;
-    for (const auto& b : s.blockInfo()) out.push_back(b.serial);
-    return out;
-}
-
-std::vector<float> readAll(const Sequence& s) {
-    std::vector<float> out(static_cast<size_t>(s.length()));
-    out.resize(static_cast<size_t>(s.readSamples(out.data(), 0, s.length())));
-    return out;
-}
-
-void fill(Sequence& s, const std::vector<float>& samples) {
-    for (size_t done = 0; done < samples.size();) {
-        const int piece = static_cast<int>(std::min<size_t>(samples.size() - done, 100000));
-        ASSERT_EQ(s.appendSamples(samples.data() + done, piece), piece);
-        done += static_cast<size_t>(piece);
-    }
-    ASSERT_GE(s.flushAppend(), 0);
-}
 
 TEST(Sequence, AppendingOneSampleLessThanABlockKeepsEverythingStagedAndOneMoreWritesTheBlock) {
     wdtest::ModelTempFolder temp;
@@ -442,6 +421,76 @@ TEST(Sequence, ReadersOnAnotherThreadSeeConsistentSamplesWhileTheWriterAppendsAn
     done = true;
     reader.join();
     EXPECT_EQ(s.length(), kBlocks * kFull);
+}
+
+TEST(Sequence, ACopyTakenDuringASpliceHoldsTheCommittedSamplesOnly) {
+    wdtest::ModelTempFolder temp;
+    Sequence s;
+    const auto data = staircase(1000);
+    fill(s, data);
+    ASSERT_EQ(s.beginOverwrite(10), 0);
+    const auto patch = staircase(5, -100);
+    ASSERT_EQ(s.writeSplice(patch.data(), 5), 5);
+    Sequence copy;
+    ASSERT_TRUE(copy.assignFrom(&s));
+    // The splice's staged head and patch are not appended samples of the copy.
+    ASSERT_GE(copy.flushAppend(), 0);
+    EXPECT_EQ(copy.length(), 1000);
+    EXPECT_EQ(blockCounts(copy), std::vector<int>{1000});
+    EXPECT_EQ(readAll(copy), data);
+}
+
+TEST(Sequence, CopiesTakenWhileTheWriterAppendsHoldAPrefixOfItsSamples) {
+    wdtest::ModelTempFolder temp;
+    Sequence s;
+    const auto data = staircase(3 * kFull);
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int at = 0; at < 3 * kFull; at += 5000) s.appendSamples(data.data() + at, std::min(5000, 3 * kFull - at));
+        done = true;
+    });
+    int copies = 0;
+    while (!done.load() || copies < 3) {
+        Sequence copy;
+        ASSERT_TRUE(copy.assignFrom(&s));
+        ASSERT_GE(copy.flushAppend(), 0);
+        const auto got = readAll(copy);
+        ASSERT_EQ(static_cast<int>(got.size()), copy.length());
+        ASSERT_TRUE(std::equal(got.begin(), got.end(), data.begin()));
+        ++copies;
+    }
+    writer.join();
+}
+
+TEST(Sequence, EditsThatWouldPassTheLargestLengthAreRefusedAndChangeNothing) {
+    wdtest::ModelTempFolder temp;
+    Sequence s;
+    const auto data = staircase(1000);
+    fill(s, data);
+    ASSERT_EQ(s.beginOverwrite(INT32_MAX - 5), 0);
+    EXPECT_EQ(s.writeSplice(data.data(), 100), -1);
+    EXPECT_FALSE(s.spliceOpen());
+    EXPECT_EQ(s.length(), 1000);
+    EXPECT_EQ(readAll(s), data);
+
+    // Silence up to three samples short of the largest length, then nothing more fits.
+    ASSERT_EQ(s.beginOverwrite(INT32_MAX - 5), 0);
+    ASSERT_EQ(s.writeSplice(data.data(), 2), 2);
+    ASSERT_EQ(s.commitOverwrite(), 0);
+    ASSERT_EQ(s.length(), INT32_MAX - 3);
+    const auto blocks = serials(s);
+    EXPECT_EQ(s.appendSamples(data.data(), 4), -1);
+    EXPECT_EQ(s.insertSilence(0, 4), -1);
+    EXPECT_EQ(s.insertWhiteNoise(500, 4, 1.0f), -1);
+    ASSERT_EQ(s.beginInsert(7), 0);
+    EXPECT_EQ(s.writeSplice(data.data(), 4), -1);
+    ASSERT_EQ(s.beginReplace(7, 1), 0);
+    EXPECT_EQ(s.writeSplice(data.data(), 5), -1);
+    EXPECT_EQ(s.length(), INT32_MAX - 3);
+    EXPECT_EQ(serials(s), blocks);
+    // What still fits is taken.
+    EXPECT_EQ(s.appendSamples(data.data(), 3), 3);
+    EXPECT_EQ(s.length(), INT32_MAX);
 }
 
 }  // namespace

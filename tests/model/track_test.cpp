@@ -9,7 +9,7 @@
 #include "model/time_text_receiver.h"
 #include "model/track.h"
 #include "support/model_reference.h"
-#include "temp_block_folder.h"
+#include "support/temp_block_folder.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "model/undo_history.h"
 #include "support/model_reference.h"
-#include "temp_block_folder.h"
+#include "support/temp_block_folder.h"
 
 namespace {
 

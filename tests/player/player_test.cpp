@@ -266,10 +266,10 @@ TEST_F(PlayerTest, ANewPlayWhilePlayingStopsTheOldOneFirst) {
     EXPECT_EQ(messages(), (std::vector<UINT>{MsgPlayStarted, MsgPlayStopped, MsgPlayStarted, MsgPlayStopped}));
 }
 
-TEST_F(PlayerTest, ADeviceThatCannotBeOpenedEndsThePlayWithStopped) {
+TEST_F(PlayerTest, ADeviceThatCannotBeOpenedEndsThePlayWithStoppedAndSaysSo) {
     backend->setOpenFails(true);
     auto track = makeTrack(1, 28000);
-    ASSERT_TRUE(player.play(*track, Player::kPlaySelection, false));
+    EXPECT_FALSE(player.play(*track, Player::kPlaySelection, false));
     EXPECT_FALSE(player.isPlaying());
     host->pump();
     EXPECT_EQ(messages(), (std::vector<UINT>{MsgPlayStarted, MsgPlayStopped}));

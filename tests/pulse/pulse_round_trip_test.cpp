@@ -1,105 +1,23 @@
-// Against a real PulseAudio server (scripts/pulse-test-server.sh starts one with the
-// null sink "ci_sink"): sound played into the sink comes back from its monitor intact,
-// and mixer changes made on the server reach the callback window. Every test skips,
-// saying why, when no such server answers.
+// Against a real PulseAudio server: sound played into the null sink comes back from its
+// monitor intact, and mixer changes made on the server reach the callback window. Every
+// test skips, saying why, when no such server answers.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <condition_variable>
-#include <cstdlib>
-#include <cstring>
-#include <mutex>
-#include <deque>
+#include <atomic>
 #include <random>
 
-#include "platform/audio/audio_backend.h"
-#include "platform/audio/pulse_audio_backend.h"
-#include "platform/audio/winmm.h"
+#include "pulse_fixture.h"
 #include "support/test_host.h"
 
 namespace {
 
-using namespace std::chrono_literals;
+using namespace pulsetest;
 
-/** The process's backend, made to be pulse (CTest asks for null by default). */
-wd::PulseAudioBackend* pulseBackend() {
-    static wd::PulseAudioBackend* backend = [] {
-        setenv("WAVEDECK_AUDIO", "pulse", 1);
-        return dynamic_cast<wd::PulseAudioBackend*>(&wd::AudioBackend::instance());
-    }();
-    return backend && backend->connected() ? backend : nullptr;
+void CALLBACK countDone(void*, UINT message, DWORD_PTR instance, DWORD_PTR, DWORD_PTR) {
+    if (message == WOM_DONE) ++*reinterpret_cast<std::atomic<int>*>(instance);
 }
 
-int findDevice(bool output, const std::string& name) {
-    UINT count = output ? waveOutGetNumDevs() : waveInGetNumDevs();
-    for (UINT i = 0; i < count; ++i) {
-        char pname[32] = {};
-        if (output) {
-            WAVEOUTCAPSA caps{};
-            if (waveOutGetDevCapsA(i, &caps, sizeof caps) == MMSYSERR_NOERROR) std::memcpy(pname, caps.szPname, 32);
-        } else {
-            WAVEINCAPSA caps{};
-            if (waveInGetDevCapsA(i, &caps, sizeof caps) == MMSYSERR_NOERROR) std::memcpy(pname, caps.szPname, 32);
-        }
-        if (name == pname) return static_cast<int>(i);
-    }
-    return -1;
-}
-
-#define REQUIRE_TEST_SERVER(sink, monitor)                                                                        \
-    if (!pulseBackend()) GTEST_SKIP() << "no PulseAudio server answers (scripts/pulse-test-server.sh starts one)"; \
-    int sink = findDevice(true, "CI_Null_Sink");                                                                \
-    int monitor = findDevice(false, "Monitor of CI_Null_Sink");                                                 \
-    if (sink < 0 || monitor < 0) GTEST_SKIP() << "the server has no null sink \"CI_Null_Sink\" with its monitor"
-
-WAVEFORMATEX cdFormat() {
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 2;
-    format.nSamplesPerSec = 44100;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 4;
-    format.nAvgBytesPerSec = 44100 * 4;
-    return format;
-}
-
-struct Done {
-    std::mutex mutex;
-    std::condition_variable cv;
-    std::vector<WAVEHDR*> headers;
-
-    static void CALLBACK callback(void*, UINT message, DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR) {
-        if (message != WOM_DONE && message != WIM_DATA) return;
-        auto* self = reinterpret_cast<Done*>(instance);
-        std::lock_guard lock(self->mutex);
-        self->headers.push_back(reinterpret_cast<WAVEHDR*>(param1));
-        self->cv.notify_all();
-    }
-    bool waitFor(size_t count, std::chrono::milliseconds deadline) {
-        std::unique_lock lock(mutex);
-        return cv.wait_for(lock, deadline, [&] { return headers.size() >= count; });
-    }
-};
-
-/** Pearson correlation of a and b[offset ...]. */
-double correlation(const std::vector<int16_t>& a, const std::vector<int16_t>& b, size_t offset) {
-    double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
-    size_t n = a.size();
-    for (size_t i = 0; i < n; ++i) {
-        double x = a[i], y = b[offset + i];
-        sa += x;
-        sb += y;
-        saa += x * x;
-        sbb += y * y;
-        sab += x * y;
-    }
-    double cov = sab - sa * sb / n;
-    double va = saa - sa * sa / n;
-    double vb = sbb - sb * sb / n;
-    return va > 0 && vb > 0 ? cov / std::sqrt(va * vb) : 0.0;
-}
-
-TEST(PulseRoundTrip, SoundPlayedIntoTheNullSinkComesBackFromItsMonitorIntact) {
+TEST(PulseRoundTrip, SoundPlayedIntoTheNullSinkComesBackFromItsMonitorIntactWithItsTail) {
     REQUIRE_TEST_SERVER(sink, monitor);
     WAVEFORMATEX format = cdFormat();
 
@@ -111,69 +29,27 @@ TEST(PulseRoundTrip, SoundPlayedIntoTheNullSinkComesBackFromItsMonitorIntact) {
     for (int16_t& sample : played) sample = static_cast<int16_t>(noise(random));
     SCOPED_TRACE("noise seed " + std::to_string(seed));
 
-    // Record three seconds from the monitor in 0.25 s buffers.
-    HWAVEIN in = nullptr;
-    Done recorded;
-    ASSERT_EQ(waveInOpen(&in, static_cast<UINT>(monitor), &format, reinterpret_cast<DWORD_PTR>(&Done::callback),
-                         reinterpret_cast<DWORD_PTR>(&recorded), CALLBACK_FUNCTION),
-              MMSYSERR_NOERROR);
-    const size_t kInBuffers = 12;
-    std::deque<std::vector<BYTE>> inData;
-    std::deque<WAVEHDR> inHeaders;
-    for (size_t i = 0; i < kInBuffers; ++i) {
-        inData.emplace_back(44100);
-        WAVEHDR& header = inHeaders.emplace_back();
-        header = {};
-        header.lpData = reinterpret_cast<LPSTR>(inData.back().data());
-        header.dwBufferLength = 44100;
-        ASSERT_EQ(waveInPrepareHeader(in, &header, sizeof header), MMSYSERR_NOERROR);
-        ASSERT_EQ(waveInAddBuffer(in, &header, sizeof header), MMSYSERR_NOERROR);
-    }
-    ASSERT_EQ(waveInStart(in), MMSYSERR_NOERROR);
-
-    // Play the noise between half seconds of silence: the silence before lets the
-    // capture start before the noise, the silence after takes it all out of the server.
+    MonitorRecording recording(monitor, 2);
+    ASSERT_TRUE(recording.start());
+    // A header comes back done only once it has been heard: the last one, closed at once
+    // after its return, is heard whole.
     HWAVEOUT out = nullptr;
-    Done playedDone;
-    ASSERT_EQ(waveOutOpen(&out, static_cast<UINT>(sink), &format, reinterpret_cast<DWORD_PTR>(&Done::callback),
-                          reinterpret_cast<DWORD_PTR>(&playedDone), CALLBACK_FUNCTION),
+    std::atomic<int> done{0};
+    ASSERT_EQ(waveOutOpen(&out, static_cast<UINT>(sink), &format, reinterpret_cast<DWORD_PTR>(&countDone),
+                          reinterpret_cast<DWORD_PTR>(&done), CALLBACK_FUNCTION),
               MMSYSERR_NOERROR);
-    std::vector<int16_t> silence(44100, 0);
-    WAVEHDR outHeaders[3] = {};
-    outHeaders[0].lpData = reinterpret_cast<LPSTR>(silence.data());
-    outHeaders[0].dwBufferLength = static_cast<DWORD>(silence.size() * 2);
-    outHeaders[1].lpData = reinterpret_cast<LPSTR>(played.data());
-    outHeaders[1].dwBufferLength = static_cast<DWORD>(played.size() * 2);
-    outHeaders[2] = outHeaders[0];
-    for (WAVEHDR& header : outHeaders) {
-        ASSERT_EQ(waveOutPrepareHeader(out, &header, sizeof header), MMSYSERR_NOERROR);
-        ASSERT_EQ(waveOutWrite(out, &header, sizeof header), MMSYSERR_NOERROR);
-    }
-    EXPECT_TRUE(playedDone.waitFor(3, 20000ms));
-    EXPECT_TRUE(recorded.waitFor(kInBuffers, 20000ms));
+    WAVEHDR header{};
+    header.lpData = reinterpret_cast<LPSTR>(played.data());
+    header.dwBufferLength = static_cast<DWORD>(played.size() * 2);
+    ASSERT_EQ(waveOutPrepareHeader(out, &header, sizeof header), MMSYSERR_NOERROR);
+    ASSERT_EQ(waveOutWrite(out, &header, sizeof header), MMSYSERR_NOERROR);
+    wdtest::TestHost host;
+    EXPECT_TRUE(host.pumpUntil([&] { return done > 0; }, 20000ms));
     ASSERT_EQ(waveOutReset(out), MMSYSERR_NOERROR);
     ASSERT_EQ(waveOutClose(out), MMSYSERR_NOERROR);
-    ASSERT_EQ(waveInReset(in), MMSYSERR_NOERROR);
-    ASSERT_EQ(waveInClose(in), MMSYSERR_NOERROR);
+    const std::vector<int16_t> capture = recording.stop();
 
-    std::vector<int16_t> capture;
-    for (size_t i = 0; i < kInBuffers; ++i) {
-        const auto* samples = reinterpret_cast<const int16_t*>(inData[i].data());
-        capture.insert(capture.end(), samples, samples + inHeaders[i].dwBytesRecorded / 2);
-    }
-    // Align on the first loud sample, then look a little around it.
-    auto loud = [](int16_t s) { return std::abs(s) > 1000; };
-    auto first = std::find_if(capture.begin(), capture.end(), loud);
-    ASSERT_NE(first, capture.end()) << "nothing came back from the monitor";
-    size_t start = static_cast<size_t>(first - capture.begin());
-    size_t playedFirst = static_cast<size_t>(std::find_if(played.begin(), played.end(), loud) - played.begin());
-    double best = 0;
-    for (long shift = -64; shift <= 64; ++shift) {
-        long offset = static_cast<long>(start) - static_cast<long>(playedFirst) + shift;
-        if (offset < 0 || static_cast<size_t>(offset) + played.size() > capture.size()) continue;
-        best = std::max(best, correlation(played, capture, static_cast<size_t>(offset)));
-    }
-    EXPECT_GT(best, 0.99);
+    expectPlayedWhole(played, capture);
 }
 
 TEST(PulseMixer, TheMasterVolumeOfTheSinkIsReadAndSetAndItsChangesReachTheWindow) {
@@ -237,14 +113,14 @@ TEST(PulseMixer, TheMasterVolumeOfTheSinkIsReadAndSetAndItsChangesReachTheWindow
 TEST(PulseMixer, ASourceWithoutPortsIsItsOwnRecordingLine) {
     REQUIRE_TEST_SERVER(sink, monitor);
     std::vector<wd::RecordLineInfo> lines;
-    ASSERT_TRUE(pulseBackend()->recordLines(static_cast<unsigned>(monitor), lines));
+    ASSERT_TRUE(pulsetest::pulseBackend()->recordLines(static_cast<unsigned>(monitor), lines));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].name, "Monitor of CI_Null_Sink");
     int current = -1;
-    ASSERT_TRUE(pulseBackend()->recordLine(static_cast<unsigned>(monitor), current));
+    ASSERT_TRUE(pulsetest::pulseBackend()->recordLine(static_cast<unsigned>(monitor), current));
     EXPECT_EQ(current, 0);
-    EXPECT_TRUE(pulseBackend()->setRecordLine(static_cast<unsigned>(monitor), 0));
-    EXPECT_FALSE(pulseBackend()->setRecordLine(static_cast<unsigned>(monitor), 1));
+    EXPECT_TRUE(pulsetest::pulseBackend()->setRecordLine(static_cast<unsigned>(monitor), 0));
+    EXPECT_FALSE(pulsetest::pulseBackend()->setRecordLine(static_cast<unsigned>(monitor), 1));
 }
 
 }  // namespace

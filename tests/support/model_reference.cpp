@@ -79,4 +79,47 @@ int referenceColumns(const std::vector<float>& samples, const std::vector<int>& 
     return filled;
 }
 
+ChannelSamples referencePaste(const ChannelSamples& track, const std::vector<int>& starts, const std::vector<bool>& flags,
+                              const ChannelSamples& clip, PasteKind kind) {
+    const bool stereo = track.size() == 2;
+    std::vector<std::pair<size_t, size_t>> targets;  // channel, position
+    auto start = [&](size_t c) { return static_cast<size_t>(std::max(starts[c], 0)); };
+    if (kind == PasteKind::Insert) {
+        for (size_t c = 0; c < track.size(); ++c) targets.emplace_back(c, start(0));
+    } else if (stereo && flags[0] && flags[1]) {
+        targets = {{0, start(0)}, {1, kind == PasteKind::Mix ? start(0) : start(1)}};
+    } else {
+        const size_t c = stereo && flags[1] ? 1 : 0;
+        targets = {{c, start(c)}};
+    }
+    // The mono source is the first clipboard channel there is.
+    const bool clipStereo = clip.size() == 2 && !clip[0].empty() && !clip[1].empty();
+    const std::vector<float>& left = clip[0].empty() ? clip.back() : clip[0];
+    const std::vector<float>& right = clipStereo ? clip[1] : left;
+    const size_t n = std::max(left.size(), right.size());
+    ChannelSamples out = track;
+    for (const auto& [c, at] : targets) {
+        std::vector<float> material(n, 0.0f);
+        for (size_t i = 0; i < n; ++i) {
+            const float l = i < left.size() ? left[i] : 0.0f;
+            const float r = i < right.size() ? right[i] : 0.0f;
+            material[i] = !clipStereo ? l : targets.size() == 2 ? (c == 0 ? l : r) : (l + r) * 0.5f;
+        }
+        auto& s = out[c];
+        if (kind == PasteKind::Insert) {
+            s.insert(s.begin() + static_cast<std::ptrdiff_t>(std::min(at, s.size())), material.begin(), material.end());
+            continue;
+        }
+        s.resize(std::max(s.size(), at + n), 0.0f);
+        for (size_t i = 0; i < n; ++i) {
+            s[at + i] = kind == PasteKind::Mix ? std::clamp(s[at + i] + material[i], -1.0f, 1.0f) : material[i];
+        }
+    }
+    if (stereo) {
+        const size_t longer = std::max(out[0].size(), out[1].size());
+        for (auto& s : out) s.resize(longer, 0.0f);
+    }
+    return out;
+}
+
 }  // namespace wdtest

@@ -23,4 +23,20 @@ void referenceMinMax(const std::vector<float>& samples, int64_t from, int64_t to
 int referenceColumns(const std::vector<float>& samples, const std::vector<int>& blockSampleCounts, int columns, int start,
                      int samplesPerColumn, std::vector<float>& mins, std::vector<float>& maxs);
 
+/** The samples of every channel of a track or of the clipboard (a missing clipboard
+ * channel is an empty vector). */
+using ChannelSamples = std::vector<std::vector<float>>;
+
+enum class PasteKind { Overwrite, Mix, Insert };
+
+/**
+ * What a paste of clip (one or two channels, at the track's rate) leaves in a track with
+ * these selection starts and selected flags per channel: the written channels and their
+ * positions by the rules of each kind, the clipboard channel to channel, as the mean of
+ * two into one, or one into every written channel, then a stereo track's shorter channel
+ * padded with silence.
+ */
+ChannelSamples referencePaste(const ChannelSamples& track, const std::vector<int>& starts, const std::vector<bool>& flags,
+                              const ChannelSamples& clip, PasteKind kind);
+
 }  // namespace wdtest

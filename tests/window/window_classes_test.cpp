@@ -4,6 +4,7 @@
 
 #include "services/module.h"
 #include "support/test_host.h"
+#include "ui/record_window.h"
 #include "ui/window_classes.h"
 
 namespace {
@@ -22,12 +23,12 @@ TEST(WindowClasses, TheSevenClassesExistAfterAttach) {
         EXPECT_EQ(RegisterClassA(&again), 0) << name;
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS)) << name;
     }
-    // The record window is not built yet: its class gives default processing.
+    // A window of the record class is the record window: it erases nothing itself.
     HWND w = CreateWindowExA(0, "wdrecordclass", "", WS_CHILD, 0, 30, 565, 347, host.frame(), nullptr,
                              reinterpret_cast<HINSTANCE>(wd::moduleHandle()), nullptr);
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), reinterpret_cast<intptr_t>(&DefWindowProcA));
-    EXPECT_EQ(SendMessageA(w, WM_ERASEBKGND, 0, 0), 0);  // no background brush
+    EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), reinterpret_cast<intptr_t>(&wd::RecordWindow::windowProc));
+    EXPECT_EQ(SendMessageA(w, WM_ERASEBKGND, 0, 0), 1);
     DestroyWindow(w);
 }
 

@@ -1,4 +1,4 @@
-#include "temp_block_folder.h"
+#include "support/temp_block_folder.h"
 
 #include <filesystem>
 
