@@ -7,6 +7,7 @@
 #include "devices_dialog.h"
 #include "effect_catalog.h"
 #include "event_log.h"
+#include "failure_text.h"
 #include "parameter_dialog.h"
 #include "settings_dialog.h"
 #include "wavedeck.h"
@@ -89,7 +90,7 @@ EditorWindow::EditorWindow() {
             savedSinceChange_ = false;
         }
     });
-    record_ = std::make_unique<RecordPanel>([this](const std::string& s) { say(s); }, [this] { refresh(); }, [this] { newTrackComing(); });
+    record_ = std::make_unique<RecordPanel>([this](const std::string& s) { say(s); }, [this](const std::string& s) { error(s); }, [this] { refresh(); }, [this] { newTrackComing(); });
 
     buildCommands();
     gtk_container_add(GTK_CONTAINER(window_), buildLayout());
@@ -292,7 +293,7 @@ std::optional<LRESULT> EditorWindow::onProgress(UINT message, WPARAM wParam, LPA
         case NotifyImportFailed:
             if (work_ != Work::Opening) return 0;
             endWork();
-            error("Could not read " + nameOf(workPath_) + ": it is empty, damaged or not a sound file WaveDeck understands.");
+            error("Could not open " + nameOf(workPath_) + ": " + failureReason(WDXGetLastFailure(0), false));
             openNext();
             return 0;
         case NotifyEffectDone:
@@ -330,8 +331,7 @@ std::optional<LRESULT> EditorWindow::onProgress(UINT message, WPARAM wParam, LPA
             if (work_ != Work::Saving) return 0;
             endWork();
             closing_ = Closing::None;
-            error("Could not write " + workPath_ + ": check that its folder exists and may be written" +
-                  (typeOf(workPath_) == 2 ? ", and that the MP3 encoder library (liblame_enc.so) is installed beside WaveDeck." : "."));
+            error("Could not save " + workPath_ + ": " + failureReason(WDXGetLastFailure(1), true));
             return 0;
         default: return message >= WM_USER ? std::optional<LRESULT>(0) : std::nullopt;
     }
@@ -361,9 +361,12 @@ void EditorWindow::openNext() {
     });
     if (WDXOpenTrackFile(progress_->handle(), workPath_.c_str()) != 0) {
         endWork();
-        error(typeOf(workPath_) == 0 && lowerExtension(workPath_) != "wav"
-                  ? nameOf(workPath_) + " cannot be opened: WaveDeck reads WAV, AIFF, MP3, Ogg Vorbis, WMA and CD track (.cda) files."
-                  : "Could not start reading " + nameOf(workPath_) + ".");
+        const int failure = WDXGetLastFailure(0);
+        if (failure != WD_FAILURE_NONE) {
+            error("Could not open " + nameOf(workPath_) + ": " + failureReason(failure, false));
+        } else {
+            error(nameOf(workPath_) + " cannot be opened: WaveDeck reads WAV, AIFF, MP3, Ogg Vorbis, WMA and CD track (.cda) files.");
+        }
         openNext();
     }
 }
@@ -450,7 +453,9 @@ void EditorWindow::startSave(const std::string& path, bool selection) {
     if (started != 0) {
         endWork();
         closing_ = Closing::None;
-        error("Could not start saving " + nameOf(path) + (type == 0 ? ": name it .wav, .mp3, .wma or .ogg." : "."));
+        const int failure = WDXGetLastFailure(1);
+        error("Could not save " + nameOf(path) +
+              (type == 0 ? ": name it .wav, .mp3, .wma or .ogg." : failure != WD_FAILURE_NONE ? ": " + failureReason(failure, true) : "."));
     }
 }
 
@@ -536,14 +541,15 @@ void EditorWindow::insertGenerated(bool noise) {
 // ---------------------------------------------------------------- playing
 
 void EditorWindow::play(int mode) {
-    if (paused_) {
-        WDXPlayControl(mode);  // goes on where it paused
-    } else {
-        WDXPlayTrack(mode);
-    }
+    // Paused: goes on where it paused.
+    const int started = paused_ ? WDXPlayControl(mode) : WDXPlayTrack(mode);
     paused_ = false;
-    EventLog::instance().event("play " + std::to_string(mode));
     refresh();
+    if (started != 0) {
+        error("The sound device cannot play this track's rate or channels: choose another in Tools > Sound Devices.");
+        return;
+    }
+    EventLog::instance().event("play " + std::to_string(mode));
 }
 
 void EditorWindow::togglePlay() {

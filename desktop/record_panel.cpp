@@ -10,8 +10,9 @@ namespace {
 constexpr int kPaneHeight = 110;
 }
 
-RecordPanel::RecordPanel(std::function<void(const std::string&)> say, std::function<void()> changed, std::function<void()> kept)
-    : say_(std::move(say)), changed_(std::move(changed)), kept_(std::move(kept)) {
+RecordPanel::RecordPanel(std::function<void(const std::string&)> say, std::function<void(const std::string&)> fail, std::function<void()> changed,
+                         std::function<void()> kept)
+    : say_(std::move(say)), fail_(std::move(fail)), changed_(std::move(changed)), kept_(std::move(kept)) {
     box_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 4);
     GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
     auto combo = [row](const char* label, std::initializer_list<const char*> items, int active) {
@@ -78,10 +79,15 @@ void RecordPanel::onClicked(GtkButton* button, gpointer data) {
     };
     if (b == self->record_) {
         WDXSetRecordParam(number(self->channels_), number(self->rate_), number(self->bits_));
-        WDXBeginRecord();
-        self->recording_ = true;
-        self->takeHeld_ = true;
-        self->say_("Recording…");
+        if (WDXBeginRecord() != 0) {
+            self->fail_("The input device cannot record " + std::string(number(self->channels_) == 1 ? "mono" : "stereo") + " at " +
+                        std::to_string(number(self->rate_)) + " Hz with " + std::to_string(number(self->bits_)) +
+                        " bits: choose another format, or another device in Tools > Sound Devices.");
+        } else {
+            self->recording_ = true;
+            self->takeHeld_ = true;
+            self->say_("Recording…");
+        }
     } else if (b == self->stop_) {
         // Stops the recording, or the playing of the take.
         WDXStopRecord();

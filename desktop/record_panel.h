@@ -14,9 +14,10 @@ namespace desktop {
 
 class RecordPanel {
 public:
-    /** say: a sentence for the status bar; changed: the editor's commands may have
+    /** say: a sentence for the status bar; fail: an error to show; changed: the editor's commands may have
      * changed (the recorder started or stopped); kept: the take became a new track. */
-    RecordPanel(std::function<void(const std::string&)> say, std::function<void()> changed, std::function<void()> kept);
+    RecordPanel(std::function<void(const std::string&)> say, std::function<void(const std::string&)> fail, std::function<void()> changed,
+                std::function<void()> kept);
     GtkWidget* widget() const { return box_; }
 
     /** Shows the panel, ready for a take. */
@@ -31,6 +32,7 @@ private:
     void updateButtons();
 
     std::function<void(const std::string&)> say_;
+    std::function<void(const std::string&)> fail_;
     std::function<void()> changed_;
     std::function<void()> kept_;
     GtkWidget* box_ = nullptr;

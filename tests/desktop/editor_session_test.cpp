@@ -176,10 +176,19 @@ protected:
         return samples;
     }
 
+    std::unique_ptr<Child> launch(const std::string& file) {
+#ifdef WAVEDECK_GUI_PROGRAM
+        return std::make_unique<Child>(std::vector<std::string>{WAVEDECK_GUI_PROGRAM, file}, environment());
+#else
+        (void)file;
+        return nullptr;
+#endif
+    }
+
     /** Starts the editor on the file and waits until it is open and laid out. */
     std::unique_ptr<Child> startEditor(const std::string& file) {
 #ifdef WAVEDECK_GUI_PROGRAM
-        auto editor = std::make_unique<Child>(std::vector<std::string>{WAVEDECK_GUI_PROGRAM, file}, environment());
+        auto editor = launch(file);
         EXPECT_TRUE(waitFor("event", "opened " + file)) << "the file given on the command line opens";
         const auto pane = waitFor("event", "pane main");
         EXPECT_TRUE(pane);
@@ -328,6 +337,20 @@ TEST_F(EditorSession, ClosingAChangedTrackAsksAndCancelKeepsItWhileSaveWritesItF
     ASSERT_TRUE(ok);
     // About 1.5 s of the 3 s were deleted (a column of the fitted view is 235 samples).
     EXPECT_NEAR(static_cast<double>(saved.size()) / 2 / kRate, 1.5, 0.02);
+#endif
+}
+
+TEST_F(EditorSession, AFileThatIsNotSoundIsRefusedWithTheReasonInWords) {
+#ifdef WAVEDECK_GUI_PROGRAM
+    const std::string file = (fs::path(dir_.path()) / "notes.wav").string();
+    std::ofstream(file) << "Shopping: milk, bread, a new microphone cable.\n";
+    wdtest::keepForFuzzing(file, "desktop-");
+    auto editor = launch(file);
+    EXPECT_TRUE(waitFor("status", "Could not open notes.wav: it is not a sound file"));
+    std::this_thread::sleep_for(300ms);
+    xdotool({"key", "Return"});
+    xdotool({"key", "ctrl+q"});
+    EXPECT_EQ(editor->wait(10s), 0) << "no track was left to ask about";
 #endif
 }
 
