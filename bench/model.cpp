@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/peak_memory.h"
 #include "bench/work_folder.h"
 #include "model/block_folder.h"
 #include "model/sequence.h"
@@ -37,21 +38,6 @@ constexpr int kRate = 44100;
 constexpr int kChunk = 1024;  // frames per read, as the importers read
 
 double secondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
-
-// Peak resident memory since the last reset, in MiB (VmHWM).
-double peakRssMiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
-    }
-    return -1;
-}
-
-void resetPeakRss() {
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-}
 
 // A sine per channel with a little noise, so summaries are not trivial.
 void generate(float* interleaved, int frames, int64_t first) {
@@ -203,9 +189,9 @@ int main(int argc, char** argv) {
         track = std::make_unique<wd::Track>();  // the previous track's blocks go first
         track->setChannelCount(2);
         ::sync();
-        resetPeakRss();
+        bench::resetPeakRss();
         const double i = importWav(in, *track);
-        importPeak = std::max(importPeak, peakRssMiB());
+        importPeak = std::max(importPeak, bench::peakRssMiB());
         if (i < 0) {
             std::fprintf(stderr, "import failed\n");
             return 1;
@@ -215,9 +201,9 @@ int main(int argc, char** argv) {
         track = std::make_unique<wd::Track>();
         track->setChannelCount(2);
         ::sync();
-        resetPeakRss();
+        bench::resetPeakRss();
         const double a = appendGenerated(*track, frames);
-        appendPeak = std::max(appendPeak, peakRssMiB());
+        appendPeak = std::max(appendPeak, bench::peakRssMiB());
         appended = appended < 0 ? a : std::min(appended, a);
         blocks = track->channel(0)->sequence().blockInfo().size();
         std::printf("round %d: sox %.3f s, import %.3f s, append %.3f s\n", round + 1, s, i, a);

@@ -20,6 +20,7 @@
 
 #include "batch_run.h"
 #include "demo_sample.h"
+#include "effect_catalogue.h"
 #include "host_session.h"
 #include "progress_bar.h"
 #include "wavedeck.h"
@@ -468,6 +469,88 @@ int commandSettings(const Args& args) {
     return 0;
 }
 
+// Runs an effect on the current track with a progress bar; an effect cannot be stopped,
+// so it runs to its end even when interrupted. False with a sentence when it could not
+// start or the library refused its parameters.
+bool runEffect(host::Session& session, const host::EffectInfo& effect, const host::EffectBlock& block,
+               std::string& error) {
+    session.clear();
+    host::ProgressBar bar(effect.name);
+    WPARAM doneWord = 0;
+    session.onNote([&](const host::Note& note) {
+        if (note.window != session.progress()) return;
+        if (note.message == NotifyEffectProgress) bar.update(static_cast<unsigned long long>(note.lParam), 100);
+        if (note.message == NotifyEffectDone) doneWord = note.wParam;
+    });
+    bool ok = WDXDoEffect(session.progress(), effect.id, reinterpret_cast<LPARAM>(&block)) == 0;
+    if (ok) {
+        // The main window takes the result over (a new track for a copy) and tells the frame.
+        session.pumpUntil([&] { return session.count(session.progress(), NotifyEffectDone) > 0; }, std::chrono::hours(24));
+        session.pumpUntil([&] { return session.count(session.frame(), NotifyTrackChanged) > 0; }, std::chrono::seconds(10));
+        session.pumpFor(std::chrono::milliseconds(0));
+        ok = doneWord == 1;
+        error = "the library refused the parameters of " + std::string(effect.name) +
+                " for this file, or could not write the result (see 'wavedeck help effect')";
+    } else {
+        error = std::string(effect.name) + " cannot start here" + (effect.id == 7 ? ": mix needs two or more FILEs" : "");
+    }
+    bar.finish(!ok);
+    session.onNote({});
+    if (ok && host::interruption()) {
+        ok = false;
+        error = "interrupted: nothing was written";
+    }
+    return ok;
+}
+
+int commandEffect(const Args& args) {
+    // --param may come many times: those are taken out before the common parsing.
+    Args rest;
+    std::vector<std::string> settings;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--") {
+            rest.insert(rest.end(), args.begin() + static_cast<long>(i), args.end());
+            break;
+        }
+        if (args[i] != "--param") {
+            rest.push_back(args[i]);
+        } else if (i + 1 < args.size()) {
+            settings.push_back(args[++i]);
+        } else {
+            return usageError("effect", "--param needs NAME=VALUE");
+        }
+    }
+    Parsed p;
+    std::string error;
+    if (!parse(rest, {"-o", "--id", "--select"}, {}, p, error)) return usageError("effect", error);
+    if (p.positional.empty() || !p.options.count("-o") || !p.options.count("--id")) {
+        return usageError("effect", "give FILE, --id N and -o OUT");
+    }
+    const host::EffectInfo* effect = host::findEffect(p.options["--id"]);
+    if (!effect) return usageError("effect", "there is no effect '" + p.options["--id"] + "'");
+    host::EffectBlock block;
+    if (!host::buildBlock(*effect, settings, block, error)) return usageError("effect", error);
+    double first = 0, last = 0;
+    if (p.options.count("--select") && !parseSpan(p.options["--select"], first, last)) {
+        return usageError("effect", "--select takes START:END in seconds, START before END");
+    }
+    host::Session session;
+    // The other files first (for mix), so that the first FILE is the current track.
+    for (size_t i = p.positional.size(); i-- > 0;) {
+        if (!openWithProgress(session, p.positional[i], error)) return fail(error);
+    }
+    if (p.options.count("--select")) {
+        const int rate = WDXGetTrackInfo(1);
+        session.selectWithMouse(static_cast<int>(first * rate), static_cast<int>(last * rate));
+    } else {
+        WDXSelectAll();
+    }
+    if (!runEffect(session, *effect, block, error)) return fail(error);
+    if (!saveWithProgress(session, p.options["-o"], error)) return fail(error);
+    std::printf("wrote %s\n", p.options["-o"].c_str());
+    return 0;
+}
+
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
         {"info", {"wavedeck info FILE",
@@ -501,6 +584,14 @@ const std::map<std::string, Command>& commands() {
                       "  --select drags a selection across the waveform from START to END seconds, as a user\n"
                       "  would with the mouse; --scale 2 draws every pixel of the view twice as large.",
                       "wavedeck snapshot intro.wav take1.wav --select 2.5:4 -o take1.png", commandSnapshot}},
+        {"effect", {"wavedeck effect FILE... --id N [--param NAME=VALUE ...] [--select START:END] -o OUT",
+                    "Opens a sound file, runs one of the library's effects on it and saves the result as\n"
+                    "  convert does. The effect works on the whole file, or on the span --select drags\n"
+                    "  across the waveform (START to END seconds, to a column of the view); each --param\n"
+                    "  sets one parameter, the others keep the defaults listed below. 'mix' mixes the\n"
+                    "  other FILEs into the first; 'copy' writes the selection alone.",
+                    "wavedeck effect take1.wav --id echo --param delay-ms=250 --param decay=0.4 -o echo.wav",
+                    commandEffect}},
         {"demo", {"wavedeck demo [--out DIR]",
                   "Makes a sample, opens it, plays one second of it, saves it and pictures the editor,\n"
                   "  all through the library's exports. Files go to DIR (default ./wavedeck-demo).",
@@ -528,6 +619,7 @@ int help(const std::string& name) {
         return 2;
     }
     std::printf("%s\n  %s\n  example: %s\n", it->second.synopsis, it->second.description, it->second.example);
+    if (name == "effect") std::printf("%s", host::effectHelp().c_str());
     return 0;
 }
 

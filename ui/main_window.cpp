@@ -241,9 +241,11 @@ void MainWindow::takeOver(LPARAM lParam) const {
 }
 
 void MainWindow::effectFinished(Track* track, Effect* effect) const {
-    delete effect;
     // The track may have been closed while the effect ran its last steps.
-    if (isListedTrack(track)) {
+    const bool listed = isListedTrack(track);
+    if (effect && listed) effect->complete(*track);
+    delete effect;
+    if (listed) {
         track->refreshView();
         TrackWindow::instance().invalidate();
         reportSelectionAndView(*track);

@@ -59,7 +59,8 @@ private:
     void takeOver(LPARAM lParam) const;
     static void setUpView(Track& track);
     void tabSelected(uint32_t trackId) const;
-    /** An effect has ended: it is deleted, its track's view refreshed and the host told. */
+    /** An effect has ended: it puts its last changes in place (Effect::complete) and is
+     * deleted, its track's view is refreshed and the host told. */
     void effectFinished(Track* track, Effect* effect) const;
     /** A cut or paste has changed the track with this id: its view is refreshed. */
     static void editFinished(uint32_t trackId);

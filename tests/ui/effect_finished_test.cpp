@@ -20,6 +20,10 @@ std::atomic<int> gDestroyed{0};
 class CountedEffect : public wd::Effect {
 public:
     ~CountedEffect() override { ++gDestroyed; }
+
+private:
+    Plan plan() override { return Plan::Nothing; }
+    bool process() override { return true; }
 };
 
 TEST(EffectFinished, TheEffectIsDeletedTheViewRefreshedAndTheHostTold) {

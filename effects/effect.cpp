@@ -1,0 +1,183 @@
+#include "effects/effect.h"
+
+#include <algorithm>
+#include <cstring>
+#include <system_error>
+#include <vector>
+
+#include "effects/windowed_reader.h"
+#include "model/track.h"
+#include "model/undo_history.h"
+#include "services/library_windows.h"
+#include "wavedeck_messages.h"
+#include "wavedeck_win.h"
+
+namespace wd {
+
+Effect::Effect(int kind) : kind_(kind) {}
+
+Effect::~Effect() {
+    if (worker_.joinable()) worker_.join();
+}
+
+bool Effect::setParameters(const void*) {
+    return true;
+}
+
+bool Effect::run(Track* track) {
+    if (!track || !claim(*track)) return false;
+    track_ = track;
+    return startWorker();
+}
+
+bool Effect::claim(const Track& track) {
+    TrackClaim claim = TrackClaim::tryClaim(track);
+    if (!claim) return false;
+    claims_.push_back(std::move(claim));
+    return true;
+}
+
+std::string& Effect::getName(std::string& out) const {
+    out = name_;
+    return out;
+}
+
+HWND Effect::setProgressWindow(HWND window) {
+    progressWindow_ = window;
+    return window;
+}
+
+void Effect::complete(Track&) {}
+
+float Effect::floatWord(const void* block, int index) {
+    float value = 0;
+    std::memcpy(&value, static_cast<const char*>(block) + 4 * index, sizeof value);
+    return value;
+}
+
+int32_t Effect::intWord(const void* block, int index) {
+    int32_t value = 0;
+    std::memcpy(&value, static_cast<const char*>(block) + 4 * index, sizeof value);
+    return value;
+}
+
+bool Effect::startWorker() {
+    mainWindow_ = LibraryWindows::instance().window(LibraryWindows::Which::Main);
+    if (!IsWindow(mainWindow_)) mainWindow_ = nullptr;
+    // The worker waits for this lock, so the thread is in place (or detached) before it acts.
+    std::lock_guard lock(starting_);
+    try {
+        worker_ = std::thread(&Effect::work, this);
+    } catch (const std::system_error&) {
+        claims_.clear();
+        return false;
+    }
+    // Without a main window nothing will hand the effect back: the worker deletes it.
+    if (!mainWindow_) worker_.detach();
+    return true;
+}
+
+void Effect::work() {
+    { std::lock_guard lock(starting_); }
+    bool done = false;
+    switch (plan()) {
+        case Plan::Refuse:
+            break;
+        case Plan::Nothing:
+            done = true;
+            break;
+        case Plan::Work:
+            if (TrackHistory* history = changesTrack() ? UndoHistory::instance().history(track_->id()) : nullptr) {
+                history->saveState(*track_);
+                history->clearRedo();
+            }
+            done = runProcess();
+            break;
+    }
+    claims_.clear();
+    PostMessageA(progressWindow_, NotifyEffectDone, done ? 1 : 0, 100);
+    if (mainWindow_) {
+        postEnd(mainWindow_);
+    } else {
+        delete this;
+    }
+}
+
+bool Effect::runProcess() {
+    try {
+        return process();
+    } catch (const std::exception&) {
+        return false;  // out of memory, or a library that gave up
+    }
+}
+
+void Effect::postEnd(HWND mainWindow) {
+    PostMessageA(mainWindow, MsgEffectFinished, reinterpret_cast<WPARAM>(track_), reinterpret_cast<LPARAM>(this));
+}
+
+void Effect::notifyProgress(int64_t percent) const {
+    PostMessageA(progressWindow_, NotifyEffectProgress, 0, static_cast<LPARAM>(percent));
+}
+
+int Effect::channelRate(int index) const {
+    const Channel* c = track_->channel(index);
+    return c && c->viewRecord.sampleRate > 0 ? c->viewRecord.sampleRate : track_->sampleRate;
+}
+
+int Effect::selectionSize(const Channel& channel) {
+    const int64_t available = static_cast<int64_t>(channel.sequence().length()) - channel.selStart;
+    if (channel.selStart < 0 || available <= 0) return 0;
+    return static_cast<int>(std::clamp<int64_t>(channel.selLength, 0, available));
+}
+
+Channel* Effect::selectedChannel(int index) const {
+    if (index >= track_->channelCount()) return nullptr;
+    Channel* c = track_->channel(index);
+    if (!c || !c->selectedFlag || selectionSize(*c) == 0) return nullptr;
+    return c;
+}
+
+bool Effect::readForSplice(WindowedReader& reader, Sequence& sequence, float* dst, int position, int n) {
+    if (reader.read(dst, position, n) == n) return true;
+    sequence.cancelSplice();
+    return false;
+}
+
+bool Effect::overwriteSelection(Channel& channel, int start, int count, const ChunkFunction& process, Order order) {
+    Sequence& sequence = channel.sequence();
+    if (sequence.beginOverwrite(start) != 0) return false;
+    WindowedReader reader(sequence);
+    std::vector<float> buffer(kChunk);
+    const int full = count > kChunk ? ((count - kChunk - 1) >> 10) + 1 : 0;
+    for (int i = 0, offset = 0; offset < count; ++i) {
+        const int n = std::min(kChunk, count - offset);
+        const int from = order == Order::Forward ? start + offset : start + count - offset - n;
+        if (!readForSplice(reader, sequence, buffer.data(), from, n)) return false;
+        process(buffer.data(), n, offset);
+        if (sequence.writeSplice(buffer.data(), n) != n) return false;
+        offset += n;
+        if (i < full) notifyProgress(static_cast<int64_t>(i + 1) * 102400 / count);
+    }
+    if (sequence.commitOverwrite() != 0) return false;
+    notifyProgress(static_cast<int64_t>(full) * kChunk * 100 / count);
+    return true;
+}
+
+bool Effect::overwriteSelectedChannels(const std::function<void(int index, int count)>& begin,
+                                       const ChunkFunction& process, Order order) {
+    bool ok = true;
+    for (int i = 0; i < 2; ++i) {
+        Channel* c = selectedChannel(i);
+        if (!c) continue;
+        const int count = selectionSize(*c);
+        begin(i, count);
+        ok = overwriteSelection(*c, c->selStart, count, process, order) && ok;
+    }
+    return ok;
+}
+
+Effect::Plan Effect::planForSelection() const {
+    return selectedChannel(0) || selectedChannel(1) ? Plan::Work : Plan::Nothing;
+}
+
+}  // namespace wd
