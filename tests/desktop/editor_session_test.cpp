@@ -241,6 +241,7 @@ TEST_F(EditorSession, OpensSelectsAppliesAndUndoesAnEffectPlaysSavesAndQuits) {
     EXPECT_EQ(count("draw", ""), drawsBefore) << "an idle editor redraws nothing";
 
     selectMiddleHalf();
+    std::this_thread::sleep_for(300ms);  // the times come before the picture
     screenshot("selected");
 
     // Effects > Amplify (gain 2 by default), OK.
