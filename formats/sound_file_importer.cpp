@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "formats/output_file.h"
+#include "formats/sound_file_open.h"
 #include "model/track_list.h"
 #include "wavedeck_messages.h"
 
@@ -32,7 +33,7 @@ void SoundFileImporter::run() {
     // longer than libsndfile's own limit open too.
     FileProblem problem = FileProblem::NotSound;
     FileDescriptor fd(openRegularFileForReading(path(), &problem));
-    SNDFILE* file = fd.get() >= 0 ? sf_open_fd(fd.get(), SFM_READ, &info, SF_FALSE) : nullptr;
+    SNDFILE* file = fd.get() >= 0 ? openSoundFileOn(fd.get(), SFM_READ, &info) : nullptr;
     if (!file) {
         fail(nullptr, fd.get() >= 0 ? FileProblem::NotSound : problem);
         return;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "formats/output_file.h"
+#include "formats/sound_file_open.h"
 #include "model/sample_converter.h"
 #include "wavedeck_messages.h"
 
@@ -31,7 +32,7 @@ void WaveExporter::write(const ExportRange& range, bool selection) {
     if (!sf_format_check(&info)) info.format &= SF_FORMAT_TYPEMASK;
     // Written under a temporary name: the file at path changes only once this one is whole.
     OutputFile output;
-    SNDFILE* file = sf_format_check(&info) && output.open(path) ? sf_open_fd(output.descriptor(), SFM_WRITE, &info, SF_FALSE) : nullptr;
+    SNDFILE* file = sf_format_check(&info) && output.open(path) ? openSoundFileOn(output.descriptor(), SFM_WRITE, &info) : nullptr;
     if (!file) {
         setFailure(output.problem() != FileProblem::None ? output.problem() : FileProblem::Encoder);
         cancelled = true;

@@ -8,9 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -29,12 +31,22 @@ LRESULT CALLBACK progressProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return message >= WM_USER ? 0 : DefWindowProcA(window, message, wParam, lParam);
 }
 
+// libFuzzer's timeout alarm interrupts system calls: those are tried again.
 void writeInput(const std::string& path, const uint8_t* data, size_t size) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) std::abort();
+    int fd;
+    do fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        std::perror(path.c_str());
+        std::abort();
+    }
     for (size_t done = 0; done < size;) {
         const ssize_t n = ::write(fd, data + done, size - done);
-        if (n <= 0) std::abort();
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            std::perror(path.c_str());
+            std::abort();
+        }
         done += static_cast<size_t>(n);
     }
     ::close(fd);
