@@ -19,3 +19,6 @@ target_link_libraries(wavedeck_deps INTERFACE
   PkgConfig::SNDFILE PkgConfig::VORBIS PkgConfig::MAD PkgConfig::SAMPLERATE PkgConfig::SOUNDTOUCH
   PkgConfig::FFMPEG PkgConfig::CDIO PkgConfig::FREETYPE PkgConfig::PNG PkgConfig::PULSE
   Threads::Threads ${CMAKE_DL_LIBS})
+
+# The desktop editor's toolkit: optional, the editor is built when it is found.
+pkg_check_modules(GTK3 IMPORTED_TARGET gtk+-3.0)

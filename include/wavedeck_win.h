@@ -117,6 +117,8 @@ typedef struct tagBITMAP {
 #define WM_LBUTTONUP 0x0202
 #define WM_RBUTTONDOWN 0x0204
 #define WM_RBUTTONUP 0x0205
+#define WM_MOUSEWHEEL 0x020A
+#define WM_MOUSEHWHEEL 0x020E
 #define WM_CAPTURECHANGED 0x0215
 
 /* GetQueueStatus flags. */
@@ -131,6 +133,9 @@ typedef struct tagBITMAP {
 /* Mouse key state in the wParam of mouse messages. */
 #define MK_LBUTTON 0x0001
 #define MK_RBUTTON 0x0002
+
+/* One notch of a mouse wheel, in the delta of WM_MOUSEWHEEL and WM_MOUSEHWHEEL. */
+#define WHEEL_DELTA 120
 
 /* WM_SIZE wParam. */
 #define SIZE_RESTORED 0
@@ -330,7 +335,11 @@ WD_EXPORT BOOL WINAPI TranslateMessage(const MSG* msg);
 WD_EXPORT LRESULT WINAPI DispatchMessageA(const MSG* msg);
 /** WM_CLOSE destroys the window; WM_PAINT validates; WM_ERASEBKGND fills with the class
  * background brush (1) or does nothing (0); WM_SETTEXT, WM_GETTEXT and
- * WM_GETTEXTLENGTH keep the window text; everything else gives 0. */
+ * WM_GETTEXTLENGTH keep the window text; WM_MOUSEWHEEL and WM_MOUSEHWHEEL scroll a
+ * window whose horizontal bar can move (a tenth of the page per notch, at least one
+ * unit, delivered as WM_HSCROLL SB_THUMBTRACK, SB_THUMBPOSITION and SB_ENDSCROLL; wheel
+ * up and tilt left go back) and are sent on to the parent otherwise; everything else
+ * gives 0. */
 WD_EXPORT LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 WD_EXPORT void WINAPI PostQuitMessage(int exitCode);
 /** What the calling thread's queue holds (QS_* bits, limited to flags), in both words.
@@ -456,5 +465,36 @@ WD_EXPORT int WDXCaptureWindowPixels(HWND window, DWORD* pixels, int width, int 
 WD_EXPORT int WDXInjectMouse(UINT message, int screenX, int screenY);
 /** The name of the display backend in use ("headless"). */
 WD_EXPORT const char* WDXGetDisplayName(void);
+
+/* ---- Showing the library's windows in a desktop toolkit (this port's own) ----
+ * A desktop host shows each of its top-level windows in a drawing surface of its
+ * toolkit, at the same screen coordinates, and runs the window system's messages from
+ * its toolkit's main loop:
+ *   - poll WDXGetWakeDescriptor() in the main loop; when it is readable, take messages
+ *     with PeekMessageA (PM_REMOVE) and dispatch them until none is left;
+ *   - WDXWatchWindowPixels(top, hostWindow, message) for each top-level window; on that
+ *     message, redraw the surface from WDXCaptureWindowPixels (never by polling);
+ *   - turn pointer events into WDXInjectMouse and WDXInjectMouseWheel at the same
+ *     screen point, and size the windows with MoveWindow. */
+/** A file descriptor that is readable whenever the calling thread's queue has work: a
+ * message posted or sent from any thread, mouse input, a window to paint, a timer due.
+ * It goes quiet when PeekMessageA or GetMessageA, without a filter, finds nothing. Made
+ * on the first call of a thread and the same afterwards; the library owns it (never
+ * close it). -1 when the system gives no descriptor. */
+WD_EXPORT int WDXGetWakeDescriptor(void);
+/** After the composed pixels of window (as WDXCaptureWindowPixels returns them) change
+ * (a paint or drawing through GetDC ends, its scroll bar is redrawn, a visible child is
+ * shown, hidden, moved, resized or destroyed), posts message to notify with wParam the
+ * window, once: the next comes only after the window was captured again
+ * (WDXCaptureWindowPixels or WDXCaptureWindowPng), so a burst of paints costs the host
+ * one redraw. A null notify ends the watch. 1 on success, 0 for a window or notify
+ * window that does not exist. */
+WD_EXPORT int WDXWatchWindowPixels(HWND window, HWND notify, UINT message);
+/** Queues a wheel turn at a screen point: message WM_MOUSEWHEEL (delta > 0: away from
+ * the user) or WM_MOUSEHWHEEL (delta > 0: to the right), delta in WHEEL_DELTA units
+ * per notch. It goes to the capturing window, else to the deepest visible, enabled
+ * window under the point, with the delta in the high word of wParam and the screen
+ * point in lParam (see DefWindowProcA). 1 when queued, 0 for another message. */
+WD_EXPORT int WDXInjectMouseWheel(UINT message, int delta, int screenX, int screenY);
 
 #endif /* WAVEDECK_WIN_H */

@@ -24,6 +24,7 @@ declare -A allowed=(
   [ui]="audio effects edit services model platform res"
   [api]="ui audio formats edit effects services model platform res"
   [host]=""
+  [desktop]=""
 )
 
 status=0

@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   pulseaudio pulseaudio-utils libpulse-dev
-  xvfb xauth x11-apps libsdl2-dev
+  xvfb xauth x11-apps libsdl2-dev libgtk-3-dev librsvg2-common xdotool
   libfreetype-dev libfontconfig-dev fontconfig fonts-liberation fonts-dejavu-core libpng-dev libstb-dev
   libsndfile1-dev libvorbis-dev libogg-dev libmad0-dev libsamplerate0-dev libsoundtouch-dev libmp3lame-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev ffmpeg sox libsox-fmt-all

@@ -20,6 +20,8 @@ public:
     virtual bool capture(HWND window, gdi::Surface& out) = 0;
     /** Queues mouse input at a screen point (see WDXInjectMouse). */
     virtual bool injectMouse(UINT message, int screenX, int screenY) = 0;
+    /** Queues a wheel turn at a screen point (see WDXInjectMouseWheel). */
+    virtual bool injectWheel(UINT message, int delta, int screenX, int screenY) = 0;
 
     /** The backend chosen by WAVEDECK_DISPLAY on first use: "headless" (also for an
      * unset or unknown name, which is reported once on stderr). */

@@ -1,9 +1,10 @@
-// The headless display's own exports: capture a window as PNG or pixels, inject mouse
-// input, and name the backend.
+// The display's own exports: capture a window as PNG or pixels, watch its pixels, inject
+// mouse and wheel input, and name the backend.
 #include <algorithm>
 
 #include "platform/display/display.h"
 #include "platform/display/png_file.h"
+#include "platform/window/window_system.h"
 #include "wavedeck_win.h"
 
 using wd::display::Display;
@@ -26,6 +27,14 @@ int WDXCaptureWindowPixels(HWND window, DWORD* pixels, int width, int height) {
 
 int WDXInjectMouse(UINT message, int screenX, int screenY) {
     return Display::current().injectMouse(message, screenX, screenY) ? 1 : 0;
+}
+
+int WDXInjectMouseWheel(UINT message, int delta, int screenX, int screenY) {
+    return Display::current().injectWheel(message, delta, screenX, screenY) ? 1 : 0;
+}
+
+int WDXWatchWindowPixels(HWND window, HWND notify, UINT message) {
+    return wd::window::WindowSystem::instance().watchPixels(window, notify, message) ? 1 : 0;
 }
 
 const char* WDXGetDisplayName(void) { return Display::current().name(); }

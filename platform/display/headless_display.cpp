@@ -16,4 +16,8 @@ bool HeadlessDisplay::injectMouse(UINT message, int screenX, int screenY) {
     return window::WindowSystem::instance().injectMouse(message, screenX, screenY);
 }
 
+bool HeadlessDisplay::injectWheel(UINT message, int delta, int screenX, int screenY) {
+    return window::WindowSystem::instance().injectWheel(message, delta, screenX, screenY);
+}
+
 }  // namespace wd::display

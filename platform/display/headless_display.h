@@ -10,6 +10,7 @@ public:
     const char* name() const override { return "headless"; }
     bool capture(HWND window, gdi::Surface& out) override;
     bool injectMouse(UINT message, int screenX, int screenY) override;
+    bool injectWheel(UINT message, int delta, int screenX, int screenY) override;
 };
 
 }  // namespace wd::display

@@ -50,6 +50,13 @@ struct MessageQueue {
     std::vector<Timer> timers;
     std::vector<HWND> windows;  // live windows of this thread, creation order
     std::condition_variable wake;
+    /** The descriptor a toolkit's main loop polls (an epoll set of wakeEvent and
+     * wakeTimer), made on the thread's first WDXGetWakeDescriptor; -1 until then.
+     * wakeEvent counts wake-ups since the queue was last found empty; wakeTimer is armed
+     * for the earliest timer. Never closed: the queue lives as long as the process. */
+    int wakeDescriptor = -1;
+    int wakeEvent = -1;
+    int wakeTimer = -1;
     /** The thread has ended: nothing it owns will be handled any more, so sends to its
      * windows return 0 at once and posts to them are dropped. */
     bool ended = false;

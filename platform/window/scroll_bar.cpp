@@ -85,6 +85,18 @@ int ScrollBar::hitCode(int x, int width) const {
     return SB_THUMBTRACK;
 }
 
+int ScrollBar::wheelPosition(int notches) const {
+    const long long step = std::max<long long>(1, page_ / 10);
+    const long long highest = std::max<long long>(min_, static_cast<long long>(max_) - std::max<long long>(static_cast<long long>(page_) - 1, 0));
+    return static_cast<int>(std::clamp<long long>(position_ + step * notches, min_, highest));
+}
+
+void ScrollBar::holdTrack(int position) {
+    tracking_ = true;
+    trackPos_ = position;
+    grabOffset_ = 0;
+}
+
 void ScrollBar::beginTrack(int x, int width) {
     const int arrow = std::min(WD_SCROLLBAR_SIZE, width / 2);
     int start = 0, length = 0;

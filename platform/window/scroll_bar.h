@@ -30,6 +30,14 @@ public:
      * bar). */
     int hitCode(int x, int width) const;
 
+    /** Whether the bar is shown and can move (a wheel turns it). */
+    bool canScroll() const { return visible() && scrollable() && disabled_ != ESB_DISABLE_BOTH; }
+    /** The position a wheel turn of notches asks for (positive: towards the end): a tenth
+     * of the page per notch, at least one unit, kept within the range. */
+    int wheelPosition(int notches) const;
+    /** Holds the thumb at position as a drag would (a wheel turn is delivered as one). */
+    void holdTrack(int position);
+
     /** A thumb drag that took hold at x: the tracking position starts at the position. */
     void beginTrack(int x, int width);
     /** The thumb follows the pointer at x; @returns the new tracking position. */

@@ -114,6 +114,8 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 void WINAPI PostQuitMessage(int exitCode) { windows().postQuit(exitCode); }
 
+int WDXGetWakeDescriptor(void) { return windows().wakeDescriptor(); }
+
 DWORD WINAPI GetQueueStatus(UINT flags) {
     const DWORD status = windows().queueStatus() & flags & 0xFFFFu;
     return status << 16 | status;

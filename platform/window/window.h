@@ -51,6 +51,12 @@ public:
     ScrollBar scrollBar;
     std::shared_ptr<gdi::Surface> surface;
 
+    /** Who hears of changes to the composed pixels of this window (WDXWatchWindowPixels):
+     * one pixelMessage to pixelNotify, then none until the window is captured again. */
+    HWND pixelNotify = nullptr;
+    UINT pixelMessage = 0;
+    bool pixelPending = false;
+
     /** The client area within the window rectangle: inside the border, above the
      * scroll bar. */
     gdi::PixelRect clientInWindow() const {

@@ -5,6 +5,11 @@
 #include <cstring>
 #include <utility>
 
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
 #include "platform/gdi/gdi.h"
 
 namespace wd::window {
@@ -103,6 +108,77 @@ bool WindowSystem::visibleChain(const Window& w) {
     return true;
 }
 
+void WindowSystem::wakeQueue(MessageQueue& q) {
+    q.wake.notify_all();
+    if (q.wakeEvent >= 0) {
+        const uint64_t one = 1;
+        // Fails only when the counter is full, and then the descriptor is readable anyway.
+        [[maybe_unused]] const ssize_t written = ::write(q.wakeEvent, &one, sizeof one);
+    }
+}
+
+void WindowSystem::quietQueue(MessageQueue& q) {
+    if (q.wakeDescriptor < 0) return;
+    uint64_t count = 0;
+    while (::read(q.wakeEvent, &count, sizeof count) > 0) {
+    }
+    while (::read(q.wakeTimer, &count, sizeof count) > 0) {
+    }
+    itimerspec due{};  // all zero: disarmed
+    const Clock::time_point* earliest = nullptr;
+    for (const Timer& t : q.timers) {
+        if (!earliest || t.due < *earliest) earliest = &t.due;
+    }
+    if (earliest) {
+        // steady_clock is CLOCK_MONOTONIC; a due time already past fires at once.
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(earliest->time_since_epoch()).count();
+        due.it_value.tv_sec = static_cast<time_t>(ns / 1000000000);
+        due.it_value.tv_nsec = static_cast<long>(ns % 1000000000);
+        if (due.it_value.tv_sec == 0 && due.it_value.tv_nsec == 0) due.it_value.tv_nsec = 1;
+    }
+    ::timerfd_settime(q.wakeTimer, TFD_TIMER_ABSTIME, &due, nullptr);
+}
+
+int WindowSystem::wakeDescriptor() {
+    std::lock_guard lock(mutex_);
+    MessageQueue& q = ownQueue();
+    if (q.wakeDescriptor >= 0) return q.wakeDescriptor;
+    const int event = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    const int timer = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    const int set = ::epoll_create1(EPOLL_CLOEXEC);
+    bool ok = event >= 0 && timer >= 0 && set >= 0;
+    for (int fd : {event, timer}) {
+        epoll_event e{};
+        e.events = EPOLLIN;
+        e.data.fd = fd;
+        ok = ok && ::epoll_ctl(set, EPOLL_CTL_ADD, fd, &e) == 0;
+    }
+    if (!ok) {
+        for (int fd : {event, timer, set}) {
+            if (fd >= 0) ::close(fd);
+        }
+        return -1;
+    }
+    q.wakeDescriptor = set;
+    q.wakeEvent = event;
+    q.wakeTimer = timer;
+    // Whatever is already queued must be seen by the first poll.
+    wakeQueue(q);
+    return set;
+}
+
+void WindowSystem::pixelsChangedLocked(const Window& w) {
+    if (!visibleChain(w)) return;
+    for (Window* p = find(w.handle); p; p = p->parent ? find(p->parent) : nullptr) {
+        if (!p->pixelNotify || p->pixelPending) continue;
+        Window* notify = find(p->pixelNotify);
+        if (!notify || notify->destroying || notify->queue->ended) continue;
+        p->pixelPending = true;
+        notify->queue->posted.push_back(makeMessage(p->pixelNotify, p->pixelMessage, reinterpret_cast<WPARAM>(p->handle), 0));
+        wakeQueue(*notify->queue);
+    }
+}
+
 POINT WindowSystem::windowScreenOrigin(const Window& w) {
     POINT origin{w.x, w.y};
     for (const Window* p = w.parent ? find(w.parent) : nullptr; p; p = p->parent ? find(p->parent) : nullptr) {
@@ -119,7 +195,7 @@ void WindowSystem::invalidateLocked(Window& w, const gdi::PixelRect& rect, bool 
     if (r.empty()) return;
     w.update = w.update.unite(r);
     w.erase = w.erase || erase;
-    w.queue->wake.notify_all();
+    wakeQueue(*w.queue);
 }
 
 void WindowSystem::drawNonClient(Window& w) {
@@ -131,6 +207,7 @@ void WindowSystem::drawNonClient(Window& w) {
         s.fill({w.width - 1, 0, w.width, w.height}, kBorder);
     }
     w.scrollBar.draw(s, w.scrollBarInWindow());
+    pixelsChangedLocked(w);
 }
 
 WindowSystem::Change WindowSystem::resizeLocked(Window& w, int x, int y, int width, int height, bool repaint) {
@@ -303,7 +380,13 @@ void WindowSystem::finishWindow(HWND window) {
     Window* w = find(window);
     if (!w) return;
     if (scrollDrag_ == window) scrollDrag_ = nullptr;
-    if (Window* p = w->parent ? find(w->parent) : nullptr) std::erase(p->children, window);
+    if (Window* p = w->parent ? find(w->parent) : nullptr) {
+        std::erase(p->children, window);
+        if (w->visible) pixelsChangedLocked(*p);
+    }
+    for (auto& [handle, other] : windows_) {
+        if (other->pixelNotify == window) other->pixelNotify = nullptr;
+    }
     std::erase(topLevels_, window);
     MessageQueue& q = *w->queue;
     std::erase(q.windows, window);
@@ -385,6 +468,7 @@ bool WindowSystem::showWindow(HWND window, int command) {
         if (was == show) return was;
         w->visible = show;
         if (show) invalidateLocked(*w, {0, 0, w->clientWidth(), w->clientHeight()}, true);
+        if (Window* parent = w->parent ? find(w->parent) : nullptr) pixelsChangedLocked(*parent);
     }
     send(window, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
     return was;
@@ -538,7 +622,7 @@ bool WindowSystem::post(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         return false;
     }
     w->queue->posted.push_back(makeMessage(window, message, wParam, lParam));
-    w->queue->wake.notify_all();
+    wakeQueue(*w->queue);
     return true;
 }
 
@@ -577,7 +661,7 @@ LRESULT WindowSystem::send(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     MessageQueue* mine = queueIfAny();
     s->wake = mine ? &mine->wake : &s->ownWake;
     w->queue->sent.push_back(s);
-    w->queue->wake.notify_all();
+    wakeQueue(*w->queue);
     while (!s->done) {
         // A thread with windows keeps answering messages sent to it while it waits, so
         // two threads sending to each other never lock up.
@@ -602,6 +686,22 @@ bool WindowSystem::routeOne(MessageQueue& q) {
     }
     HWND target = nullptr;
     std::vector<MSG> messages;
+    if (e.message == WM_MOUSEWHEEL || e.message == WM_MOUSEHWHEEL) {
+        // To the capture, else to the window under the pointer (its bar included), with
+        // the delta in the high word and the screen point, as Windows sends it.
+        bool inClient = false;
+        int scrollX = 0, scrollWidth = 0;
+        target = capture_ && find(capture_) ? capture_ : windowAt(e.point, &inClient, &scrollX, &scrollWidth);
+        Window* w = target ? find(target) : nullptr;
+        if (!w) return false;
+        w->queue->input.push_back(makeMessage(target, e.message, static_cast<WPARAM>(static_cast<WORD>(e.wheelDelta)) << 16 | buttons_,
+                                              packPoint(e.point.x, e.point.y)));
+        if (w->queue != &q) {
+            wakeQueue(*w->queue);
+            return false;
+        }
+        return true;
+    }
     // A thumb being dragged follows the pointer and sends its tracking position; the
     // position travels in the high word, as it does on Windows (the window reads the full
     // value with GetScrollInfo).
@@ -652,7 +752,7 @@ bool WindowSystem::routeOne(MessageQueue& q) {
     if (!w || messages.empty()) return false;
     for (auto& m : messages) w->queue->input.push_back(m);
     if (w->queue != &q) {
-        w->queue->wake.notify_all();
+        wakeQueue(*w->queue);
         return false;
     }
     return true;
@@ -754,6 +854,9 @@ int WindowSystem::nextMessage(MSG* msg, HWND filter, UINT low, UINT high, bool r
             }
             return 1;
         }
+        // Nothing for this thread: its wake descriptor goes quiet (a filtered look may
+        // have passed over messages, which must keep it readable).
+        if (!filter && low == 0 && high == 0) quietQueue(q);
         if (!wait) return -1;
         if (nextDue) {
             q.wake.wait_until(lock, *nextDue);
@@ -836,6 +939,8 @@ LRESULT WindowSystem::defaultProc(HWND window, UINT message, WPARAM wParam, LPAR
             if (!brush || !FillRect(reinterpret_cast<HDC>(wParam), &client, brush)) return 0;
             return 1;
         }
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL: return wheel(window, message, wParam, lParam);
         case WM_SETTEXT: return setStoredText(window, lParam ? reinterpret_cast<const char*>(lParam) : "") ? TRUE : FALSE;
         case WM_GETTEXT: {
             auto text = storedText(window);
@@ -852,6 +957,39 @@ LRESULT WindowSystem::defaultProc(HWND window, UINT message, WPARAM wParam, LPAR
         }
         default: return 0;
     }
+}
+
+LRESULT WindowSystem::wheel(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const int delta = static_cast<short>(HIWORD(wParam));
+    // Wheel up (away from the user) goes back, as a tilt to the left does.
+    const int notches = (message == WM_MOUSEWHEEL ? -delta : delta) / WHEEL_DELTA;
+    HWND parent = nullptr;
+    int target = 0;
+    {
+        std::lock_guard lock(mutex_);
+        Window* w = find(window);
+        if (!w) return 0;
+        if (!w->scrollBar.canScroll()) {
+            parent = w->parent;
+        } else {
+            if (notches == 0) return 0;
+            target = w->scrollBar.wheelPosition(notches);
+            w->scrollBar.holdTrack(target);
+        }
+    }
+    if (parent) return send(parent, message, wParam, lParam);
+    if (!isWindow(window)) return 0;
+    // Delivered as a thumb drag to the new position, so the window moves once.
+    send(window, WM_HSCROLL, SB_THUMBTRACK | static_cast<WPARAM>(target & 0xFFFF) << 16, 0);
+    {
+        std::lock_guard lock(mutex_);
+        Window* w = find(window);
+        if (!w) return 0;
+        target = w->scrollBar.endTrack();
+    }
+    send(window, WM_HSCROLL, SB_THUMBPOSITION | static_cast<WPARAM>(target & 0xFFFF) << 16, 0);
+    send(window, WM_HSCROLL, SB_ENDSCROLL, 0);
+    return 0;
 }
 
 // ---------------------------------------------------------------- painting
@@ -936,7 +1074,7 @@ HDC WindowSystem::beginPaint(HWND window, PAINTSTRUCT* paint) {
 }
 
 bool WindowSystem::endPaint(HWND window, const PAINTSTRUCT* paint) {
-    return paint && gdi::releaseWindowDC(window, paint->hdc);
+    return paint && releaseDC(window, paint->hdc);
 }
 
 HDC WindowSystem::getDC(HWND window) {
@@ -955,7 +1093,13 @@ HDC WindowSystem::getDC(HWND window) {
     return gdi::createWindowDC(surface, client.left, client.top, client, window);
 }
 
-bool WindowSystem::releaseDC(HWND window, HDC dc) { return gdi::releaseWindowDC(window, dc); }
+bool WindowSystem::releaseDC(HWND window, HDC dc) {
+    // Drawing through a window's device context ends here: its pixels have changed.
+    if (!gdi::releaseWindowDC(window, dc)) return false;
+    std::lock_guard lock(mutex_);
+    if (Window* w = find(window)) pixelsChangedLocked(*w);
+    return true;
+}
 
 // ---------------------------------------------------------------- timers and capture
 
@@ -976,7 +1120,7 @@ UINT_PTR WindowSystem::setTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC
     period = std::max(period, kMinimumTimerPeriod);
     std::erase_if(q->timers, [&](const Timer& t) { return t.window == window && t.id == id; });
     q->timers.push_back(Timer{window, id, period, proc, Clock::now() + std::chrono::milliseconds(period)});
-    q->wake.notify_all();
+    wakeQueue(*q);
     return window ? (id ? id : 1) : id;
 }
 
@@ -1072,6 +1216,27 @@ std::optional<bool> WindowSystem::enableScrollBar(HWND window, UINT arrows) {
 
 // ---------------------------------------------------------------- display support
 
+bool WindowSystem::injectWheel(UINT message, int delta, int screenX, int screenY) {
+    if (message != WM_MOUSEWHEEL && message != WM_MOUSEHWHEEL) return false;
+    std::lock_guard lock(mutex_);
+    rawInput_.push_back(RawMouse{message, POINT{screenX, screenY}, tickCount(), delta});
+    for (MessageQueue* q : queues_) wakeQueue(*q);
+    return true;
+}
+
+bool WindowSystem::watchPixels(HWND window, HWND notify, UINT message) {
+    std::lock_guard lock(mutex_);
+    Window* w = find(window);
+    if (!w || (notify && !find(notify))) {
+        setLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return false;
+    }
+    w->pixelNotify = notify;
+    w->pixelMessage = message;
+    w->pixelPending = false;
+    return true;
+}
+
 bool WindowSystem::injectMouse(UINT message, int screenX, int screenY) {
     switch (message) {
         case WM_MOUSEMOVE:
@@ -1083,7 +1248,7 @@ bool WindowSystem::injectMouse(UINT message, int screenX, int screenY) {
     }
     std::lock_guard lock(mutex_);
     rawInput_.push_back(RawMouse{message, POINT{screenX, screenY}, tickCount()});
-    for (MessageQueue* q : queues_) q->wake.notify_all();
+    for (MessageQueue* q : queues_) wakeQueue(*q);
     return true;
 }
 
@@ -1104,6 +1269,7 @@ std::optional<WindowNode> WindowSystem::tree(HWND window) {
     std::lock_guard lock(mutex_);
     Window* w = find(window);
     if (!w) return std::nullopt;
+    w->pixelPending = false;
     WindowNode node;
     buildNode(*w, node);
     return node;

@@ -70,6 +70,9 @@ public:
     void postQuit(int code);
     /** QS_* bits of what the calling thread's queue holds. */
     UINT queueStatus();
+    /** The calling thread's wake descriptor (see WDXGetWakeDescriptor); -1 when the
+     * system refuses one. */
+    int wakeDescriptor();
     LRESULT defaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     // ---- painting ----
@@ -97,7 +100,14 @@ public:
     // ---- display support ----
     /** Queues a mouse event at a screen point; routed when a thread takes it. */
     bool injectMouse(UINT message, int screenX, int screenY);
-    /** The window with its visible children, for composing; nothing for a dead window. */
+    /** Queues a wheel turn (WM_MOUSEWHEEL or WM_MOUSEHWHEEL, delta in WHEEL_DELTA units). */
+    bool injectWheel(UINT message, int delta, int screenX, int screenY);
+    /** After any change of the composed pixels of window, one message goes to notify
+     * (wParam the window); the next only after tree() took the window again. A null
+     * notify ends the watch. */
+    bool watchPixels(HWND window, HWND notify, UINT message);
+    /** The window with its visible children, for composing; nothing for a dead window.
+     * Taking it re-arms the window's pixel watch. */
     std::optional<WindowNode> tree(HWND window);
 
 private:
@@ -111,6 +121,7 @@ private:
         UINT message = 0;
         POINT point{0, 0};
         DWORD time = 0;
+        int wheelDelta = 0;
     };
     struct Change {  // what a geometry or scroll-bar change must tell the window afterwards
         bool sized = false;
@@ -131,6 +142,17 @@ private:
     void threadEnded(MessageQueue& q);
     friend struct QueueReleaser;
     bool visibleChain(const Window& w);
+    /** Wakes whoever waits for the queue: a thread in GetMessageA and a main loop
+     * polling its wake descriptor. */
+    void wakeQueue(MessageQueue& q);
+    /** The queue was found empty: the wake descriptor becomes quiet until the next
+     * wake-up or the earliest timer. */
+    void quietQueue(MessageQueue& q);
+    /** The composed pixels of w and its ancestors changed (w visible): tells their
+     * watchers. */
+    void pixelsChangedLocked(const Window& w);
+    /** The wheel: scrolls a window's own bar, else goes to the parent. */
+    LRESULT wheel(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     POINT windowScreenOrigin(const Window& w);
     void invalidateLocked(Window& w, const gdi::PixelRect& rect, bool erase);
     void drawNonClient(Window& w);

@@ -1,0 +1,697 @@
+#include "editor_window.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "batch_dialog.h"
+#include "devices_dialog.h"
+#include "effect_catalog.h"
+#include "event_log.h"
+#include "failure_text.h"
+#include "parameter_dialog.h"
+#include "settings_dialog.h"
+#include "wavedeck.h"
+#include "wavedeck_messages.h"
+
+namespace desktop {
+
+namespace {
+
+// The library's main window keeps its 565 x 330 canvas one to one at this size: the tab
+// strip (30) above, the amplitude scale (40) beside, the scroll bar (17) below.
+constexpr int kMainWidth = 565 + 40;
+constexpr int kMainHeight = 30 + 330 + WD_SCROLLBAR_SIZE;
+constexpr int kTabStripHeight = 30;
+constexpr int kTimeWidth = 220;
+constexpr int kBottomHeight = 44;
+
+// The output types of the save exports, by extension.
+struct FileType {
+    const char* name;
+    const char* extension;
+    int type;
+};
+constexpr FileType kFileTypes[] = {{"WAV", "wav", 1}, {"MP3", "mp3", 2}, {"WMA", "wma", 3}, {"Ogg Vorbis", "ogg", 4}};
+
+std::string lowerExtension(const std::string& path) {
+    const size_t dot = path.find_last_of('.'), slash = path.find_last_of('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+    std::string ext = path.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+int typeOf(const std::string& path) {
+    const std::string ext = lowerExtension(path);
+    for (const FileType& t : kFileTypes) {
+        if (ext == t.extension) return t.type;
+    }
+    return 0;
+}
+
+Key key(guint keyval, int modifiers = 0) { return Key{keyval, static_cast<GdkModifierType>(modifiers)}; }
+
+}  // namespace
+
+EditorWindow::EditorWindow() {
+    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(window_), "WaveDeck");
+    gtk_window_set_default_size(GTK_WINDOW(window_), 960, 620);
+
+    notify_ = std::make_unique<HostWindow>([this](UINT m, WPARAM w, LPARAM l) { return onNotification(m, w, l); });
+    progress_ = std::make_unique<HostWindow>([this](UINT m, WPARAM w, LPARAM l) { return onProgress(m, w, l); });
+    for (size_t i = 0; i < timeTexts_.size(); ++i) {
+        timeTexts_[i] = std::make_unique<HostWindow>([this, i](UINT m, WPARAM, LPARAM l) -> std::optional<LRESULT> {
+            if (m != WM_SETTEXT) return std::nullopt;
+            times_[i] = l ? reinterpret_cast<const char*>(l) : "";
+            const std::string text = "Selection " + times_[0] + " – " + times_[1] + " (" + times_[2] + ")    View " + times_[3] + " – " + times_[4];
+            gtk_label_set_text(GTK_LABEL(selectionLabel_), text.c_str());
+            if (i == 2) EventLog::instance().event("selection " + times_[0] + " " + times_[1] + " " + times_[2]);
+            return TRUE;
+        });
+    }
+    WDXRegisterMainWnd(notify_->handle());
+    WDXRegNotifyRecHWND(notify_->handle());
+    WDXRegSelViewHWND(timeTexts_[0]->handle(), timeTexts_[1]->handle(), timeTexts_[2]->handle(), timeTexts_[3]->handle(),
+                      timeTexts_[4]->handle(), timeTexts_[5]->handle());
+
+    main_ = std::make_unique<LibraryPane>("main", kMainWidth, kMainHeight,
+                                          [](HWND parent, int w, int h) { return WDXCreateTrackMainWnd(parent, 0, 0, w, h); });
+    time_ = std::make_unique<LibraryPane>("time", kTimeWidth, kBottomHeight,
+                                          [](HWND parent, int w, int h) { return WDXCreateTimeWnd(parent, 0, 0, w, h); });
+    volume_ = std::make_unique<LibraryPane>("meter", -1, kBottomHeight,
+                                            [](HWND parent, int w, int h) { return WDXCreateVolumeWnd(parent, 0, 0, w, h); });
+    main_->onZoom([this](int direction) { commands_.run(direction > 0 ? "zoom-in" : "zoom-out"); });
+    main_->onPress([this](int, int y) {
+        // A press on the tab strip may make another track current: its file and saved
+        // state are no longer known.
+        if (y < kTabStripHeight) {
+            currentPath_.clear();
+            savedSinceChange_ = false;
+        }
+    });
+    record_ = std::make_unique<RecordPanel>([this](const std::string& s) { say(s); }, [this](const std::string& s) { error(s); }, [this] { refresh(); }, [this] { newTrackComing(); });
+
+    buildCommands();
+    gtk_container_add(GTK_CONTAINER(window_), buildLayout());
+
+    g_signal_connect(window_, "key-press-event", G_CALLBACK(+[](GtkWidget*, GdkEventKey* e, gpointer self) -> gboolean {
+        return static_cast<EditorWindow*>(self)->commands_.handleKey(e);
+    }), this);
+    g_signal_connect(window_, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) -> gboolean {
+        static_cast<EditorWindow*>(self)->quit();
+        return TRUE;  // the window goes only when every track could be closed
+    }), this);
+    static GtkTargetEntry uris = {const_cast<gchar*>("text/uri-list"), 0, 0};
+    gtk_drag_dest_set(window_, GTK_DEST_DEFAULT_ALL, &uris, 1, GDK_ACTION_COPY);
+    g_signal_connect(window_, "drag-data-received",
+                     G_CALLBACK(+[](GtkWidget*, GdkDragContext*, int, int, GtkSelectionData* data, guint, guint, gpointer self) {
+                         gchar** list = gtk_selection_data_get_uris(data);
+                         std::vector<std::string> paths;
+                         for (gchar** u = list; u && *u; ++u) {
+                             if (gchar* path = g_filename_from_uri(*u, nullptr, nullptr)) {
+                                 paths.emplace_back(path);
+                                 g_free(path);
+                             }
+                         }
+                         g_strfreev(list);
+                         static_cast<EditorWindow*>(self)->openFiles(paths);
+                     }),
+                     this);
+    gtk_widget_show_all(window_);
+    say("Open a sound file (Ctrl+O) or drop one here.");
+    refresh();
+}
+
+EditorWindow::~EditorWindow() = default;
+
+GtkWidget* EditorWindow::buildLayout() {
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    gtk_box_pack_start(GTK_BOX(box), commands_.buildMenuBar(), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(box), commands_.buildToolBar(), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(box), main_->widget(), TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(box), record_->widget(), FALSE, FALSE, 2);
+    GtkWidget* bottom = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
+    gtk_box_pack_start(GTK_BOX(bottom), time_->widget(), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(bottom), volume_->widget(), TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(box), bottom, FALSE, FALSE, 2);
+    GtkWidget* status = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
+    GtkWidget* bar = gtk_statusbar_new();
+    EventLog::instance().setStatusBar(GTK_STATUSBAR(bar));
+    selectionLabel_ = gtk_label_new("");
+    gtk_box_pack_start(GTK_BOX(status), bar, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(status), selectionLabel_, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(status), progressPanel_.widget(), FALSE, FALSE, 4);
+    gtk_box_pack_start(GTK_BOX(box), status, FALSE, FALSE, 0);
+    return box;
+}
+
+void EditorWindow::buildCommands() {
+    // Availability: the library's own answer for the command's place in its menu layout
+    // (group, item), and nothing while an operation of the editor runs.
+    auto can = [this](int group, int item) { return [this, group, item] { return idle() && WDXCanOperate(group, item) != 0; }; };
+    auto add = [this](const char* id, const char* menu, const char* label, std::vector<Key> keys, const char* icon,
+                      std::function<bool()> available, std::function<void()> run, bool separator = false) {
+        commands_.add(Command{id, menu, label, std::move(keys), icon, std::move(available), std::move(run), separator});
+    };
+    const int ctrl = GDK_CONTROL_MASK, shift = GDK_SHIFT_MASK;
+
+    add("open", "_File", "_Open…", {key(GDK_KEY_o, ctrl)}, "document-open", can(1, 1), [this] { chooseAndOpen(); });
+    add("save", "_File", "_Save", {key(GDK_KEY_s, ctrl)}, "document-save", can(1, 2), [this] { save(false, false); });
+    add("save-as", "_File", "Save _As…", {key(GDK_KEY_s, ctrl | shift)}, "document-save-as", can(1, 2), [this] { save(false, true); });
+    add("save-selection", "_File", "Save Se_lection As…", {}, nullptr, can(1, 4), [this] { save(true, true); });
+    add("close", "_File", "_Close", {key(GDK_KEY_w, ctrl)}, nullptr, can(1, 3), [this] { closeTrack(Closing::Track); }, true);
+    add("quit", "_File", "_Quit", {key(GDK_KEY_q, ctrl)}, nullptr, [] { return true; }, [this] { quit(); }, true);
+
+    auto undoable = [this](int (*op)()) {
+        return [this, op] {
+            ++ownTrackChanges_;
+            op();
+            changed();
+        };
+    };
+    add("undo", "_Edit", "_Undo", {key(GDK_KEY_z, ctrl)}, "edit-undo", can(2, 1), undoable(&WDXUndo), true);
+    add("redo", "_Edit", "_Redo", {key(GDK_KEY_y, ctrl), key(GDK_KEY_z, ctrl | shift)}, "edit-redo", can(2, 2), undoable(&WDXRedo));
+    add("cut", "_Edit", "Cu_t", {key(GDK_KEY_x, ctrl)}, "edit-cut", can(2, 3), [this] { runEdit(&WDXCut, "Cutting"); }, true);
+    add("copy", "_Edit", "_Copy", {key(GDK_KEY_c, ctrl)}, "edit-copy", can(2, 4), [this] { runEdit(&WDXCopy, "Copying"); });
+    add("paste", "_Edit", "_Paste", {key(GDK_KEY_v, ctrl)}, "edit-paste", can(2, 5), [this] { runEdit(&WDXPaste, "Pasting"); });
+    add("paste-mix", "_Edit", "Paste _Mix", {key(GDK_KEY_v, ctrl | shift)}, nullptr, can(2, 6), [this] { runEdit(&WDXPasteMix, "Mixing in"); });
+    add("paste-insert", "_Edit", "Paste _Insert", {key(GDK_KEY_i, ctrl)}, nullptr, can(2, 16),
+        [this] { runEdit(&WDXPasteInsert, "Inserting"); });
+    add("delete", "_Edit", "_Delete", {key(GDK_KEY_Delete)}, nullptr, can(2, 10), undoable(&WDXDeleteSelection), true);
+    add("trim", "_Edit", "T_rim to Selection", {key(GDK_KEY_t, ctrl)}, nullptr, can(2, 13), undoable(&WDXTrimSelection));
+    add("silence", "_Edit", "_Silence Selection", {key(GDK_KEY_l, ctrl)}, nullptr, can(2, 14), [this] {
+        WDXSilenceSelection();
+        changed();
+    });
+    add("insert-silence", "_Edit", "Insert Silence…", {}, nullptr, can(2, 8), [this] { insertGenerated(false); });
+    add("insert-noise", "_Edit", "Insert _Noise…", {}, nullptr, can(2, 9), [this] { insertGenerated(true); });
+    add("select-all", "_Edit", "Select _All", {key(GDK_KEY_a, ctrl)}, nullptr, can(2, 7), [] { WDXSelectAll(); }, true);
+
+    add("cursor-start", "_Select", "Cursor to _Start", {key(GDK_KEY_Home)}, nullptr, can(3, 1), [] { WDXSelStart(); });
+    add("cursor-end", "_Select", "Cursor to _End", {key(GDK_KEY_End)}, nullptr, can(3, 4), [] { WDXSelEnd(); });
+    add("cursor-back", "_Select", "Cursor _Back", {key(GDK_KEY_Left, ctrl)}, nullptr, can(3, 2), [] { WDXSelBackward(); });
+    add("cursor-forward", "_Select", "Cursor _Forward", {key(GDK_KEY_Right, ctrl)}, nullptr, can(3, 3), [] { WDXSelForward(); });
+    add("select-to-start", "_Select", "Select to S_tart", {key(GDK_KEY_Home, shift)}, nullptr, can(3, 5), [] { WDXSelectStart(); }, true);
+    add("select-to-end", "_Select", "Select to En_d", {key(GDK_KEY_End, shift)}, nullptr, can(3, 6), [] { WDXSelectEnd(); });
+
+    add("play", "_Play", "_Play", {key(GDK_KEY_space)}, "media-playback-start", [this] { return idle() && hasTrack(); },
+        [this] { togglePlay(); }, true);
+    add("play-loop", "_Play", "Play _Loop", {key(GDK_KEY_space, shift)}, "media-playlist-repeat",
+        [this] { return idle() && hasTrack() && (playing() || WDXCanCutOrCopy()); }, [this] { play(2); });
+    add("pause", "_Play", "P_ause", {key(GDK_KEY_p, ctrl)}, "media-playback-pause", [this] { return playing(); }, [this] {
+        WDXPauseTrack();
+        paused_ = true;
+        say("Paused: Play goes on from here.");
+    });
+    add("stop", "_Play", "_Stop", {key(GDK_KEY_Escape)}, "media-playback-stop", [this] { return playing() || paused_; }, [this] {
+        WDXStopTrack();
+        paused_ = false;
+        refresh();
+    });
+    add("record", "_Play", "_Record…", {key(GDK_KEY_r, ctrl)}, "media-record", [this] { return idle() && !playing(); },
+        [this] { record_->open(); }, true);
+
+    add("zoom-in", "_View", "Zoom _In", {key(GDK_KEY_plus), key(GDK_KEY_equal), key(GDK_KEY_KP_Add)}, "zoom-in", can(4, 7),
+        [] { WDXZoomIn(); }, true);
+    add("zoom-out", "_View", "Zoom _Out", {key(GDK_KEY_minus), key(GDK_KEY_KP_Subtract)}, "zoom-out", can(4, 8), [] { WDXZoomOut(); });
+    add("zoom-fit", "_View", "Zoom to _Fit", {key(GDK_KEY_0, ctrl)}, "zoom-fit-best", can(4, 9), [] { WDXZoomFit(); });
+
+    addEffectCommands();
+
+    add("batch", "_Tools", "_Batch Convert…", {key(GDK_KEY_b, ctrl)}, nullptr, [this] { return idle() && WDXCanOperate(7, 1); },
+        [this] { BatchDialog::run(GTK_WINDOW(window_)); });
+    add("devices", "_Tools", "Sound _Devices…", {}, nullptr, [this] { return idle() && WDXCanOperate(7, 2); },
+        [this] { DevicesDialog::run(GTK_WINDOW(window_)); });
+    add("settings", "_Tools", "_Settings…", {}, nullptr, [this] { return idle() && WDXCanOperate(7, 3); },
+        [this] { SettingsDialog::run(GTK_WINDOW(window_)); });
+    add("about", "_Help", "_About WaveDeck", {}, nullptr, [] { return true; }, [this] { about(); });
+}
+
+void EditorWindow::addEffectCommands() {
+    bool filtersStarted = false;
+    for (const Effect& e : EffectCatalog::all()) {
+        Command c;
+        c.id = "effect-" + std::to_string(e.id);
+        c.menu = "Effe_cts";
+        c.label = e.label;
+        c.separatorBefore = e.filter && !filtersStarted;
+        filtersStarted = filtersStarted || e.filter;
+        c.available = [this, group = e.group, item = e.item] { return idle() && WDXCanOperate(group, item) != 0; };
+        c.run = [this, id = e.id, name = e.label] { runEffect(id, name); };
+        commands_.add(std::move(c));
+    }
+}
+
+// ---------------------------------------------------------------- notifications
+
+std::optional<LRESULT> EditorWindow::onNotification(UINT message, WPARAM, LPARAM) {
+    switch (message) {
+        case NotifySelectionChanged:
+            // The library's main window says 1151 last when it took a new track over.
+            if (work_ == Work::Opening && importRead_) {
+                EventLog::instance().event("opened " + workPath_);
+                say("Opened " + nameOf(workPath_) + ".");
+                endWork();
+                openNext();
+            }
+            refresh();
+            return 0;
+        case NotifyTrackChanged:
+            if (ownTrackChanges_ > 0) {
+                --ownTrackChanges_;
+            } else {
+                // Another track became current (a tab, a close): its file is not known.
+                currentPath_.clear();
+                savedSinceChange_ = false;
+                currentIsNew_ = false;
+            }
+            refresh();
+            return 0;
+        case NotifyTrackContextMenu: showContextMenu(); return 0;
+        case NotifyWaveOutDeviceChanged: say("Playing through another device now."); return 0;
+        case NotifyWaveInDeviceChanged: say("Recording from another device now."); return 0;
+        default: return message >= WM_USER ? std::optional<LRESULT>(0) : std::nullopt;
+    }
+}
+
+std::optional<LRESULT> EditorWindow::onProgress(UINT message, WPARAM wParam, LPARAM lParam) {
+    const double total = static_cast<double>(wParam), done = static_cast<double>(lParam);
+    switch (message) {
+        case NotifyImportProgress:
+        case NotifySaveProgress: progressPanel_.update(done, total); return 0;
+        case NotifyEffectProgress:
+        case NotifyEditProgress: progressPanel_.update(done, 100); return 0;
+        case NotifyImportDone:
+            if (work_ != Work::Opening) return 0;
+            importRead_ = true;
+            currentPath_ = workPath_;
+            savedSinceChange_ = true;
+            currentIsNew_ = false;
+            if (!playing()) ++ownTrackChanges_;
+            return 0;
+        case NotifyImportFailed:
+            if (work_ != Work::Opening) return 0;
+            endWork();
+            error("Could not open " + nameOf(workPath_) + ": " + failureReason(WDXGetLastFailure(0), false));
+            openNext();
+            return 0;
+        case NotifyEffectDone:
+            if (work_ != Work::Effect) return 0;
+            // The effect's end changes the track (or, for a copy, makes a new one current).
+            if (lastEffect_ == 23) {
+                newTrackComing();
+            } else {
+                ++ownTrackChanges_;
+            }
+            EventLog::instance().event("effect done");
+            say("Done.");
+            endWork();
+            return 0;
+        case NotifyEditDone:
+            if (work_ != Work::Edit) return 0;
+            EventLog::instance().event("edit done");
+            say("Done.");
+            endWork();
+            refresh();
+            return 0;
+        case NotifySaveDone:
+            if (work_ != Work::Saving) return 0;
+            if (!workIsSelection_) {
+                currentPath_ = workPath_;
+                savedSinceChange_ = true;
+                currentIsNew_ = false;
+            }
+            EventLog::instance().event("saved " + workPath_);
+            say("Saved " + nameOf(workPath_) + ".");
+            endWork();
+            if (closing_ != Closing::None) continueClosing();
+            return 0;
+        case NotifySaveFailed:
+            if (work_ != Work::Saving) return 0;
+            endWork();
+            closing_ = Closing::None;
+            error("Could not save " + workPath_ + ": " + failureReason(WDXGetLastFailure(1), true));
+            return 0;
+        default: return message >= WM_USER ? std::optional<LRESULT>(0) : std::nullopt;
+    }
+}
+
+// ---------------------------------------------------------------- files
+
+void EditorWindow::openFiles(const std::vector<std::string>& paths) {
+    for (const std::string& p : paths) {
+        gchar* absolute = g_canonicalize_filename(p.c_str(), nullptr);
+        toOpen_.emplace_back(absolute);
+        g_free(absolute);
+    }
+    if (idle()) openNext();
+}
+
+void EditorWindow::openNext() {
+    if (!idle() || toOpen_.empty()) return;
+    workPath_ = toOpen_.front();
+    toOpen_.pop_front();
+    importRead_ = false;
+    beginWork(Work::Opening, "Opening " + nameOf(workPath_), [this] {
+        WDXCancelOpenFile();
+        endWork();
+        say("Opening " + nameOf(workPath_) + " was cancelled.");
+        toOpen_.clear();
+    });
+    if (WDXOpenTrackFile(progress_->handle(), workPath_.c_str()) != 0) {
+        endWork();
+        const int failure = WDXGetLastFailure(0);
+        if (failure != WD_FAILURE_NONE) {
+            error("Could not open " + nameOf(workPath_) + ": " + failureReason(failure, false));
+        } else {
+            error(nameOf(workPath_) + " cannot be opened: WaveDeck reads WAV, AIFF, MP3, Ogg Vorbis, WMA and CD track (.cda) files.");
+        }
+        openNext();
+    }
+}
+
+void EditorWindow::chooseAndOpen() {
+    GtkWidget* chooser = gtk_file_chooser_dialog_new("Open", GTK_WINDOW(window_), GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel", GTK_RESPONSE_CANCEL,
+                                                     "_Open", GTK_RESPONSE_ACCEPT, nullptr);
+    gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(chooser), TRUE);
+    GtkFileFilter* sounds = gtk_file_filter_new();
+    gtk_file_filter_set_name(sounds, "Sound files");
+    for (const char* p : {"*.wav", "*.aif", "*.aiff", "*.aifc", "*.mp3", "*.mp2", "*.mp1", "*.ogg", "*.wma", "*.cda"}) {
+        gtk_file_filter_add_pattern(sounds, p);
+        std::string upper = p;
+        std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        gtk_file_filter_add_pattern(sounds, upper.c_str());
+    }
+    GtkFileFilter* all = gtk_file_filter_new();
+    gtk_file_filter_set_name(all, "All files");
+    gtk_file_filter_add_pattern(all, "*");
+    gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(chooser), sounds);
+    gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(chooser), all);
+    std::vector<std::string> paths;
+    if (gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
+        GSList* names = gtk_file_chooser_get_filenames(GTK_FILE_CHOOSER(chooser));
+        for (GSList* n = names; n; n = n->next) paths.emplace_back(static_cast<char*>(n->data));
+        g_slist_free_full(names, g_free);
+    }
+    gtk_widget_destroy(chooser);
+    openFiles(paths);
+}
+
+void EditorWindow::save(bool selection, bool choosePath) {
+    if (!selection && !choosePath && !currentPath_.empty() && typeOf(currentPath_) != 0) {
+        startSave(currentPath_, false);
+        return;
+    }
+    GtkWidget* chooser = gtk_file_chooser_dialog_new(selection ? "Save Selection As" : "Save As", GTK_WINDOW(window_), GTK_FILE_CHOOSER_ACTION_SAVE,
+                                                     "_Cancel", GTK_RESPONSE_CANCEL, "_Save", GTK_RESPONSE_ACCEPT, nullptr);
+    gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(chooser), TRUE);
+    std::vector<GtkFileFilter*> filters;
+    for (const FileType& t : kFileTypes) {
+        GtkFileFilter* f = gtk_file_filter_new();
+        gtk_file_filter_set_name(f, (std::string(t.name) + " (*." + t.extension + ")").c_str());
+        gtk_file_filter_add_pattern(f, (std::string("*.") + t.extension).c_str());
+        gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(chooser), f);
+        filters.push_back(f);
+    }
+    if (!currentPath_.empty() && !selection) {
+        if (typeOf(currentPath_) != 0) gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(chooser), filters[static_cast<size_t>(typeOf(currentPath_) - 1)]);
+        gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(chooser), currentPath_.c_str());
+    } else {
+        gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), selection ? "selection.wav" : "untitled.wav");
+    }
+    std::string path;
+    if (gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
+        gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
+        path = name ? name : "";
+        g_free(name);
+        // A name without a known extension takes the chosen type's.
+        if (!path.empty() && typeOf(path) == 0) {
+            const auto it = std::find(filters.begin(), filters.end(), gtk_file_chooser_get_filter(GTK_FILE_CHOOSER(chooser)));
+            path += std::string(".") + kFileTypes[it == filters.end() ? 0 : it - filters.begin()].extension;
+        }
+    }
+    gtk_widget_destroy(chooser);
+    if (path.empty()) {
+        closing_ = Closing::None;
+        return;
+    }
+    startSave(path, selection);
+}
+
+void EditorWindow::startSave(const std::string& path, bool selection) {
+    workPath_ = path;
+    workIsSelection_ = selection;
+    beginWork(Work::Saving, "Saving " + nameOf(path), [this] {
+        WDXCancelSaveFile();
+        endWork();
+        closing_ = Closing::None;
+        say("Saving was cancelled: " + nameOf(workPath_) + " was left as it was.");
+    });
+    const int type = typeOf(path);
+    const int started = selection ? WDXSaveSelectFile(progress_->handle(), path.c_str(), type) : WDXSaveTrackFile(progress_->handle(), path.c_str(), type);
+    if (started != 0) {
+        endWork();
+        closing_ = Closing::None;
+        const int failure = WDXGetLastFailure(1);
+        error("Could not save " + nameOf(path) +
+              (type == 0 ? ": name it .wav, .mp3, .wma or .ogg." : failure != WD_FAILURE_NONE ? ": " + failureReason(failure, true) : "."));
+    }
+}
+
+// ---------------------------------------------------------------- editing
+
+void EditorWindow::runEffect(int id, const std::string& label) {
+    std::string name;
+    for (char c : label) {
+        if (c != '_') name += c;
+    }
+    if (name.size() > 3 && name.compare(name.size() - 3, 3, "…") == 0) name.erase(name.size() - 3);
+    const std::vector<Parameter> parameters = EffectCatalog::parameters(id, WDXGetTrackInfo(1), WDXGetTrackInfo(0));
+    std::string explanation;
+    for (const Effect& e : EffectCatalog::all()) {
+        if (e.id == id) explanation = e.explanation;
+    }
+    ParameterBlock block = ParameterDialog::defaults(parameters);
+    if (!parameters.empty()) {
+        auto asked = ParameterDialog::ask(GTK_WINDOW(window_), name, explanation, parameters);
+        if (!asked) return;
+        block = *asked;
+    }
+    beginWork(Work::Effect, name, {});
+    lastEffect_ = id;
+    EventLog::instance().event("effect " + std::to_string(id));
+    if (WDXDoEffect(progress_->handle(), id, reinterpret_cast<LPARAM>(block.data())) != 0) {
+        endWork();
+        error(name + " could not start: the track is busy with another operation.");
+        return;
+    }
+    changed();
+}
+
+void EditorWindow::runEdit(int (*edit)(HWND), const char* doing) {
+    beginWork(Work::Edit, doing, {});
+    if (edit(progress_->handle()) != 0) {
+        endWork();
+        error(std::string(doing) + " could not start.");
+        return;
+    }
+    if (edit != &WDXCopy) changed();
+}
+
+void EditorWindow::insertGenerated(bool noise) {
+    std::vector<Parameter> parameters;
+    Parameter length;
+    length.label = "_Length (ms)";
+    length.kind = Parameter::Kind::Int;
+    length.minimum = 1;
+    length.maximum = 3600000;
+    length.value = 1000;
+    length.step = 100;
+    parameters.push_back(length);
+    if (noise) {
+        Parameter amplitude;
+        amplitude.label = "_Amplitude (0 to 1)";
+        amplitude.word = 1;
+        amplitude.maximum = 1;
+        amplitude.value = 0.5;
+        amplitude.step = 0.05;
+        parameters.push_back(amplitude);
+        Parameter kind;
+        kind.label = "_Kind";
+        kind.word = 2;
+        kind.kind = Parameter::Kind::Choice;
+        kind.choices = {"White noise", "Pink noise"};
+        parameters.push_back(kind);
+    }
+    auto block = ParameterDialog::ask(GTK_WINDOW(window_), noise ? "Insert Noise" : "Insert Silence",
+                                      "Inserted at the cursor, or at the start of the selection.", parameters);
+    if (!block) return;
+    ++ownTrackChanges_;
+    const int ms = static_cast<int>((*block)[0]);
+    const int result = noise ? WDXInsertNoise(ms, (*block)[1], static_cast<int>((*block)[2])) : WDXInsertSilence(ms);
+    if (result != 0) {
+        --ownTrackChanges_;
+        error("Could not insert at the cursor.");
+        return;
+    }
+    changed();
+}
+
+// ---------------------------------------------------------------- playing
+
+void EditorWindow::play(int mode) {
+    // Paused: goes on where it paused.
+    const int started = paused_ ? WDXPlayControl(mode) : WDXPlayTrack(mode);
+    paused_ = false;
+    refresh();
+    if (started != 0) {
+        error("The sound device cannot play this track's rate or channels: choose another in Tools > Sound Devices.");
+        return;
+    }
+    EventLog::instance().event("play " + std::to_string(mode));
+}
+
+void EditorWindow::togglePlay() {
+    if (playing() && !paused_) {
+        WDXStopTrack();
+        refresh();
+        return;
+    }
+    // The selection, or from the cursor to the end when nothing is selected.
+    play(WDXCanCutOrCopy() ? 0 : 1);
+}
+
+// ---------------------------------------------------------------- closing
+
+void EditorWindow::closeTrack(Closing why) {
+    closing_ = why;
+    continueClosing();
+}
+
+void EditorWindow::continueClosing() {
+    while (closing_ != Closing::None && hasTrack()) {
+        if (unsaved()) {
+            GtkWidget* ask = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
+                                                    "Save the changes to %s before closing it?",
+                                                    currentPath_.empty() ? "the current track" : nameOf(currentPath_).c_str());
+            gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(ask), "Changes that are not saved are lost.");
+            gtk_dialog_add_buttons(GTK_DIALOG(ask), "Close _without Saving", GTK_RESPONSE_REJECT, "_Cancel", GTK_RESPONSE_CANCEL, "_Save",
+                                   GTK_RESPONSE_ACCEPT, nullptr);
+            gtk_dialog_set_default_response(GTK_DIALOG(ask), GTK_RESPONSE_ACCEPT);
+            EventLog::instance().event("asked to save");
+            const int answer = gtk_dialog_run(GTK_DIALOG(ask));
+            gtk_widget_destroy(ask);
+            if (answer == GTK_RESPONSE_ACCEPT) {
+                save(false, false);  // closing goes on when the save is done
+                return;
+            }
+            if (answer != GTK_RESPONSE_REJECT) {
+                closing_ = Closing::None;
+                return;
+            }
+        }
+        WDXCloseCurTrack();
+        EventLog::instance().event("closed");
+        currentPath_.clear();
+        savedSinceChange_ = false;
+        currentIsNew_ = false;
+        if (closing_ == Closing::Track) closing_ = Closing::None;
+    }
+    if (closing_ == Closing::Quit) {
+        WDXExitProgram();
+        EventLog::instance().event("quit");
+        gtk_main_quit();
+    }
+    closing_ = Closing::None;
+    refresh();
+}
+
+void EditorWindow::quit() {
+    if (work_ == Work::Effect || work_ == Work::Edit) {
+        say("Wait until the running operation has finished, then quit.");
+        return;
+    }
+    if (work_ == Work::Opening) WDXCancelOpenFile();
+    if (work_ == Work::Saving) WDXCancelSaveFile();
+    toOpen_.clear();
+    endWork();
+    if (playing()) WDXStopTrack();
+    record_->close();
+    closeTrack(Closing::Quit);
+}
+
+// ---------------------------------------------------------------- state
+
+bool EditorWindow::hasTrack() const { return WDXGetTrackInfo(0) > 0; }
+
+// With a track, saving is refused only while the player runs.
+bool EditorWindow::playing() const { return hasTrack() && WDXCanOperate(1, 2) == 0; }
+
+bool EditorWindow::unsaved() const { return hasTrack() && !savedSinceChange_ && (currentIsNew_ || WDXCanUndo() != 0); }
+
+void EditorWindow::newTrackComing() {
+    // The library makes the new track current (and says so with NotifyTrackChanged) unless
+    // the player runs.
+    if (!playing()) ++ownTrackChanges_;
+    currentPath_.clear();
+    savedSinceChange_ = false;
+    currentIsNew_ = true;
+}
+
+void EditorWindow::changed() { savedSinceChange_ = false; }
+
+void EditorWindow::refresh() {
+    const bool nowPlaying = playing();
+    if (wasPlaying_ && !nowPlaying) EventLog::instance().event("play stopped");
+    wasPlaying_ = nowPlaying;
+    commands_.refresh();
+    std::string title = "WaveDeck";
+    if (hasTrack()) title = (unsaved() ? "*" : "") + (currentPath_.empty() ? std::string("Track") : nameOf(currentPath_)) + " – WaveDeck";
+    gtk_window_set_title(GTK_WINDOW(window_), title.c_str());
+}
+
+void EditorWindow::beginWork(Work work, const std::string& text, std::function<void()> cancel) {
+    work_ = work;
+    progressPanel_.begin(text, std::move(cancel));
+    refresh();
+}
+
+void EditorWindow::endWork() {
+    work_ = Work::None;
+    progressPanel_.end();
+    refresh();
+}
+
+void EditorWindow::say(const std::string& sentence) { EventLog::instance().status(sentence); }
+
+void EditorWindow::error(const std::string& sentence) {
+    EventLog::instance().status(sentence);
+    GtkWidget* dialog = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_CLOSE, "%s", sentence.c_str());
+    gtk_dialog_run(GTK_DIALOG(dialog));
+    gtk_widget_destroy(dialog);
+}
+
+std::string EditorWindow::nameOf(const std::string& path) const {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void EditorWindow::showContextMenu() {
+    GtkWidget* menu = commands_.buildPopup({"cut", "copy", "paste", "paste-mix", "paste-insert", "delete", "trim", "select-all"});
+    g_signal_connect(menu, "deactivate", G_CALLBACK(+[](GtkMenuShell* m, gpointer) {
+        g_idle_add([](gpointer w) -> gboolean {
+            gtk_widget_destroy(GTK_WIDGET(w));
+            return G_SOURCE_REMOVE;
+        }, m);
+    }), nullptr);
+    // The library says so after the button went up: the menu opens where it was released.
+    gtk_menu_popup_at_pointer(GTK_MENU(menu), main_->lastButtonEvent());
+}
+
+void EditorWindow::about() {
+    gtk_show_about_dialog(GTK_WINDOW(window_), "program-name", "WaveDeck", "version", WDXGetVersion(), "comments",
+                          "An audio editor on the WaveDeck library.", nullptr);
+}
+
+}  // namespace desktop

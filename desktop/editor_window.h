@@ -1,0 +1,105 @@
+// The desktop editor's frame: menus and tool bar from the command table, the library's
+// main window (tabs, track view, amplitude scale), the large time, the level meter and,
+// while recording, the record panel; the status bar with the selection times and the
+// progress of the running operation. It is the host that registers with the library and
+// turns its notifications into enabled commands, progress and sentences.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <array>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "command_table.h"
+#include "host_window.h"
+#include "library_pane.h"
+#include "progress_panel.h"
+#include "record_panel.h"
+
+namespace desktop {
+
+class EditorWindow {
+public:
+    EditorWindow();
+    ~EditorWindow();
+    EditorWindow(const EditorWindow&) = delete;
+    EditorWindow& operator=(const EditorWindow&) = delete;
+
+    GtkWidget* window() const { return window_; }
+    /** Opens the files one after another, each as a new track. */
+    void openFiles(const std::vector<std::string>& paths);
+
+private:
+    enum class Work { None, Opening, Saving, Effect, Edit };
+    /** What to do once the current track may go: close it, or close all and quit. */
+    enum class Closing { None, Track, Quit };
+
+    void buildCommands();
+    void addEffectCommands();
+    GtkWidget* buildLayout();
+    std::optional<LRESULT> onNotification(UINT message, WPARAM wParam, LPARAM lParam);
+    std::optional<LRESULT> onProgress(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Commands.
+    void chooseAndOpen();
+    void openNext();
+    void save(bool selection, bool choosePath);
+    void startSave(const std::string& path, bool selection);
+    void runEffect(int id, const std::string& name);
+    void runEdit(int (*edit)(HWND), const char* doing);
+    void insertGenerated(bool noise);
+    void play(int mode);
+    void togglePlay();
+    void closeTrack(Closing why);
+    void continueClosing();
+    void quit();
+    void showContextMenu();
+    void about();
+
+    // State.
+    bool idle() const { return work_ == Work::None; }
+    bool hasTrack() const;
+    bool playing() const;
+    /** The current track may hold changes that were not saved. */
+    bool unsaved() const;
+    void changed();  // the host changed the track: it needs saving again
+    void newTrackComing();  // a take or a copy is about to become the current track
+    void refresh();
+    void beginWork(Work work, const std::string& text, std::function<void()> cancel);
+    void endWork();
+    void error(const std::string& sentence);
+    void say(const std::string& sentence);
+    std::string nameOf(const std::string& path) const;
+
+    GtkWidget* window_ = nullptr;
+    GtkWidget* selectionLabel_ = nullptr;
+    CommandTable commands_;
+    ProgressPanel progressPanel_;
+    std::unique_ptr<RecordPanel> record_;
+    std::unique_ptr<LibraryPane> main_;
+    std::unique_ptr<LibraryPane> time_;
+    std::unique_ptr<LibraryPane> volume_;
+    std::unique_ptr<HostWindow> notify_;
+    std::unique_ptr<HostWindow> progress_;
+    std::array<std::unique_ptr<HostWindow>, 6> timeTexts_;
+    std::array<std::string, 6> times_;
+
+    Work work_ = Work::None;
+    std::deque<std::string> toOpen_;
+    std::string workPath_;         // the file being opened or saved
+    bool workIsSelection_ = false;
+    bool importRead_ = false;      // 1128 came; the track is being taken over
+    int ownTrackChanges_ = 0;      // NotifyTrackChanged the editor caused itself
+    std::string currentPath_;      // where the current track was last opened or saved
+    bool savedSinceChange_ = false;
+    bool currentIsNew_ = false;    // the current track came from no file (a take, a copy)
+    int lastEffect_ = 0;
+    bool paused_ = false;
+    bool wasPlaying_ = false;
+    Closing closing_ = Closing::None;
+};
+
+}  // namespace desktop

@@ -1,0 +1,44 @@
+#include "message_pump.h"
+
+#include <glib-unix.h>
+#include <gtk/gtk.h>
+
+#include "wavedeck_win.h"
+
+namespace desktop {
+
+namespace {
+// Messages handled per wake-up before GTK gets its turn again (a burst of worker
+// progress must not starve input and drawing); the descriptor stays readable meanwhile.
+constexpr int kBatch = 256;
+
+gboolean onReadable(gint, GIOCondition, gpointer) {
+    MSG msg;
+    for (int i = 0; i < kBatch && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+        if (msg.message == WM_QUIT) {
+            gtk_main_quit();
+            return G_SOURCE_CONTINUE;
+        }
+        DispatchMessageA(&msg);
+    }
+    return G_SOURCE_CONTINUE;
+}
+}  // namespace
+
+bool MessagePump::attach() {
+    const int fd = WDXGetWakeDescriptor();
+    if (fd < 0) return false;
+    g_unix_fd_add(fd, G_IO_IN, &onReadable, nullptr);
+    return true;
+}
+
+bool MessagePump::dispatchPending() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) return false;
+        DispatchMessageA(&msg);
+    }
+    return true;
+}
+
+}  // namespace desktop

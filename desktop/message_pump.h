@@ -1,0 +1,17 @@
+// Runs the library's window messages from GTK's main loop: the loop polls the window
+// system's wake descriptor and, when it is readable, dispatches what the UI thread's
+// queue holds. Nothing is polled on a timer, so an idle editor sleeps.
+#pragma once
+
+namespace desktop {
+
+class MessagePump {
+public:
+    /** Attaches the calling (UI) thread's queue to the default main context; false when
+     * the library gives no descriptor. Call once, after gtk_init. */
+    static bool attach();
+    /** Dispatches everything queued now; false when WM_QUIT was met. */
+    static bool dispatchPending();
+};
+
+}  // namespace desktop
