@@ -232,7 +232,10 @@ void Session::selectWithMouse(int first, int last) {
     WDXInjectMouse(WM_MOUSEMOVE, b.x, b.y);
     WDXInjectMouse(WM_LBUTTONUP, b.x, b.y);
     clear();
-    pumpUntil([&] { return count(frame_, NotifySelectionChanged) > 0; }, std::chrono::seconds(5));
+    // Posted messages come before input: the press's own selection change can arrive while
+    // the move and the release still wait, so the wait lasts until they are handled too.
+    pumpUntil([&] { return count(frame_, NotifySelectionChanged) > 0 && (GetQueueStatus(QS_MOUSE) & 0xFFFF) == 0; },
+              std::chrono::seconds(5));
 }
 
 bool Session::snapshot(const std::string& path) {
