@@ -50,6 +50,9 @@ struct MessageQueue {
     std::vector<Timer> timers;
     std::vector<HWND> windows;  // live windows of this thread, creation order
     std::condition_variable wake;
+    /** Threads blocked on `wake`: a post notifies only when someone waits, so a busy
+     * owner is not woken (and its lock not fought over) once per message. */
+    int waiters = 0;
     /** The descriptor a toolkit's main loop polls (an epoll set of wakeEvent and
      * wakeTimer), made on the thread's first WDXGetWakeDescriptor; -1 until then.
      * wakeEvent counts wake-ups since the queue was last found empty; wakeTimer is armed

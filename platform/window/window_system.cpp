@@ -109,7 +109,7 @@ bool WindowSystem::visibleChain(const Window& w) {
 }
 
 void WindowSystem::wakeQueue(MessageQueue& q) {
-    q.wake.notify_all();
+    if (q.waiters > 0) q.wake.notify_all();
     if (q.wakeEvent >= 0) {
         const uint64_t one = 1;
         // Fails only when the counter is full, and then the descriptor is readable anyway.
@@ -666,7 +666,9 @@ LRESULT WindowSystem::send(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         // A thread with windows keeps answering messages sent to it while it waits, so
         // two threads sending to each other never lock up.
         if (mine && takeSent(*mine, lock)) continue;
+        if (mine) ++mine->waiters;
         s->wake->wait(lock);
+        if (mine) --mine->waiters;
     }
     return s->result;
 }
@@ -858,11 +860,13 @@ int WindowSystem::nextMessage(MSG* msg, HWND filter, UINT low, UINT high, bool r
         // have passed over messages, which must keep it readable).
         if (!filter && low == 0 && high == 0) quietQueue(q);
         if (!wait) return -1;
+        ++q.waiters;
         if (nextDue) {
             q.wake.wait_until(lock, *nextDue);
         } else {
             q.wake.wait(lock);
         }
+        --q.waiters;
     }
 }
 
