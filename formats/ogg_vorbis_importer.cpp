@@ -52,6 +52,13 @@ struct VorbisFile {
     }
 };
 
+// Whole seconds for a progress message. A damaged stream can give a time that is not a
+// number or infinite (a rate of 0); that counts as 0.
+LPARAM wholeSeconds(double seconds) {
+    if (!(seconds >= 0)) return 0;
+    return seconds < 1e9 ? static_cast<LPARAM>(seconds) : static_cast<LPARAM>(1e9);
+}
+
 }  // namespace
 
 OggVorbisImporter::~OggVorbisImporter() { Cancel(); }
@@ -175,8 +182,8 @@ void OggVorbisImporter::run() {
                 break;
             }
         }
-        NotifyProgressWindows(NotifyImportProgress, static_cast<WPARAM>(ov_time_total(&vorbis.file, link)),
-                              static_cast<LPARAM>(ov_time_tell(&vorbis.file)));
+        NotifyProgressWindows(NotifyImportProgress, static_cast<WPARAM>(wholeSeconds(ov_time_total(&vorbis.file, link))),
+                              wholeSeconds(ov_time_tell(&vorbis.file)));
     }
     pcm = {};
     floats = {};
