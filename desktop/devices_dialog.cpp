@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "form_grid.h"
 #include "wavedeck.h"
 
 namespace desktop {
@@ -73,14 +74,7 @@ void DevicesDialog::run(GtkWindow* parent) {
     fillLines(w);
     const char* labels[] = {"_Output device", "_Input device", "Recording _line", "Recording le_vel", "Output vol_ume"};
     GtkWidget* inputs[] = {output, input, w.line, w.level, w.volume};
-    for (int i = 0; i < 5; ++i) {
-        GtkWidget* label = gtk_label_new_with_mnemonic(labels[i]);
-        gtk_label_set_xalign(GTK_LABEL(label), 0);
-        gtk_label_set_mnemonic_widget(GTK_LABEL(label), inputs[i]);
-        gtk_widget_set_hexpand(inputs[i], TRUE);
-        gtk_grid_attach(GTK_GRID(grid), label, 0, i, 1, 1);
-        gtk_grid_attach(GTK_GRID(grid), inputs[i], 1, i, 1, 1);
-    }
+    attachLabelledRows(grid, labels, inputs, 5);
     gtk_grid_attach(GTK_GRID(grid), w.mute, 1, 5, 1, 1);
     g_signal_connect(output, "changed", G_CALLBACK(+[](GtkComboBox* c, gpointer) { WDXSetWaveOutDevice(gtk_combo_box_get_active(c)); }), nullptr);
     g_signal_connect(input, "changed", G_CALLBACK(+[](GtkComboBox* c, gpointer data) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "form_grid.h"
 #include "wavedeck.h"
 
 namespace desktop {
@@ -26,14 +27,7 @@ void SettingsDialog::run(GtkWindow* parent) {
     for (int format = 1; format <= 3; ++format) gtk_spin_button_set_value(GTK_SPIN_BUTTON(qualities[format - 1]), WDXGetFormatQuality(format));
     const char* labels[] = {"_Temporary files", "_MP3 bit rate (kbit/s)", "_WMA bit rate (kbit/s)", "_Ogg Vorbis quality (0 to 10)"};
     GtkWidget* inputs[] = {chooser, mp3, wma, ogg};
-    for (int i = 0; i < 4; ++i) {
-        GtkWidget* label = gtk_label_new_with_mnemonic(labels[i]);
-        gtk_label_set_xalign(GTK_LABEL(label), 0);
-        gtk_label_set_mnemonic_widget(GTK_LABEL(label), inputs[i]);
-        gtk_widget_set_hexpand(inputs[i], TRUE);
-        gtk_grid_attach(GTK_GRID(grid), label, 0, i, 1, 1);
-        gtk_grid_attach(GTK_GRID(grid), inputs[i], 1, i, 1, 1);
-    }
+    attachLabelledRows(grid, labels, inputs, 4);
     gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), grid);
     gtk_widget_show_all(dialog);
     if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_OK) {
