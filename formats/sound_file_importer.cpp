@@ -60,13 +60,16 @@ void SoundFileImporter::run() {
 
     // The file is read in large pieces (fewer calls, and progress messages come in bursts
     // that the user-interface thread takes in one wake-up); samples still go to the track
-    // and progress is still reported 1024 frames at a time.
-    std::vector<float> frames(static_cast<size_t>(kReadFrames) * static_cast<size_t>(fileChannels));
+    // and progress is still reported 1024 frames at a time. A short file gets a buffer of
+    // its own length, not one of a megabyte per channel; a header that understates the
+    // length only makes the reads smaller.
+    const int readFrames = static_cast<int>(std::clamp<sf_count_t>(info.frames, kFrames, kReadFrames));
+    std::vector<float> frames(static_cast<size_t>(readFrames) * static_cast<size_t>(fileChannels));
     std::vector<float> one(kFrames);
     bool failed = false;
     uint32_t framesRead = 0;
     for (bool more = true; more && !failed;) {
-        const sf_count_t got = sf_readf_float(file, frames.data(), kReadFrames);
+        const sf_count_t got = sf_readf_float(file, frames.data(), readFrames);
         const int read = got > 0 ? static_cast<int>(got) : 0;
         more = read > 0;
         // An empty read still reports, as the last 1024-frame step that found nothing.
