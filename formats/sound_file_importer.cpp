@@ -61,8 +61,8 @@ void SoundFileImporter::run() {
     // The file is read in large pieces (fewer calls, and progress messages come in bursts
     // that the user-interface thread takes in one wake-up); samples still go to the track
     // and progress is still reported 1024 frames at a time. A short file gets a buffer of
-    // its own length, not one of a megabyte per channel; a header that understates the
-    // length only makes the reads smaller.
+    // its own length, not 256 KiB per channel; a header that understates the length only
+    // makes the reads smaller.
     const int readFrames = static_cast<int>(std::clamp<sf_count_t>(info.frames, kFrames, kReadFrames));
     std::vector<float> frames(static_cast<size_t>(readFrames) * static_cast<size_t>(fileChannels));
     std::vector<float> one(kFrames);
