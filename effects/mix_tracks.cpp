@@ -43,17 +43,19 @@ bool MixTracks::process() {
     const int64_t longer = std::max(left_->length(), right_->length());
     std::vector<float> l(kChunk), r(kChunk);
     int64_t written = 0;
-    // A bus that has ended reads nothing; the loop ends once both have.
+    // A bus that has ended gives silence while the other runs on: both channels of the
+    // result reach the longer bus.
     for (bool leftRuns = true, rightRuns = true; leftRuns || rightRuns;) {
         const int nl = leftRuns ? left_->read(l.data(), kChunk) : 0;
         const int nr = rightRuns ? right_->read(r.data(), kChunk) : 0;
         leftRuns = nl == kChunk;
         rightRuns = nr == kChunk;
-        int n = nl;
+        const int n = std::max(nl, nr);
+        std::fill(l.begin() + nl, l.begin() + n, 0.0f);
+        std::fill(r.begin() + nr, r.begin() + n, 0.0f);
         if (stereo) {
-            if (nr > 0 && second->writeSplice(r.data(), nr) != nr) return abandon();
+            if (n > 0 && second->writeSplice(r.data(), n) != n) return abandon();
         } else {
-            n = std::max(nl, nr);
             for (size_t i = 0; i < static_cast<size_t>(n); ++i) l[i] += r[i];
         }
         if (n > 0 && first.writeSplice(l.data(), n) != n) return abandon();

@@ -152,6 +152,30 @@ TEST(MixTracks, SumsEveryOpenTrackIntoAMonoCurrentTrackAtHalfLevelPerBus) {
     }
 }
 
+
+// A track whose channels differ in length gives buses that end apart: the ended one adds
+// silence while the other runs on, whatever the current track's channel count.
+TEST(MixTracks, AnEndedBusAddsSilenceAndTheMixRunsToTheLongerBus) {
+    for (const int channels : {1, 2}) {
+        EffectSession session;
+        wd::Track* uneven = session.open(2, 9000, [](int c, int i) { return sine(c ? 200 : 300, i); });
+        ASSERT_EQ(uneven->channel(1)->sequence().deleteRange(2500, 6500), 0);
+        wd::Track* current = session.open(channels, 4000, [](int c, int i) { return sine(c ? 400 : 500, i); });
+        const auto l = EffectSession::samples(uneven, 0), r = EffectSession::samples(uneven, 1);
+        std::vector<std::vector<float>> own;
+        for (int c = 0; c < channels; ++c) own.push_back(EffectSession::samples(current, c));
+        ASSERT_EQ(session.apply(7, nullptr).doneWord, 1u);
+        auto at = [](const std::vector<float>& v, size_t i) { return i < v.size() ? double(v[i]) : 0.0; };
+        for (int c = 0; c < channels; ++c) {
+            const auto mix = EffectSession::samples(current, c);
+            ASSERT_EQ(mix.size(), 9000u) << channels << " channels, channel " << c;
+            for (size_t i = 0; i < mix.size(); ++i) {
+                const double others = channels == 2 ? at(c ? r : l, i) : 0.5 * at(l, i) + 0.5 * at(r, i);
+                ASSERT_NEAR(mix[i], others + at(own[c], i), 1e-6) << channels << " channels, channel " << c << " at " << i;
+            }
+        }
+    }
+}
 TEST(CopyToNewTrack, MakesANewCurrentTrackOfTheSelectionAndLeavesTheSourceAlone) {
     EffectSession session;
     wd::Track* source = session.open(2, 8000, [](int c, int i) { return sine(c ? 200 : 300, i); });
