@@ -33,13 +33,21 @@ void Exporter::setFailure(FileProblem reason) {
     failure_.compare_exchange_strong(none, static_cast<int>(reason));
 }
 
+void Exporter::releaseTrack() {
+    snapshot_.reset();
+    for (auto& samples : ahead_) samples = {};
+    aheadFrom_ = 0;
+}
+
 void Exporter::reportFailure(bool selection, FileProblem reason) {
+    releaseTrack();
     setFailure(reason);
     PostMessageA(progressWindow, NotifySaveFailed, 0, 0);
     PostMessageA(selection ? mainWindow() : finalWindow(), MsgSaveFailed, 0, 0);
 }
 
 void Exporter::reportEnd(bool selection, bool failed, bool wasCancelled, bool progressFirst) {
+    releaseTrack();
     if (failed) {
         reportFailure(selection);
         return;
@@ -65,10 +73,9 @@ bool Exporter::start(int newMode) {
         reportFailure(newMode == 2);
         return false;
     }
+    releaseTrack();
     snapshot_ = std::make_unique<Track>();
     snapshot_->assignFrom(track);
-    for (auto& samples : ahead_) samples = {};
-    aheadFrom_ = 0;
     failure_ = static_cast<int>(FileProblem::None);
     mode = newMode;
     cancelled = false;
@@ -83,7 +90,6 @@ bool Exporter::start(int newMode) {
     } catch (const std::system_error&) {
         cancelled = true;
         mode = 0;
-        snapshot_.reset();
         reportFailure(newMode == 2);
         return false;
     }

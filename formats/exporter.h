@@ -88,11 +88,13 @@ protected:
     /** Records why the save fails; the first reason given stays. Worker only. */
     void setFailure(FileProblem reason);
     /** Posts 1146 to progressWindow and 1446 to the final window (`selection`: always
-     * the main window), after recording `reason` unless one was recorded already. */
+     * the main window), after recording `reason` unless one was recorded already. Ends
+     * the worker's use of the track first (releaseTrack). */
     void reportFailure(bool selection, FileProblem reason = FileProblem::Other);
     /** Posts the end of a save: the failure messages when failed; else 1444 to the final
      * window when cancelled; else 1445 to the final window and 1145 to progressWindow,
-     * 1145 first when progressFirst. `selection`: the end goes to the main window. */
+     * 1145 first when progressFirst. `selection`: the end goes to the main window.
+     * Ends the worker's use of the track first (releaseTrack). */
     void reportEnd(bool selection, bool failed, bool wasCancelled, bool progressFirst);
     /** Zero-fills first (and second, when given) with count samples and reads into them
      * from position range.start + done: the source channel into first, or channels 0
@@ -101,6 +103,9 @@ protected:
     void readBlock(const ExportRange& range, int done, int count, float* first, float* second);
     /** Waits for a worker that has ended or is ending (no cancel). */
     void joinWorker();
+    /** Lets go of the copy of the track and the read-ahead, so blocks of a track closed
+     * meanwhile leave the disk at once. Never while the worker still reads. */
+    void releaseTrack();
 
 private:
     bool start(int newMode);

@@ -22,14 +22,12 @@ WmaExporter::~WmaExporter() { Cancel(); }
 
 void WmaExporter::write(const ExportRange& range, bool selection) {
     const Track& t = snapshot();
-    HWND endWindow = selection ? mainWindow() : finalWindow();
     OutputFile output;
-    auto reportFailure = [&](FileProblem reason) {
+    auto fail = [&](FileProblem reason) {
         cancelled = true;
         setFailure(output.problem() != FileProblem::None ? output.problem() : reason);
         output.discard();
-        PostMessageA(progressWindow, NotifySaveFailed, 0, 0);
-        PostMessageA(endWindow, MsgSaveFailed, 0, 0);
+        reportFailure(selection);
     };
 
     // The writer writes beside the target; the target changes only once the file is whole.
@@ -47,7 +45,7 @@ void WmaExporter::write(const ExportRange& range, bool selection) {
     const bool opened = succeeded(hr) || output.isOpen();
     if (succeeded(hr)) hr = writer.BeginWriting();
     if (failed(hr)) {
-        reportFailure(opened ? FileProblem::Other : FileProblem::Encoder);
+        fail(opened ? FileProblem::Other : FileProblem::Encoder);
         return;
     }
 
@@ -83,18 +81,17 @@ void WmaExporter::write(const ExportRange& range, bool selection) {
     if (wasCancelled) {
         // The writer is abandoned with the unfinished file.
         output.discard();
-        PostMessageA(endWindow, MsgSaveCancelled, 0, 0);
+        reportEnd(selection, false, true, true);
         return;
     }
     if (succeeded(hr)) hr = writer.Flush();
     if (succeeded(hr)) hr = writer.EndWriting();
     if (succeeded(hr) && !output.commit()) hr = NS_E_FILE_WRITE;
     if (failed(hr)) {
-        reportFailure(FileProblem::Other);
+        fail(FileProblem::Other);
         return;
     }
-    PostMessageA(progressWindow, NotifySaveDone, 0, 0);
-    PostMessageA(endWindow, MsgSaveComplete, 0, 0);
+    reportEnd(selection, false, false, true);
 }
 
 }  // namespace wd

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "support/signal.h"
@@ -59,9 +60,9 @@ protected:
         return host.waitForMessage(host.frame(), NotifyTrackChanged, 5s);
     }
 
-    bool save(const std::string& path, bool selection) {
+    bool save(const std::string& path, bool selection, int type = 1) {
         host.clearLog();
-        int started = selection ? WDXSaveSelectFile(progress, path.c_str(), 1) : WDXSaveTrackFile(progress, path.c_str(), 1);
+        int started = selection ? WDXSaveSelectFile(progress, path.c_str(), type) : WDXSaveTrackFile(progress, path.c_str(), type);
         if (started != 0) return false;
         host.pumpUntil([&] { return host.count(progress, NotifySaveDone) + host.count(progress, NotifySaveFailed) > 0; }, 20s);
         return host.count(progress, NotifySaveDone) == 1;
@@ -159,6 +160,31 @@ TEST_F(Road, AMonoAiffOpensAndSavesAsAMonoWavThatSoxReads) {
     std::string raw = wdtest::runCommand("sox '" + dir.file("voice.wav") + "' -t raw -e signed -b 16 -L -");
     ASSERT_EQ(raw.size(), pcm.size() * 2);
     EXPECT_EQ(std::memcmp(raw.data(), pcm.data(), raw.size()), 0);
+}
+
+// A save reads a copy of the track that shares its blocks: once the save has ended,
+// closing the track takes its blocks off the disk, as it does without a save.
+TEST_F(Road, ClosingASavedTrackEmptiesTheTemporaryFolder) {
+    char previous[4096] = {};
+    ASSERT_EQ(WDXGetTempFolder(previous), 1);
+    wdtest::TempDir temp;
+    ASSERT_EQ(WDXSetTempFolder(temp.path().c_str()), 1);
+    auto files = [&] {
+        namespace fs = std::filesystem;
+        return std::count_if(fs::recursive_directory_iterator(temp.path()), fs::recursive_directory_iterator(),
+                             [](const fs::directory_entry& e) { return e.is_regular_file(); });
+    };
+    ASSERT_TRUE(wdtest::writePcm16(dir.file("long.wav"), SF_FORMAT_WAV, 2, 44100, wdtest::testPattern(2 * 300000, 5)));
+    for (const int type : {1, 4}) {
+        ASSERT_TRUE(open(dir.file("long.wav")));
+        ASSERT_GT(files(), 0);
+        ASSERT_TRUE(save(dir.file(type == 1 ? "saved.wav" : "saved.ogg"), false, type));
+        ASSERT_EQ(WDXCloseCurTrack(), 0);
+        host.pump();
+        EXPECT_EQ(WDXGetTrackInfo(2), -1) << "no track is left";
+        EXPECT_EQ(files(), 0) << "output type " << type;
+    }
+    WDXSetTempFolder(previous);
 }
 
 TEST_F(Road, CancellingASaveReportsOnlyToTheLibrary) {
