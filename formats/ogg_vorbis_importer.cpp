@@ -116,7 +116,8 @@ void OggVorbisImporter::run() {
 
     TrackList& tracks = TrackList::instance();
     Track* track = tracks.addTrack(path_);
-    if (!track || track->setChannelCount(2) != 2) {
+    const int trackChannels = channels == 1 ? 1 : 2;
+    if (!track || track->setChannelCount(trackChannels) != trackChannels) {
         if (track) tracks.removeTrack(track);
         fail(FileProblem::Other);
         return;
@@ -131,7 +132,7 @@ void OggVorbisImporter::run() {
     std::vector<float> leftWeights, rightWeights;
     if (channels > 2) mixDownWeights(channels, leftWeights, rightWeights);
     Sequence& first = track->channel(0)->sequence();
-    Sequence& second = track->channel(1)->sequence();
+    Sequence* second = trackChannels == 2 ? &track->channel(1)->sequence() : nullptr;
 
     int link = 0;
     long n = kReadBytes;
@@ -175,7 +176,7 @@ void OggVorbisImporter::run() {
                         right[static_cast<size_t>(f)] = r;
                     }
                 }
-                ok = first.appendSamples(left.data(), frames) == frames && second.appendSamples(right.data(), frames) == frames;
+                ok = first.appendSamples(left.data(), frames) == frames && second->appendSamples(right.data(), frames) == frames;
             }
             if (!ok) {
                 failed = true;
@@ -194,7 +195,7 @@ void OggVorbisImporter::run() {
         tracks.removeTrack(track);
         return;
     }
-    if (failed || first.flushAppend() < 0 || second.flushAppend() < 0) {
+    if (failed || first.flushAppend() < 0 || (second && second->flushAppend() < 0)) {
         fail(FileProblem::NotSound, track);
         tracks.removeTrack(track);
         return;

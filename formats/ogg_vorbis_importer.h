@@ -10,8 +10,8 @@
 namespace wd {
 
 /**
- * Decodes 4096 bytes of 16-bit samples at a time into a track that always has two
- * channels: a mono file fills channel 0 and leaves channel 1 empty; a file of more than
+ * Decodes 4096 bytes of 16-bit samples at a time into a track of one channel for a mono
+ * file and two otherwise (an empty second channel would play one ear only); a file of more than
  * two channels is mixed down to two (Vorbis channel order; centre and surrounds at -3 dB,
  * the LFE left out, each side scaled so it cannot clip).
  *
