@@ -29,8 +29,15 @@ int64_t ChangeSpeed::newCount(int count) const {
     return static_cast<int64_t>(std::floor(count * static_cast<double>(factor_) + 0.5));
 }
 
+int ChangeSpeed::targetRate() const {
+    return static_cast<int>(std::floor(track_->sampleRate * static_cast<double>(factor_) + 0.5));
+}
+
 Effect::Plan ChangeSpeed::plan() {
     if (!std::isfinite(factor_) || factor_ < 1 / kMaxRatio || factor_ > kMaxRatio) return Plan::Refuse;
+    // The rates set the converter's ratio: rounding the target rate must keep it in range.
+    const double ratio = track_->sampleRate > 0 ? static_cast<double>(targetRate()) / track_->sampleRate : 0;
+    if (ratio < 1 / kMaxRatio || ratio > kMaxRatio) return Plan::Refuse;
     Plan plan = Plan::Nothing;
     for (int i = 0; i < 2; ++i) {
         const int n = countOf(i);
@@ -43,39 +50,51 @@ Effect::Plan ChangeSpeed::plan() {
 }
 
 bool ChangeSpeed::process() {
-    bool ok = true;
+    // Both channels are replaced or neither: a splice is committed only once every
+    // channel has been resampled whole.
+    Sequence* open[2] = {nullptr, nullptr};
+    auto abandon = [&] {
+        for (Sequence* sequence : open) {
+            if (sequence) sequence->cancelSplice();
+        }
+        return false;
+    };
+    int changed[2] = {-1, -1};
     for (int i = 0; i < 2; ++i) {
         const int n = countOf(i);
         if (n == 0) continue;
         Channel& c = *track_->channel(i);
-        const int changed = static_cast<int>(newCount(n));
-        if (resampleChannel(c, c.selStart, n, changed)) {
-            newLengths_[i] = changed;
-        } else {
-            ok = false;
-        }
+        changed[i] = static_cast<int>(newCount(n));
+        if (c.sequence().beginReplace(c.selStart, n) != 0) return abandon();
+        open[i] = &c.sequence();
+        if (!resampleChannel(c, c.selStart, n, changed[i])) return abandon();
     }
-    return ok;
+    for (Sequence*& sequence : open) {
+        if (sequence && sequence->commitReplace() != 0) return abandon();
+        sequence = nullptr;
+    }
+    std::copy(std::begin(changed), std::end(changed), std::begin(newLengths_));
+    return true;
 }
 
 bool ChangeSpeed::resampleChannel(Channel& channel, int start, int count, int newCount) {
-    // The rates only set the ratio: with n and n' as the rates the result has n' samples
-    // within the converter's rounding of a sample or two, which the end pads or cuts.
+    // At the rates' ratio the converter gives n' within a sample per two seconds of
+    // selection (the target rate's rounding); the end is padded or cut to n'.
     ResampleReader reader;
-    reader.setSource(&channel, count);
-    reader.start(newCount, start, count);
+    reader.setSource(&channel, track_->sampleRate);
+    reader.start(targetRate(), start, count);
     Sequence& sequence = channel.sequence();
-    if (sequence.beginReplace(start, count) != 0) return false;
     std::vector<float> buffer(kChunk);
     for (int written = 0; written < newCount;) {
         const int want = std::min(kChunk, newCount - written);
         const int got = reader.read(buffer.data(), want);
+        if (reader.sourceFailed()) return false;
         std::fill(buffer.begin() + got, buffer.begin() + want, 0.0f);
         if (sequence.writeSplice(buffer.data(), want) != want) return false;
         written += want;
         notifyProgress(static_cast<int64_t>(written) * 100 / newCount);
     }
-    return sequence.commitReplace() == 0;
+    return true;
 }
 
 void ChangeSpeed::complete(Track& track) {

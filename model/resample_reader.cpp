@@ -35,6 +35,7 @@ bool ResampleReader::start(int targetRate, int startSample, int sampleCount) {
     const int available = std::max(length - startSample_, 0);
     sampleCount_ = sampleCount < 0 || sampleCount > available ? available : sampleCount;
     consumed_ = 0;
+    sourceFailed_ = false;
     data_ = SRC_DATA{};
     data_.data_in = input_;
     data_.data_out = output_;
@@ -56,10 +57,13 @@ void ResampleReader::refill() {
     int got = 0;
     if (channels_ == 1) {
         got = k > 0 ? sources_[0]->sequence().readSamples(input_, at, k) : 0;
+        if (got < k) sourceFailed_ = true;
     } else if (k > 0) {
         // Interleaved; a channel that ends (or fails) early reads as silence.
         for (int c = 0; c < 2; ++c) {
-            const int n = std::max(sources_[c]->sequence().readSamples(piece_, at, k), 0);
+            const Sequence& sequence = sources_[c]->sequence();
+            const int n = std::max(sequence.readSamples(piece_, at, k), 0);
+            if (n < std::clamp(sequence.length() - at, 0, k)) sourceFailed_ = true;
             std::fill(piece_ + n, piece_ + k, 0.0f);
             for (int i = 0; i < k; ++i) input_[2 * i + c] = piece_[i];
             got = std::max(got, n);
@@ -78,6 +82,7 @@ int ResampleReader::readFrames(float* dst, int frames) {
         // Once the input has ended the converter is called with no input until it has
         // given out the samples it still holds.
         if (src_process(converter_, &data_) != 0) {
+            sourceFailed_ = true;
             drained_ = true;
             break;
         }

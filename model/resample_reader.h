@@ -52,6 +52,10 @@ public:
     int read(float* first, float* second, int n);
     /** Frees the queue and the converter. */
     void close();
+    /** True once a read of the source came short of what the channel holds there (an
+     * unreadable block), or the converter failed: the samples delivered then miss part of
+     * the range. Reset by start(). */
+    bool sourceFailed() const { return sourceFailed_; }
 
 private:
     // Delivers up to `frames` converted frames, interleaved, into dst.
@@ -73,6 +77,7 @@ private:
     int sampleCount_ = 0;
     int consumed_ = 0;
     bool drained_ = true;
+    bool sourceFailed_ = false;
     SampleQueue queue_;  // interleaved frames
 };
 

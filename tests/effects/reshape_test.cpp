@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "effect_session.h"
+#include "model/block_factory.h"
+#include "model/block_folder.h"
 #include "model/track.h"
 #include "model/track_list.h"
+#include "services/settings.h"
 #include "support/signal.h"
 #include "wavedeck.h"
 
@@ -71,6 +75,52 @@ TEST(ChangeSpeed, ReplacesTheSelectionByFTimesAsManySamplesAtAPitchFTimesLower) 
     const auto out = EffectSession::samples(longer, 0);
     ASSERT_EQ(out.size(), static_cast<size_t>(kRate * 3 / 2));
     EXPECT_NEAR(wdtest::dominantFrequency(slice(out, 25000, 16384), kRate), 588, 1);
+}
+
+// n = 44105 at f = 1.1 rounds n' up by half a sample: a ratio of n' / n instead of the
+// rates' 48510 / 44100 would drift a 10 kHz tone by about half a radian mid-selection.
+TEST(ChangeSpeed, ResamplesAtTheRatioOfTheRates) {
+    EffectSession session;
+    const auto tone = [](int, int i) { return static_cast<float>(0.5 * std::sin(2 * M_PI * 10000.0 * i / kRate)); };
+    wd::Track* track = session.open(1, 50000, tone);
+    EffectSession::select(track, 2000, 44105);
+    EffectBlock block;
+    block.f[0] = 1.1f;
+    ASSERT_EQ(session.apply(12, &block).doneWord, 1u);
+    ASSERT_EQ(track->channel(0)->selLength, 48516);
+    const auto out = EffectSession::samples(track, 0);
+    for (int j = 48516 / 4; j < 48516 * 3 / 4; ++j) {
+        const double source = 2000 + j * (44100.0 / 48510.0);
+        ASSERT_NEAR(out[static_cast<size_t>(2000 + j)], 0.5 * std::sin(2 * M_PI * 10000.0 * source / kRate), 1e-3) << j;
+    }
+}
+
+// A block that cannot be read in channel 1's selection: no silence in its place, no change
+// to either channel.
+TEST(ChangeSpeed, AnUnreadableBlockFailsTheEffectAndLeavesTheTrackAlone) {
+    EffectSession session;
+    const int frames = wd::Sequence::kMaxBlockSamples + 100000;
+    const uint32_t firstFile = wd::BlockFactory::instance().nextFileNumber();
+    wd::Track* track = session.open(2, frames, [](int c, int i) { return sine(c ? 200 : 300, i); });
+    const auto left = EffectSession::samples(track, 0);
+    std::vector<std::vector<wd::Sequence::BlockInfo>> blocks;
+    for (int c = 0; c < 2; ++c) blocks.push_back(track->channel(c)->sequence().blockInfo());
+    // Each channel has a full block and a partial one: files firstFile + 0 to 3 in order.
+    const std::string lost = wd::BlockFolder::instance().folderFor(wd::Settings::instance().tempFolder()) + "/" +
+                             std::to_string(firstFile + 3) + ".temp";
+    ASSERT_TRUE(std::filesystem::remove(lost)) << lost;
+    EffectSession::select(track, 200000, 100000);
+    EffectBlock block;
+    block.f[0] = 1.5f;
+    EXPECT_EQ(session.apply(12, &block).doneWord, 0u);
+    for (int c = 0; c < 2; ++c) {
+        EXPECT_EQ(track->channel(c)->sequence().length(), frames) << c;
+        EXPECT_EQ(track->channel(c)->selLength, 100000) << c;
+        const auto after = track->channel(c)->sequence().blockInfo();
+        ASSERT_EQ(after.size(), blocks[c].size()) << c;
+        for (size_t b = 0; b < after.size(); ++b) EXPECT_EQ(after[b].serial, blocks[c][b].serial) << c << " " << b;
+    }
+    EXPECT_EQ(EffectSession::samples(track, 0), left);
 }
 
 // SoundTouch's flush pads the output to the length the ratios ask for; its overlap-add
