@@ -184,8 +184,11 @@ bool Session::open(const std::string& path, std::string& error) {
         error = "cannot read '" + path + "': " + failureText(WDXGetLastFailure(0), false);
         return false;
     }
-    // The library's main window takes the new track over; wait until it is current.
-    pumpUntil([&] { return count(frame_, NotifyTrackChanged) > 0; }, std::chrono::seconds(10));
+    // The library's main window takes the new track over and tells the frame: the track
+    // changed, then (last) the selection. Both are taken here, so that no later wait
+    // mistakes them for news of its own.
+    pumpUntil([&] { return count(frame_, NotifyTrackChanged) > 0 && count(frame_, NotifySelectionChanged) > 0; },
+              std::chrono::seconds(10));
     if (WDXGetTrackInfo(0) < 0) {
         error = "'" + path + "' was read but did not become the current track";
         return false;

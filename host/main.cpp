@@ -149,6 +149,9 @@ std::string duration(int samples, int rate) {
 
 // Plays the current track; seconds < 0 plays to the end (or until interrupted).
 bool play(host::Session& session, bool loop, double seconds, std::string& error) {
+    // Only a selection change from the stop of this play may end the wait below: news
+    // still queued from before is taken first.
+    session.pumpFor(std::chrono::milliseconds(0));
     session.clear();
     if (WDXPlayTrack(loop ? 2 : 0) != 0) {
         error = WDXGetTrackInfo(0) < 0 ? "there is no track to play"

@@ -334,6 +334,24 @@ TEST_F(HostCli, PlayRunsToTheEndOrForTheGivenSecondsOnTheNullDevice) {
     EXPECT_NE(out.find("refused to play 500 Hz"), std::string::npos) << out;
 }
 
+// The null device plays in real time: a play that ends early returned before its sound.
+TEST_F(HostCli, APlayLastsItsLengthInWallTime) {
+    ASSERT_TRUE(wdtest::writePcm16(dir.file("tone.wav"), SF_FORMAT_WAV, 2, 44100, wdtest::testPattern(44100 * 3 / 2 * 2, 5)));
+    struct Row {
+        const char* args;
+        double seconds;
+    };
+    for (const Row row : {Row{"", 1.5}, Row{" --seconds 1", 1.0}}) {
+        int code = -1;
+        const auto start = std::chrono::steady_clock::now();
+        const std::string out = run("play '" + dir.file("tone.wav") + "'" + row.args, &code);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(code, 0) << out;
+        EXPECT_GE(took.count(), row.seconds - 0.05) << row.args;
+        EXPECT_LT(took.count(), row.seconds + 3.0) << row.args;
+    }
+}
+
 TEST_F(HostCli, AKilledRunLeavesBlocksThatTheNextStartRemoves) {
     writeSparseWav(dir.file("long.wav"), 120u * 1000 * 1000);
     const pid_t pid = start({"info", dir.file("long.wav")});
