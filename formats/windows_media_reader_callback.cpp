@@ -1,5 +1,7 @@
 #include "formats/windows_media_reader_callback.h"
 
+#include <system_error>
+
 #include "formats/importer.h"
 #include "model/sample_converter.h"
 #include "model/track_list.h"
@@ -15,9 +17,29 @@ WindowsMediaReaderCallback::WindowsMediaReaderCallback(Importer& importer) : imp
 WindowsMediaReaderCallback::~WindowsMediaReaderCallback() { close(); }
 
 void WindowsMediaReaderCallback::close() {
+    std::thread closer;
+    {
+        std::lock_guard lock(closeMutex_);
+        closed_ = true;
+        closer.swap(closer_);
+    }
+    if (closer.joinable()) closer.join();
     if (!reader_) return;
     reader_->Stop();
     reader_->Close();
+}
+
+void WindowsMediaReaderCallback::releaseReader() {
+    std::lock_guard lock(closeMutex_);
+    if (closed_ || closer_.joinable() || !reader_) return;
+    try {
+        closer_ = std::thread([this] {
+            reader_->Stop();
+            reader_->Close();
+        });
+    } catch (const std::system_error&) {
+        // Without a thread the reader stays open until close().
+    }
 }
 
 HRESULT WindowsMediaReaderCallback::open(const std::u16string& path) {
@@ -184,6 +206,7 @@ void WindowsMediaReaderCallback::finish(WmtStatus status) {
     ended_ = true;
     PostMessageA(progressWindow_, NotifyImportDone, 0, 0);
     PostMessageA(importer_.finalWindow(), MsgImportComplete, 0, reinterpret_cast<LPARAM>(track_));
+    releaseReader();
 }
 
 void WindowsMediaReaderCallback::fail() {
@@ -193,6 +216,7 @@ void WindowsMediaReaderCallback::fail() {
     ended_ = true;
     PostMessageA(importer_.finalWindow(), MsgImportFailed, 0, 0);
     PostMessageA(progressWindow_, NotifyImportFailed, 0, 0);
+    releaseReader();
 }
 
 }  // namespace wd

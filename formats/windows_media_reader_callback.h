@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/wmrt/wm_reader.h"
@@ -27,6 +28,10 @@ class Track;
  * sample gives an empty Track. A reader error or a missing codec after some samples ends
  * the same way with what was delivered; before any sample, and when the Track's storage
  * fails, the import fails (1127 and 1426, no Track).
+ *
+ * Once the end or the failure is reported, a thread of the callback's own stops and closes
+ * the reader (a callback may not close it), letting go of the file, its demuxer and the
+ * runtime thread without waiting for the next open.
  *
  * open() runs on the user-interface thread; the callbacks on the runtime thread. Once
  * close() has returned no callback runs, and ended() and track() may be read.
@@ -79,12 +84,18 @@ private:
     void finish(wm::WmtStatus status);
     /** Removes the Track, if any, and reports a failed import. */
     void fail();
+    /** Starts the closing thread, unless close() came first. Runtime thread. */
+    void releaseReader();
     /** A new Track named after the path, with the audio's channels and rate. */
     bool makeTrack();
     bool append(const float* left, const float* right, int count);
 
     Importer& importer_;
     std::unique_ptr<wm::WmReader> reader_;
+    // The thread that closes the reader at the end; close() joins it before closing itself.
+    std::mutex closeMutex_;
+    std::thread closer_;
+    bool closed_ = false;
     HWND progressWindow_ = nullptr;
 
     // The open step waits for WMT_OPENED.

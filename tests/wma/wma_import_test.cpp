@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 
 #include "model/track.h"
@@ -167,6 +168,37 @@ TEST_F(WmaImport, ATrackAlreadyReportedStaysWhenTheImportIsCancelledAfterwards) 
     host.pumpFor(50ms);
     EXPECT_EQ(host.count(main, MsgImportCancelled), 0u);
     EXPECT_EQ(TrackList::instance().findById(track->id()), track);
+}
+
+// Descriptors of this process open on path, and the threads it runs.
+int descriptorsOn(const std::string& path) {
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        n += std::filesystem::read_symlink(e.path(), ec) == path;
+    }
+    return n;
+}
+long threads() {
+    const auto tasks = std::filesystem::directory_iterator("/proc/self/task");
+    return std::distance(std::filesystem::begin(tasks), std::filesystem::end(tasks));
+}
+
+TEST_F(WmaImport, TheReaderLetsGoOfTheFileAndItsThreadOnceTheImportEnds) {
+    const std::string good = dir.file("good.wma");
+    ASSERT_TRUE(wmatest::ffmpeg(wmatest::sineInput(44100, 2, 1.0, 440) + " -c:a wmav2 '" + good + "'"));
+    ASSERT_TRUE(wdtest::writeFile(dir.file("no-codec.wma"), wmatest::withAudioFormatTag(wdtest::readFile(good), 0x7A7A)));
+    for (const auto& [path, opens] : {std::pair{good, true}, std::pair{dir.file("no-codec.wma"), false}}) {
+        SCOPED_TRACE(path);
+        const long before = threads();
+        EXPECT_EQ(open(path) != nullptr, opens);
+        bool released = false;
+        for (int i = 0; i < 200 && !released; ++i) {
+            released = descriptorsOn(path) == 0 && threads() <= before;
+            if (!released) host.pumpFor(10ms);
+        }
+        EXPECT_TRUE(released) << descriptorsOn(path) << " descriptors, " << threads() - before << " threads more";
+    }
 }
 
 }  // namespace
