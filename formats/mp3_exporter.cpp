@@ -14,8 +14,6 @@ namespace wd {
 namespace {
 
 constexpr int kBlock = 1024;
-// beDeinitStream hands its rest out in pieces; no flush of LAME's comes near this many.
-constexpr int kMaxFlushCalls = 64;
 
 // The encoder's stream, closed however the save ends.
 class EncoderStream {
@@ -107,11 +105,11 @@ void Mp3Exporter::write(const ExportRange& range, bool selection) {
         PostMessageA(progressWindow, NotifySaveProgress, static_cast<WPARAM>(count), done);
         if (done >= count) break;
     }
-    for (int i = 0; i < kMaxFlushCalls && !failed && !cancelled; ++i) {
+    // One call hands out the encoder's whole rest (at most BE_MAX_OUTPUT_BYTES).
+    if (!failed && !cancelled) {
         uint32_t bytes = 0;
         const BeError error = library.deinitStream(stream->handle(), encoded.data(), &bytes);
         failed = !emit(error, bytes);
-        if (bytes == 0) break;
     }
     stream.reset();
     const bool wasCancelled = cancelled.exchange(true);

@@ -64,8 +64,9 @@ typedef BeError (*BeInitStreamFn)(const Mp3EncoderConfig* config, uint32_t* samp
  * handed out by later calls. */
 typedef BeError (*BeEncodeChunkFn)(BeStream stream, uint32_t count, const int16_t* samples, uint8_t* output,
                                    uint32_t* outputBytes);
-/** Ends the stream and hands out what is left (at most BE_MAX_OUTPUT_BYTES per call;
- * call again until it produces 0 bytes if more could remain). */
+/** Ends the stream and hands out what is left, at most BE_MAX_OUTPUT_BYTES: callers make
+ * this call once (LAME's flush gives at most 7,200 bytes, and the chunks before it leave
+ * at most a frame behind). */
 typedef BeError (*BeDeinitStreamFn)(BeStream stream, uint8_t* output, uint32_t* outputBytes);
 /** Frees the stream; valid after beDeinitStream or instead of it (a cancelled save). */
 typedef BeError (*BeCloseStreamFn)(BeStream stream);
