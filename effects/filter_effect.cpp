@@ -23,7 +23,9 @@ Effect::Plan FilterEffect::plan() {
     const double rate = track_->sampleRate;
     for (int i = 0; i < frequencyCount(); ++i) {
         const float f = frequencies_[i];
-        if (!std::isfinite(f) || f <= 0 || f >= rate / 2) return Plan::Refuse;
+        // A band's centre enters the design only through a cosine: 0 Hz is a band at DC.
+        const bool centre = i == 0 && (shape_ == Shape::BandPass || shape_ == Shape::BandStop);
+        if (!std::isfinite(f) || f < 0 || (f == 0 && !centre) || f >= rate / 2) return Plan::Refuse;
     }
     switch (shape_) {
         case Shape::LowPass:

@@ -14,8 +14,8 @@ namespace wd {
  *
  * Words 0 and 1 (floats): the cutoff in Hz (low- and high-pass, default 1000), or the
  * centre and the bandwidth in Hz (band-pass and band-stop, default 1000 and 200). Every
- * frequency must be finite, above 0 and below half the track's rate; other values are
- * refused.
+ * frequency must be finite, above 0 (a centre may be 0) and below half the track's rate;
+ * other values are refused.
  */
 class FilterEffect final : public Effect {
 public:

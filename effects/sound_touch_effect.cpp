@@ -32,10 +32,9 @@ Effect::Plan SoundTouchEffect::plan() {
     if (!std::isfinite(percent_) || track_->sampleRate <= 0 || !track_->channel(0)) return Plan::Refuse;
     const Channel& first = *track_->channel(0);
     count_ = selectionSize(first);
-    const double ratio = 1 + percent_ / 100.0;
     if (!configure(*processor_, percent_)) return Plan::Refuse;
     // A slower tempo lengthens the range (up to 20 times): the channel must still fit.
-    if (first.sequence().length() - count_ + count_ / ratio > Sequence::kMaxLength) return Plan::Refuse;
+    if (first.sequence().length() - count_ + count_ * lengthFactor() > Sequence::kMaxLength) return Plan::Refuse;
     return count_ > 0 ? Plan::Work : Plan::Nothing;
 }
 
@@ -109,6 +108,8 @@ bool ChangePitch::configure(soundtouch::SoundTouch& processor, double percent) {
     processor.setPitchSemiTones(semitones);
     return true;
 }
+
+double ChangeTempo::lengthFactor() const { return 1 / (1 + percent_ / 100.0); }
 
 bool ChangeTempo::configure(soundtouch::SoundTouch& processor, double percent) {
     if (percent < kMinTempoPercent || percent > kMaxTempoPercent) return false;

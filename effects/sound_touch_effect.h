@@ -27,6 +27,8 @@ protected:
     SoundTouchEffect();
     /** Whether the change is one the effect takes; then hands it to the processor. */
     virtual bool configure(soundtouch::SoundTouch& processor, double percent) = 0;
+    /** How many times as long the selection becomes. */
+    virtual double lengthFactor() const { return 1; }
 
     float percent_ = 0.0f;
     /** Frames written in place of the selection, once the splices are in place. */
@@ -59,6 +61,7 @@ public:
 
 private:
     bool configure(soundtouch::SoundTouch& processor, double percent) override;
+    double lengthFactor() const override;
 };
 
 }  // namespace wd

@@ -166,6 +166,8 @@ const Case kCases[] = {
     {"HighPassSecondId", 19, words({300.0f}), [](const Samples& in, int) { return highPass(in, 300); }, 1e-4},
     {"LowPassSecondId", 20, words({2000.0f}), [](const Samples& in, int) { return lowPass(in, 2000); }, 1e-4},
     {"BandStop", 21, words({400.0f, 300.0f}), [](const Samples& in, int) { return bandStop(in, 400, 300); }, 1e-4},
+    {"BandPassAtZero", 18, words({0.0f, 300.0f}), [](const Samples& in, int) { return bandPass(in, 0, 300); }, 1e-4},
+    {"BandStopAtZero", 21, words({0.0f, 300.0f}), [](const Samples& in, int) { return bandStop(in, 0, 300); }, 1e-4},
     {"GainRamp", 25, words({0.5f, 3.0f}),
      [](const Samples& in, int) {
          return perSample(in, [](double x, double k, double n) { return x * (0.5 + 2.5 * k / n); });
@@ -213,6 +215,19 @@ TEST_P(InPlaceEffect, OnAStereoTrackRewritesOnlyTheSelectedChannel) {
     expectRewritten(right, EffectSession::samples(track, 1), c, 1);
     ASSERT_EQ(WDXUndo(), 0);
     EXPECT_EQ(EffectSession::samples(track, 1), right);
+}
+
+// Windows Media and CD imports leave the channels' rate words at 0: the delay is then
+// counted at the track's rate.
+TEST(Echo, AChannelWithoutARateWordDelaysByTheTracksRate) {
+    EffectSession session;
+    wd::Track* track = session.open(1, kFrames, [](int, int i) { return signal(1, i); }, 22050);
+    track->channel(0)->viewRecord.sampleRate = 0;
+    EffectSession::select(track, kStart, kLength);
+    const auto before = EffectSession::samples(track, 0);
+    const Case c{"Echo", 6, words({0.5f}, {20}), [](const Samples& in, int) { return echo(in, 0.5, 441); }, 1e-6};
+    ASSERT_EQ(session.apply(c.id, &c.block).doneWord, 1u);
+    expectRewritten(before, EffectSession::samples(track, 0), c, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Effects, InPlaceEffect, ::testing::ValuesIn(kCases),

@@ -123,6 +123,26 @@ TEST(ChangeSpeed, AnUnreadableBlockFailsTheEffectAndLeavesTheTrackAlone) {
     EXPECT_EQ(EffectSession::samples(track, 0), left);
 }
 
+// A channel a little short of the longest sequence (silent blocks cost no disk): a slower
+// tempo would pass it, a lower pitch keeps the length and must run.
+TEST(ChangePitchAndTempo, OnlyTheTempoIsHeldToTheLongestSequence) {
+    struct Row {
+        int id;
+        unsigned done;
+    };
+    for (const Row row : {Row{13, 1}, Row{14, 0}}) {
+        EffectSession session;
+        wd::Track* track = session.open(1, 3000, [](int, int i) { return sine(440, i); });
+        const int length = static_cast<int>(wd::Sequence::kMaxLength) - 10000;
+        ASSERT_EQ(track->channel(0)->sequence().insertSilence(3000, length - 3000), 0);
+        EffectSession::select(track, 0, 2000);
+        EffectBlock block;
+        block.f[0] = -95.0f;
+        EXPECT_EQ(session.apply(row.id, &block).doneWord, row.done) << row.id;
+        EXPECT_EQ(track->channel(0)->sequence().length(), length) << row.id;
+    }
+}
+
 // SoundTouch's flush pads the output to the length the ratios ask for; its overlap-add
 // keeps the pitch of a tempo change as long as the channels agree on where to splice (an
 // octave apart here), and its resampler sets the pitch ratio.
