@@ -21,8 +21,7 @@ bool ChangeSpeed::setParameters(const void* block) {
 }
 
 int ChangeSpeed::countOf(int index) const {
-    const Channel* c = index < track_->channelCount() ? track_->channel(index) : nullptr;
-    return c ? selectionSize(*c) : 0;
+    return selectionSize(index);
 }
 
 int64_t ChangeSpeed::newCount(int count) const {
@@ -49,7 +48,7 @@ bool ChangeSpeed::process() {
         if (n == 0) continue;
         Channel& c = *track_->channel(i);
         const int changed = static_cast<int>(newCount(n));
-        if (resampleChannel(c, c.selStart, n, changed)) {
+        if (resampleChannel(c, selectionStart(i), n, changed)) {
             newLengths_[i] = changed;
         } else {
             ok = false;

@@ -27,19 +27,19 @@ int nextCopyNumber() {
 
 Effect::Plan CopyToNewTrack::plan() {
     const Channel* first = track_->channel(0);
-    return first && selectionSize(*first) > 0 ? Plan::Work : Plan::Nothing;
+    return first && selectionSize(0) > 0 ? Plan::Work : Plan::Nothing;
 }
 
 bool CopyToNewTrack::process() {
     const Channel& first = *track_->channel(0);
     const Channel* second = track_->channelCount() == 2 ? track_->channel(1) : nullptr;
-    const int start = first.selStart;
-    const int count = selectionSize(first);
+    const int start = selectionStart(0);
+    const int count = selectionSize(0);
     const Channel* from[2] = {&first, second};
     int channels = 2;
-    if (!second || !first.selectedFlag || !second->selectedFlag) {
+    if (!second || !selectedFlag(0) || !selectedFlag(1)) {
         channels = 1;
-        if (!first.selectedFlag && second) from[0] = second;
+        if (!selectedFlag(0) && second) from[0] = second;
     }
     char name[32];
     std::snprintf(name, sizeof name, "Selection_%03d", nextCopyNumber());

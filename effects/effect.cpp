@@ -89,17 +89,22 @@ bool Effect::stopOn(uint32_t trackId) {
 bool Effect::leaveRunning() {
     RunningEffects& running = runningEffects();
     std::lock_guard lock(running.mutex);
-    running.byTrack.erase(track_->id());
+    running.byTrack.erase(trackId_);
     return stopRequested_.load();
 }
 
 bool Effect::startWorker() {
     mainWindow_ = LibraryWindows::instance().window(LibraryWindows::Which::Main);
     if (!IsWindow(mainWindow_)) mainWindow_ = nullptr;
+    trackId_ = track_->id();
+    for (int i = 0; i < 2; ++i) {
+        const Channel* c = i < track_->channelCount() ? track_->channel(i) : nullptr;
+        selection_[i] = c ? Selection{c->selectedFlag, c->selStart, c->selLength} : Selection{};
+    }
     {
         RunningEffects& running = runningEffects();
         std::lock_guard lock(running.mutex);
-        running.byTrack[track_->id()] = this;
+        running.byTrack[trackId_] = this;
     }
     // The worker waits for this lock, so the thread is in place (or detached) before it acts.
     std::lock_guard lock(starting_);
@@ -139,11 +144,14 @@ void Effect::work() {
     } else if (history) {
         history->clearRedo();
     }
-    claims_.clear();
-    PostMessageA(progressWindow_, NotifyEffectDone, done ? 1 : 0, 100);
+    done_ = done;
     if (mainWindow_) {
+        // The claims go with the effect, once the main window has put the result in place.
+        for (const TrackClaim& claim : claims_) claim.settle();
         postEnd(mainWindow_);
     } else {
+        claims_.clear();
+        PostMessageA(progressWindow_, NotifyEffectDone, done ? 1 : 0, 100);
         delete this;
     }
 }
@@ -169,17 +177,26 @@ int Effect::channelRate(int index) const {
     return c && c->viewRecord.sampleRate > 0 ? c->viewRecord.sampleRate : track_->sampleRate;
 }
 
-int Effect::selectionSize(const Channel& channel) {
-    const int64_t available = static_cast<int64_t>(channel.sequence().length()) - channel.selStart;
-    if (channel.selStart < 0 || available <= 0) return 0;
-    return static_cast<int>(std::clamp<int64_t>(channel.selLength, 0, available));
+bool Effect::selectedFlag(int index) const {
+    return selection_[index].selected;
+}
+
+int Effect::selectionStart(int index) const {
+    return selection_[index].start;
+}
+
+int Effect::selectionSize(int index) const {
+    const Channel* c = index < track_->channelCount() ? track_->channel(index) : nullptr;
+    if (!c) return 0;
+    const Selection& s = selection_[index];
+    const int64_t available = static_cast<int64_t>(c->sequence().length()) - s.start;
+    if (s.start < 0 || available <= 0) return 0;
+    return static_cast<int>(std::clamp<int64_t>(s.length, 0, available));
 }
 
 Channel* Effect::selectedChannel(int index) const {
-    if (index >= track_->channelCount()) return nullptr;
-    Channel* c = track_->channel(index);
-    if (!c || !c->selectedFlag || selectionSize(*c) == 0) return nullptr;
-    return c;
+    if (!selectedFlag(index) || selectionSize(index) == 0) return nullptr;
+    return track_->channel(index);
 }
 
 bool Effect::carryOn(Sequence& sequence) const {
@@ -220,9 +237,9 @@ bool Effect::overwriteSelectedChannels(const std::function<void(int index, int c
     for (int i = 0; i < 2; ++i) {
         Channel* c = selectedChannel(i);
         if (!c) continue;
-        const int count = selectionSize(*c);
+        const int count = selectionSize(i);
         begin(i, count);
-        ok = overwriteSelection(*c, c->selStart, count, process, order) && ok;
+        ok = overwriteSelection(*c, selectionStart(i), count, process, order) && ok;
     }
     return ok;
 }

@@ -22,21 +22,23 @@ class WindowedReader;
 /**
  * An effect runs once, on its own worker, over one track. The worker takes an undo state
  * before the first sample changes, rewrites the selection through Sequence splices,
- * posts NotifyEffectProgress (percent) to the progress window after each chunk and
- * NotifyEffectDone at its end, and as its very last act posts MsgEffectFinished to the
- * library's main window with the track (wParam) and itself (lParam). The main window then
- * calls complete() and deletes it on the user-interface thread, so an effect never touches
- * a window and never outlives its report.
+ * posts NotifyEffectProgress (percent) to the progress window after each chunk, and as
+ * its very last act posts MsgEffectFinished to the library's main window with the track
+ * (wParam) and itself (lParam). The main window then calls complete() and deletes it on
+ * the user-interface thread and only then posts NotifyEffectDone, so a host that starts
+ * its next operation there finds the result in place. Without a main window the worker
+ * posts NotifyEffectDone and deletes the effect itself.
  *
  * NotifyEffectDone carries wParam 1 when the effect did its work (or had none to do) and
  * 0 when it could not: parameters it refuses or a stop asked for (the track and its undo
  * history are then unchanged), or a block that could not be read or written.
  *
  * Threads: the setters, run() and complete() belong to the user-interface thread; the
- * rest of the object belongs to the worker from run() until its end message. The worker
- * holds a claim on its track (BusyTracks) until just before its end messages, so no other
- * worker or edit starts there meanwhile and the track is not destroyed under it. Without
- * a main window to hand it back to, the worker deletes the effect itself.
+ * rest of the object belongs to the worker from run() until its end message. The effect
+ * claims its track (BusyTracks) until it is deleted, so no other worker or edit starts
+ * there before its result is in place and the track is not destroyed under the worker;
+ * the worker settles the claim once it is done with the track, so closing the track
+ * need not wait for the main window.
  */
 class Effect {
 public:
@@ -78,6 +80,11 @@ public:
     static bool stopOn(uint32_t trackId);
     /** Whether the worker ended on a stop; read after its end message. */
     bool stopped() const { return stopped_; }
+    /** Whether the worker did its work (or had none to do); read after its end message. */
+    bool succeeded() const { return done_; }
+    /** The id of the track run() was given (0 before). */
+    uint32_t trackId() const { return trackId_; }
+    HWND progressWindow() const { return progressWindow_; }
 
 protected:
     /** What the worker finds it has to do, once it has looked at the parameters and the track. */
@@ -111,8 +118,12 @@ protected:
     void notifyProgress(int64_t percent) const;
     /** The rate a channel's samples were made at: its rate word, else the track's rate. */
     int channelRate(int index) const;
-    /** The samples of the channel's selection that it holds (0 for none). */
-    static int selectionSize(const Channel& channel);
+    /** Channel i's selection as it stood when the effect started (the user-interface
+     * thread may move it meanwhile): its flag, its start, and the samples of it that the
+     * channel holds (0 for none, or without the channel). */
+    bool selectedFlag(int index) const;
+    int selectionStart(int index) const;
+    int selectionSize(int index) const;
     /** The channel i of the track when it takes part in the effect: selected, with samples. */
     Channel* selectedChannel(int index) const;
 
@@ -159,8 +170,16 @@ private:
     std::string name_;
     std::vector<TrackClaim> claims_;
     HWND mainWindow_ = nullptr;  // where the end goes, looked up as the worker starts
+    struct Selection {
+        bool selected = false;
+        int start = 0;
+        int length = 0;
+    };
+    Selection selection_[2];  // taken on the user-interface thread as the worker starts
     std::atomic<bool> stopRequested_{false};
     bool stopped_ = false;
+    bool done_ = false;
+    uint32_t trackId_ = 0;
     std::mutex starting_;
     std::thread worker_;
 };

@@ -22,7 +22,7 @@ bool Normalize::process() {
     bool ok = true;
     for (int i = 0; i < 2; ++i) {
         Channel* c = selectedChannel(i);
-        if (c) ok = normalizeChannel(*c, c->selStart, selectionSize(*c)) && ok;
+        if (c) ok = normalizeChannel(*c, selectionStart(i), selectionSize(i)) && ok;
     }
     return ok;
 }
