@@ -28,15 +28,20 @@ Track* current() { return TrackList::instance().current(); }
 // The current track when it may be changed now: there is one and the Player is idle.
 Track* editableTrack() { return Player::instance().isPlaying() ? nullptr : current(); }
 
-// Runs an edit of the editable track; -1 without one. Nothing is thrown to the host.
+// Runs an edit of the track which() gives; -1 without one. Nothing is thrown to the host.
 template <typename Edit>
-int editCurrent(Edit edit) {
+int editTrack(Track* (*which)(), Edit edit) {
     try {
-        Track* track = editableTrack();
+        Track* track = which();
         return track ? edit(*track) : -1;
     } catch (...) {
         return -1;
     }
+}
+
+template <typename Edit>
+int editCurrent(Edit edit) {
+    return editTrack(editableTrack, edit);
 }
 
 // Runs a selection move of the current track; -1 without one.
@@ -106,8 +111,9 @@ int WDXCut(HWND progressWindow) {
     return wd::editCurrent([&](Track& t) { return wd::EditEngine::instance().cut(&t, progressWindow); });
 }
 
+// Copying writes nothing to the track: it may run while the Player reads it.
 int WDXCopy(HWND progressWindow) {
-    return wd::editCurrent([&](Track& t) { return wd::EditEngine::instance().copy(&t, progressWindow); });
+    return wd::editTrack(wd::current, [&](Track& t) { return wd::EditEngine::instance().copy(&t, progressWindow); });
 }
 
 int WDXPaste(HWND progressWindow) { return wd::paste(progressWindow, wd::PasteMode::Overwrite); }

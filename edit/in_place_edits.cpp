@@ -16,14 +16,6 @@ namespace {
 
 enum class Redo { Keep, Clear };
 
-// Saves the track's state for undo: with its history, when it has one.
-void saveUndoState(const Track& track, Redo redo) {
-    TrackHistory* history = UndoHistory::instance().history(track.id());
-    if (!history) return;
-    history->saveState(track);
-    if (redo == Redo::Clear) history->clearRedo();
-}
-
 // Applies change to each channel the predicate picks; false when any change failed.
 bool forChannels(Track& track, const std::function<bool(int)>& picked, const std::function<int(Sequence&)>& change) {
     bool ok = true;
@@ -73,18 +65,25 @@ bool bothSelected(const Track& track) {
     return track.channelCount() < 2 || (track.channel(0)->selectedFlag && track.channel(1)->selectedFlag);
 }
 
-// The frame of every edit here: the claim, the undo state, the change (false when a
-// channel could not be changed), the cursor (unless it is negative), the refresh at
-// `reported` and the host's notification.
+// The frame of every edit here: the claim, the undo state (with the track's history, when
+// it has one), the change (false when a channel could not be changed), the cursor (unless
+// it is negative), the refresh at `reported` and the host's notification.
 int applyEdit(Track& track, Redo redo, const std::function<bool()>& change, int cursor, int reported, bool notify) {
     const TrackClaim claim = TrackClaim::tryClaim(track);
     if (!claim) return -1;
-    saveUndoState(track, redo);
-    const bool ok = change();
+    TrackHistory* history = UndoHistory::instance().history(track.id());
+    if (history) history->saveState(track);
+    if (!change()) {
+        // A channel that could not be changed takes the others back with it: a failed edit
+        // leaves nothing to undo and nothing to tell.
+        if (history) history->withdrawState(track);
+        return -1;
+    }
+    if (history && redo == Redo::Clear) history->clearRedo();
     if (cursor >= 0) setSelection(track, cursor, 0);
     refresh(track, reported, 0);
     if (notify) notifyHost();
-    return ok ? 0 : -1;
+    return 0;
 }
 
 // The inserts: ms at the track's rate, rounded to samples, inserted at the cursor by

@@ -21,8 +21,7 @@ bool ChangeSpeed::setParameters(const void* block) {
 }
 
 int ChangeSpeed::countOf(int index) const {
-    const Channel* c = index < track_->channelCount() ? track_->channel(index) : nullptr;
-    return c ? selectionSize(*c) : 0;
+    return selectionSize(index);
 }
 
 int64_t ChangeSpeed::newCount(int count) const {
@@ -65,9 +64,9 @@ bool ChangeSpeed::process() {
         if (n == 0) continue;
         Channel& c = *track_->channel(i);
         changed[i] = static_cast<int>(newCount(n));
-        if (c.sequence().beginReplace(c.selStart, n) != 0) return abandon();
+        if (c.sequence().beginReplace(selectionStart(i), n) != 0) return abandon();
         open[i] = &c.sequence();
-        if (!resampleChannel(c, c.selStart, n, changed[i])) return abandon();
+        if (!resampleChannel(c, selectionStart(i), n, changed[i])) return abandon();
     }
     for (Sequence*& sequence : open) {
         if (sequence && sequence->commitReplace() != 0) return abandon();
@@ -86,6 +85,7 @@ bool ChangeSpeed::resampleChannel(Channel& channel, int start, int count, int ne
     Sequence& sequence = channel.sequence();
     std::vector<float> buffer(kChunk);
     for (int written = 0; written < newCount;) {
+        if (!carryOn(sequence)) return false;
         const int want = std::min(kChunk, newCount - written);
         const int got = reader.read(buffer.data(), want);
         if (reader.sourceFailed()) return false;

@@ -21,15 +21,14 @@ Effect::Plan ChannelMixer::plan() {
     if (std::any_of(std::begin(weights_), std::end(weights_), [](float w) { return !std::isfinite(w); })) {
         return Plan::Refuse;
     }
-    const Channel& left = *track_->channel(0);
-    count_ = selectionSize(left);
+    count_ = selectionSize(0);
     return count_ > 0 ? Plan::Work : Plan::Nothing;
 }
 
 bool ChannelMixer::process() {
     Sequence& left = track_->channel(0)->sequence();
     Sequence& right = track_->channel(1)->sequence();
-    const int start = track_->channel(0)->selStart;
+    const int start = selectionStart(0);
     auto abandon = [&] {
         left.cancelSplice();
         right.cancelSplice();
@@ -40,6 +39,7 @@ bool ChannelMixer::process() {
     WindowedReader leftReader(left), rightReader(right);
     std::vector<float> l(kChunk), r(kChunk);
     for (int done = 0; done < count_;) {
+        if (stopRequested()) return abandon();
         const int n = std::min(kChunk, count_ - done);
         // The right channel may be shorter: it reads as silence past its end.
         const int rightHas = std::clamp(right.length() - (start + done), 0, n);

@@ -97,6 +97,7 @@ bool ConvertFormat::process() {
         }
         done += n[0];
         if (expected_ > 0) notifyProgress(done * 100 / expected_);
+        ok = ok && !stopRequested();
     }
     for (int i = 0; i < channels_ && ok; ++i) ok = built_[i]->sequence().flushAppend() >= 0;
     for (ChannelSource& source : sources) source.close();
@@ -106,9 +107,6 @@ bool ConvertFormat::process() {
 
 void ConvertFormat::complete(Track& track) {
     if (!ready_) return;
-    // A worker that started on the track since this one ended is let finish first: the
-    // channels it works on are about to go.
-    BusyTracks::instance().waitUntilFree(track.id());
     const Channel& old = *track.channel(0);
     const int selStart = old.selStart, selLength = old.selLength;
     const int columns = old.viewColumns, height = old.viewHeight;

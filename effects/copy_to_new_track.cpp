@@ -27,19 +27,19 @@ int nextCopyNumber() {
 
 Effect::Plan CopyToNewTrack::plan() {
     const Channel* first = track_->channel(0);
-    return first && selectionSize(*first) > 0 ? Plan::Work : Plan::Nothing;
+    return first && selectionSize(0) > 0 ? Plan::Work : Plan::Nothing;
 }
 
 bool CopyToNewTrack::process() {
     const Channel& first = *track_->channel(0);
     const Channel* second = track_->channelCount() == 2 ? track_->channel(1) : nullptr;
-    const int start = first.selStart;
-    const int count = selectionSize(first);
+    const int start = selectionStart(0);
+    const int count = selectionSize(0);
     const Channel* from[2] = {&first, second};
     int channels = 2;
-    if (!second || !first.selectedFlag || !second->selectedFlag) {
+    if (!second || !selectedFlag(0) || !selectedFlag(1)) {
         channels = 1;
-        if (!first.selectedFlag && second) from[0] = second;
+        if (!selectedFlag(0) && second) from[0] = second;
     }
     char name[32];
     std::snprintf(name, sizeof name, "Selection_%03d", nextCopyNumber());
@@ -59,6 +59,7 @@ bool CopyToNewTrack::process() {
             ok = got == 0 || to.sequence().appendSamples(buffer.data(), got) == got;
             copied += got;
             notifyProgress(static_cast<int64_t>(copied) * 100 / count);
+            ok = ok && !stopRequested();
             if (got < want) break;
         }
         ok = ok && to.sequence().flushAppend() >= 0;
@@ -72,6 +73,11 @@ bool CopyToNewTrack::process() {
 }
 
 void CopyToNewTrack::postEnd(HWND mainWindow) {
+    // A stop that came after the last chunk still leaves no copy behind.
+    if (copy_ && stopped()) {
+        TrackList::instance().removeTrack(copy_);
+        copy_ = nullptr;
+    }
     if (copy_) PostMessageA(mainWindow, MsgImportComplete, 0, reinterpret_cast<LPARAM>(copy_));
     PostMessageA(mainWindow, MsgEffectFinished, 0, reinterpret_cast<LPARAM>(this));
 }

@@ -22,7 +22,7 @@ Effect::Plan Echo::plan() {
     delay_ = static_cast<int64_t>(delayMs_) * channelRate(0) / 1000;
     for (int i = 0; i < 2; ++i) {
         const Channel* c = selectedChannel(i);
-        if (c && delay_ > 0 && selectionSize(*c) > delay_) return Plan::Work;
+        if (c && delay_ > 0 && selectionSize(i) > delay_) return Plan::Work;
     }
     return Plan::Nothing;
 }
@@ -31,8 +31,8 @@ bool Echo::process() {
     bool ok = true;
     for (int i = 0; i < 2; ++i) {
         Channel* c = selectedChannel(i);
-        const int n = c ? selectionSize(*c) : 0;
-        if (n > delay_) ok = echoChannel(*c, c->selStart, n) && ok;
+        const int n = c ? selectionSize(i) : 0;
+        if (n > delay_) ok = echoChannel(*c, selectionStart(i), n) && ok;
     }
     return ok;
 }
@@ -52,7 +52,7 @@ bool Echo::echoChannel(Channel& channel, int start, int count) {
         const int chunk = std::min(d, count - done);
         for (int j = 0; j < chunk;) {
             const int n = std::min(kChunk, chunk - j);
-            if (!readForSplice(reader, sequence, buffer.data(), start + done + j, n)) return false;
+            if (!carryOn(sequence) || !readForSplice(reader, sequence, buffer.data(), start + done + j, n)) return false;
             for (int i = 0; i < n; ++i) {
                 float& y = previous[static_cast<size_t>(j + i)];
                 y = static_cast<float>(buffer[static_cast<size_t>(i)] + decay * y);

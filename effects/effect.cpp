@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <system_error>
 #include <vector>
 
@@ -13,6 +14,21 @@
 #include "wavedeck_win.h"
 
 namespace wd {
+namespace {
+
+// The effects that can still be stopped, by the id of the track they work on (a track
+// runs one effect at a time: it is claimed).
+struct RunningEffects {
+    std::mutex mutex;
+    std::map<uint32_t, Effect*> byTrack;
+};
+
+RunningEffects& runningEffects() {
+    static auto* running = new RunningEffects;
+    return *running;
+}
+
+}  // namespace
 
 Effect::Effect(int kind) : kind_(kind) {}
 
@@ -61,14 +77,41 @@ int32_t Effect::intWord(const void* block, int index) {
     return value;
 }
 
+bool Effect::stopOn(uint32_t trackId) {
+    RunningEffects& running = runningEffects();
+    std::lock_guard lock(running.mutex);
+    const auto found = running.byTrack.find(trackId);
+    if (found == running.byTrack.end()) return false;
+    found->second->stopRequested_ = true;
+    return true;
+}
+
+bool Effect::leaveRunning() {
+    RunningEffects& running = runningEffects();
+    std::lock_guard lock(running.mutex);
+    running.byTrack.erase(trackId_);
+    return stopRequested_.load();
+}
+
 bool Effect::startWorker() {
     mainWindow_ = LibraryWindows::instance().window(LibraryWindows::Which::Main);
     if (!IsWindow(mainWindow_)) mainWindow_ = nullptr;
+    trackId_ = track_->id();
+    for (int i = 0; i < 2; ++i) {
+        const Channel* c = i < track_->channelCount() ? track_->channel(i) : nullptr;
+        selection_[i] = c ? Selection{c->selectedFlag, c->selStart, c->selLength} : Selection{};
+    }
+    {
+        RunningEffects& running = runningEffects();
+        std::lock_guard lock(running.mutex);
+        running.byTrack[trackId_] = this;
+    }
     // The worker waits for this lock, so the thread is in place (or detached) before it acts.
     std::lock_guard lock(starting_);
     try {
         worker_ = std::thread(&Effect::work, this);
     } catch (const std::system_error&) {
+        leaveRunning();
         claims_.clear();
         return false;
     }
@@ -80,6 +123,7 @@ bool Effect::startWorker() {
 void Effect::work() {
     { std::lock_guard lock(starting_); }
     bool done = false;
+    TrackHistory* history = nullptr;
     switch (plan()) {
         case Plan::Refuse:
             break;
@@ -87,18 +131,27 @@ void Effect::work() {
             done = true;
             break;
         case Plan::Work:
-            if (TrackHistory* history = changesTrack() ? UndoHistory::instance().history(track_->id()) : nullptr) {
-                history->saveState(*track_);
-                history->clearRedo();
-            }
+            history = changesTrack() ? UndoHistory::instance().history(track_->id()) : nullptr;
+            if (history) history->saveState(*track_);
             done = runProcess();
             break;
     }
-    claims_.clear();
-    PostMessageA(progressWindow_, NotifyEffectDone, done ? 1 : 0, 100);
+    // A stop asked for up to here wins even over finished work: the caller was told it would stop.
+    stopped_ = leaveRunning();
+    if (stopped_) {
+        if (history) history->withdrawState(*track_);
+        done = false;
+    } else if (history) {
+        history->clearRedo();
+    }
+    done_ = done;
     if (mainWindow_) {
+        // The claims go with the effect, once the main window has put the result in place.
+        for (const TrackClaim& claim : claims_) claim.settle();
         postEnd(mainWindow_);
     } else {
+        claims_.clear();
+        PostMessageA(progressWindow_, NotifyEffectDone, done ? 1 : 0, 100);
         delete this;
     }
 }
@@ -124,17 +177,32 @@ int Effect::channelRate(int index) const {
     return c && c->viewRecord.sampleRate > 0 ? c->viewRecord.sampleRate : track_->sampleRate;
 }
 
-int Effect::selectionSize(const Channel& channel) {
-    const int64_t available = static_cast<int64_t>(channel.sequence().length()) - channel.selStart;
-    if (channel.selStart < 0 || available <= 0) return 0;
-    return static_cast<int>(std::clamp<int64_t>(channel.selLength, 0, available));
+bool Effect::selectedFlag(int index) const {
+    return selection_[index].selected;
+}
+
+int Effect::selectionStart(int index) const {
+    return selection_[index].start;
+}
+
+int Effect::selectionSize(int index) const {
+    const Channel* c = index < track_->channelCount() ? track_->channel(index) : nullptr;
+    if (!c) return 0;
+    const Selection& s = selection_[index];
+    const int64_t available = static_cast<int64_t>(c->sequence().length()) - s.start;
+    if (s.start < 0 || available <= 0) return 0;
+    return static_cast<int>(std::clamp<int64_t>(s.length, 0, available));
 }
 
 Channel* Effect::selectedChannel(int index) const {
-    if (index >= track_->channelCount()) return nullptr;
-    Channel* c = track_->channel(index);
-    if (!c || !c->selectedFlag || selectionSize(*c) == 0) return nullptr;
-    return c;
+    if (!selectedFlag(index) || selectionSize(index) == 0) return nullptr;
+    return track_->channel(index);
+}
+
+bool Effect::carryOn(Sequence& sequence) const {
+    if (!stopRequested()) return true;
+    sequence.cancelSplice();
+    return false;
 }
 
 bool Effect::readForSplice(WindowedReader& reader, Sequence& sequence, float* dst, int position, int n) {
@@ -152,7 +220,7 @@ bool Effect::overwriteSelection(Channel& channel, int start, int count, const Ch
     for (int i = 0, offset = 0; offset < count; ++i) {
         const int n = std::min(kChunk, count - offset);
         const int from = order == Order::Forward ? start + offset : start + count - offset - n;
-        if (!readForSplice(reader, sequence, buffer.data(), from, n)) return false;
+        if (!carryOn(sequence) || !readForSplice(reader, sequence, buffer.data(), from, n)) return false;
         process(buffer.data(), n, offset);
         if (sequence.writeSplice(buffer.data(), n) != n) return false;
         offset += n;
@@ -169,9 +237,9 @@ bool Effect::overwriteSelectedChannels(const std::function<void(int index, int c
     for (int i = 0; i < 2; ++i) {
         Channel* c = selectedChannel(i);
         if (!c) continue;
-        const int count = selectionSize(*c);
+        const int count = selectionSize(i);
         begin(i, count);
-        ok = overwriteSelection(*c, c->selStart, count, process, order) && ok;
+        ok = overwriteSelection(*c, selectionStart(i), count, process, order) && ok;
     }
     return ok;
 }

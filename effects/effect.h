@@ -1,6 +1,7 @@
 // Base of the numbered effects that rewrite a track on a worker thread.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -21,21 +22,23 @@ class WindowedReader;
 /**
  * An effect runs once, on its own worker, over one track. The worker takes an undo state
  * before the first sample changes, rewrites the selection through Sequence splices,
- * posts NotifyEffectProgress (percent) to the progress window after each chunk and
- * NotifyEffectDone at its end, and as its very last act posts MsgEffectFinished to the
- * library's main window with the track (wParam) and itself (lParam). The main window then
- * calls complete() and deletes it on the user-interface thread, so an effect never touches
- * a window and never outlives its report.
+ * posts NotifyEffectProgress (percent) to the progress window after each chunk, and as
+ * its very last act posts MsgEffectFinished to the library's main window with the track
+ * (wParam) and itself (lParam). The main window then calls complete() and deletes it on
+ * the user-interface thread and only then posts NotifyEffectDone, so a host that starts
+ * its next operation there finds the result in place. Without a main window the worker
+ * posts NotifyEffectDone and deletes the effect itself.
  *
  * NotifyEffectDone carries wParam 1 when the effect did its work (or had none to do) and
- * 0 when it could not: parameters it refuses (the track and its undo history are then
- * unchanged) or a block that could not be read or written.
+ * 0 when it could not: parameters it refuses or a stop asked for (the track and its undo
+ * history are then unchanged), or a block that could not be read or written.
  *
  * Threads: the setters, run() and complete() belong to the user-interface thread; the
- * rest of the object belongs to the worker from run() until its end message. The worker
- * holds a claim on its track (BusyTracks) until just before its end messages, so no other
- * worker or edit starts there meanwhile and the track is not destroyed under it. Without
- * a main window to hand it back to, the worker deletes the effect itself.
+ * rest of the object belongs to the worker from run() until its end message. The effect
+ * claims its track (BusyTracks) until it is deleted, so no other worker or edit starts
+ * there before its result is in place and the track is not destroyed under the worker;
+ * the worker settles the claim once it is done with the track, so closing the track
+ * need not wait for the main window.
  */
 class Effect {
 public:
@@ -68,6 +71,20 @@ public:
      * that only that thread may make (channels, rate, selection) are put in place here.
      */
     virtual void complete(Track& track);
+    /**
+     * Asks the effect running on the track with this id to stop: its worker leaves at the
+     * next chunk, puts the track's samples back as they were and keeps no undo state.
+     * Any thread. @returns false when no effect runs there (or it has passed its last
+     * chunk and cannot stop any more).
+     */
+    static bool stopOn(uint32_t trackId);
+    /** Whether the worker ended on a stop; read after its end message. */
+    bool stopped() const { return stopped_; }
+    /** Whether the worker did its work (or had none to do); read after its end message. */
+    bool succeeded() const { return done_; }
+    /** The id of the track run() was given (0 before). */
+    uint32_t trackId() const { return trackId_; }
+    HWND progressWindow() const { return progressWindow_; }
 
 protected:
     /** What the worker finds it has to do, once it has looked at the parameters and the track. */
@@ -94,15 +111,24 @@ protected:
     /** Starts the worker on the stored track. @returns false when no thread could be made. */
     bool startWorker();
 
+    /** Whether a stop was asked for: the work loops leave (abandoning their splices) at
+     * the next chunk. */
+    bool stopRequested() const { return stopRequested_.load(); }
     /** Posts NotifyEffectProgress with the percentage (lParam). */
     void notifyProgress(int64_t percent) const;
     /** The rate a channel's samples were made at: its rate word, else the track's rate. */
     int channelRate(int index) const;
-    /** The samples of the channel's selection that it holds (0 for none). */
-    static int selectionSize(const Channel& channel);
+    /** Channel i's selection as it stood when the effect started (the user-interface
+     * thread may move it meanwhile): its flag, its start, and the samples of it that the
+     * channel holds (0 for none, or without the channel). */
+    bool selectedFlag(int index) const;
+    int selectionStart(int index) const;
+    int selectionSize(int index) const;
     /** The channel i of the track when it takes part in the effect: selected, with samples. */
     Channel* selectedChannel(int index) const;
 
+    /** False, with the sequence's open splice cancelled, once a stop was asked for. */
+    bool carryOn(Sequence& sequence) const;
     /** Reads n samples from position through a reader of a sequence on which a splice is
      * open; a short read (a block that cannot be read) cancels the splice.
      * @returns whether all n came. */
@@ -135,6 +161,8 @@ protected:
 
 private:
     void work();
+    /** Whether a stop was asked for while the effect was listed as running. */
+    bool leaveRunning();
     /** process(), with an exception counted as a failure. */
     bool runProcess();
 
@@ -142,6 +170,16 @@ private:
     std::string name_;
     std::vector<TrackClaim> claims_;
     HWND mainWindow_ = nullptr;  // where the end goes, looked up as the worker starts
+    struct Selection {
+        bool selected = false;
+        int start = 0;
+        int length = 0;
+    };
+    Selection selection_[2];  // taken on the user-interface thread as the worker starts
+    std::atomic<bool> stopRequested_{false};
+    bool stopped_ = false;
+    bool done_ = false;
+    uint32_t trackId_ = 0;
     std::mutex starting_;
     std::thread worker_;
 };

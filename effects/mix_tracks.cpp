@@ -46,6 +46,7 @@ bool MixTracks::process() {
     // A bus that has ended gives silence while the other runs on: both channels of the
     // result reach the longer bus.
     for (bool leftRuns = true, rightRuns = true; leftRuns || rightRuns;) {
+        if (stopRequested()) return abandon();
         const int nl = leftRuns ? left_->read(l.data(), kChunk) : 0;
         const int nr = rightRuns ? right_->read(r.data(), kChunk) : 0;
         leftRuns = nl == kChunk;

@@ -15,7 +15,7 @@ bool Repeat::setParameters(const void* block) {
 
 Channel* Repeat::repeatedChannel(int index) const {
     Channel* c = index < track_->channelCount() ? track_->channel(index) : nullptr;
-    return c && selectionSize(*c) > 0 ? c : nullptr;
+    return c && selectionSize(index) > 0 ? c : nullptr;
 }
 
 Effect::Plan Repeat::plan() {
@@ -24,7 +24,7 @@ Effect::Plan Repeat::plan() {
     for (int i = 0; i < 2; ++i) {
         const Channel* c = repeatedChannel(i);
         if (!c || copies_ == 0) continue;
-        const int64_t grown = static_cast<int64_t>(copies_) * selectionSize(*c);
+        const int64_t grown = static_cast<int64_t>(copies_) * selectionSize(i);
         if (c->sequence().length() + grown > Sequence::kMaxLength) return Plan::Refuse;
         plan = Plan::Work;
     }
@@ -34,7 +34,7 @@ Effect::Plan Repeat::plan() {
 bool Repeat::process() {
     bool ok = true;
     for (int i = 0; i < 2; ++i) {
-        if (Channel* c = repeatedChannel(i)) ok = repeatChannel(*c, c->selStart, selectionSize(*c)) && ok;
+        if (Channel* c = repeatedChannel(i)) ok = repeatChannel(*c, selectionStart(i), selectionSize(i)) && ok;
     }
     return ok;
 }
@@ -50,7 +50,7 @@ bool Repeat::repeatChannel(Channel& channel, int start, int count) {
         // The splice is not in place until the commit: the selection still reads as before.
         for (int offset = 0; offset < count;) {
             const int n = std::min(kChunk, count - offset);
-            if (!readForSplice(reader, sequence, buffer.data(), start + offset, n)) return false;
+            if (!carryOn(sequence) || !readForSplice(reader, sequence, buffer.data(), start + offset, n)) return false;
             if (sequence.writeSplice(buffer.data(), n) != n) return false;
             offset += n;
             written += n;

@@ -31,7 +31,7 @@ bool SoundTouchEffect::setParameters(const void* block) {
 Effect::Plan SoundTouchEffect::plan() {
     if (!std::isfinite(percent_) || track_->sampleRate <= 0 || !track_->channel(0)) return Plan::Refuse;
     const Channel& first = *track_->channel(0);
-    count_ = selectionSize(first);
+    count_ = selectionSize(0);
     if (!configure(*processor_, percent_)) return Plan::Refuse;
     // A slower tempo lengthens the range (up to 20 times): the channel must still fit.
     if (first.sequence().length() - count_ + count_ * lengthFactor() > Sequence::kMaxLength) return Plan::Refuse;
@@ -40,7 +40,7 @@ Effect::Plan SoundTouchEffect::plan() {
 
 bool SoundTouchEffect::process() {
     const int channels = track_->channelCount() == 2 && track_->channel(1) ? 2 : 1;
-    const int start = track_->channel(0)->selStart;
+    const int start = selectionStart(0);
     processor_->setChannels(static_cast<uint>(channels));
     processor_->setSampleRate(static_cast<uint>(track_->sampleRate));
     written_ = 0;
@@ -71,6 +71,7 @@ bool SoundTouchEffect::process() {
         fed += n;
         ok = drain(channels);
         if (fed < count_) notifyProgress(std::lround(fed * 100.0 / count_));
+        ok = ok && !stopRequested();
     }
     if (ok) {
         processor_->flush();

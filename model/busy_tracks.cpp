@@ -20,6 +20,7 @@ void BusyTracks::release(uint32_t id) {
     {
         std::lock_guard lock(mutex_);
         busy_.erase(id);
+        settled_.erase(id);
     }
     released_.notify_all();
 }
@@ -29,9 +30,17 @@ bool BusyTracks::isBusy(uint32_t id) const {
     return busy_.count(id) != 0;
 }
 
+void BusyTracks::settle(uint32_t id) {
+    {
+        std::lock_guard lock(mutex_);
+        if (busy_.count(id) != 0) settled_.insert(id);
+    }
+    released_.notify_all();
+}
+
 void BusyTracks::waitUntilFree(uint32_t id) const {
     std::unique_lock lock(mutex_);
-    released_.wait(lock, [&] { return busy_.count(id) == 0; });
+    released_.wait(lock, [&] { return busy_.count(id) == 0 || settled_.count(id) != 0; });
 }
 
 TrackClaim TrackClaim::tryClaim(const Track& track) {
@@ -47,6 +56,10 @@ TrackClaim& TrackClaim::operator=(TrackClaim&& other) noexcept {
         held_ = std::exchange(other.held_, false);
     }
     return *this;
+}
+
+void TrackClaim::settle() const {
+    if (held_) BusyTracks::instance().settle(id_);
 }
 
 void TrackClaim::release() {

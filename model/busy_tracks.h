@@ -29,7 +29,10 @@ public:
     bool tryClaim(uint32_t id);
     void release(uint32_t id);
     bool isBusy(uint32_t id) const;
-    /** Returns once no worker holds the track. */
+    /** Marks the claim as no longer touching the track: waitUntilFree() stops waiting for
+     * it, while the track stays refused to other claims until release(). */
+    void settle(uint32_t id);
+    /** Returns once no worker holds the track, or its claim is settled. */
     void waitUntilFree(uint32_t id) const;
 
 private:
@@ -38,6 +41,7 @@ private:
     mutable std::mutex mutex_;
     mutable std::condition_variable released_;
     std::set<uint32_t> busy_;
+    std::set<uint32_t> settled_;  // claimed, but the holder touches the track no more
 };
 
 /**
@@ -57,6 +61,9 @@ public:
 
     explicit operator bool() const { return held_; }
     void release();
+    /** Keeps the claim but lets the track be removed (BusyTracks::settle): for a worker that
+     * is done with the track and waits for the user-interface thread to take its result. */
+    void settle() const;
 
 private:
     explicit TrackClaim(uint32_t id) : id_(id), held_(true) {}

@@ -241,16 +241,25 @@ void MainWindow::takeOver(LPARAM lParam) const {
 }
 
 void MainWindow::effectFinished(Track* track, Effect* effect) const {
-    // The track may have been closed while the effect ran its last steps.
-    const bool listed = isListedTrack(track);
-    if (effect && listed) effect->complete(*track);
+    // An end without a track changed none (a copy to a new track: its take-over told the host).
+    const bool changed = track != nullptr;
+    // By id: the track may have been closed while the effect ran its last steps, and a new
+    // track may sit at its address.
+    track = changed && effect ? TrackList::instance().findById(effect->trackId()) : nullptr;
+    if (track && !effect->stopped()) effect->complete(*track);
+    const HWND progress = effect ? effect->progressWindow() : nullptr;
+    const WPARAM done = effect && effect->succeeded() ? 1 : 0;
+    // Deleting the effect releases its claims: the host may start its next operation at
+    // NotifyEffectDone.
     delete effect;
-    if (listed) {
+    if (track) {
         track->refreshView();
         TrackWindow::instance().invalidate();
         reportSelectionAndView(*track);
         RulerWindow::instance().invalidate();
     }
+    if (progress) PostMessageA(progress, NotifyEffectDone, done, 100);
+    if (!changed) return;
     broadcast(NotifySelectionChanged);
     broadcast(NotifyTrackChanged);
 }

@@ -101,6 +101,17 @@ TEST(Clipboard, WorkOnATrackIsRefusedWhileAWorkerOrThePlayerHoldsIt) {
     EXPECT_EQ(wdtest::samples(*t), (Channels{ramp(50000, 0.0f), ramp(50000, 0.0f)}));
 }
 
+TEST(Clipboard, CopyRunsWhileThePlayerPlaysTheTrack) {
+    EditSession session;
+    Track* t = session.open({ramp(50000, 0.0f)});
+    wdtest::select(*t, 10, 20000);
+    ASSERT_EQ(WDXPlayTrack(0), 0);
+    EXPECT_EQ(session.run(WDXCopy), 0);
+    WDXStopTrack();
+    ASSERT_EQ(wd::EditEngine::instance().clipChannelCount(), 1);
+    EXPECT_EQ(wd::EditEngine::instance().clipChannel(0)->sequence().length(), 20000);
+}
+
 TEST(Clipboard, UndoAndClosingDuringAPasteWaitForTheWorkerOrAreRefused) {
     EditSession session;
     takeClipboard(session, {wdtest::sine(1, 8000, 8000 * 4, {300.0}, 0.5)}, 8000);

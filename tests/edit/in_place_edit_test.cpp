@@ -84,4 +84,20 @@ TEST(InPlaceEdits, TheirNumbersMessagesAndRefusals) {
     EXPECT_EQ(undoSteps(), 6);
 }
 
+TEST(InPlaceEdits, AFailedInsertLeavesNoStateNoMessageAndNoChange) {
+    wdtest::EditSession session;
+    // Channel 1 is a sample short of the longest a channel may be: channel 0 takes the
+    // second of silence, channel 1 cannot.
+    Track* t = session.open({ramp(1000, 0.0f), {}});
+    ASSERT_EQ(t->channel(1)->sequence().insertSilence(0, INT32_MAX - 1), 0);
+    wdtest::select(*t, 500, 0);
+    session.notifications();
+    session.host().clearLog();
+    EXPECT_EQ(WDXInsertSilence(1000), -1);
+    EXPECT_EQ(t->channel(0)->sequence().length(), 1000);
+    EXPECT_EQ(t->channel(1)->sequence().length(), INT32_MAX - 1);
+    EXPECT_EQ(WDXCanUndo(), 0);
+    EXPECT_TRUE(session.notifications().empty());
+}
+
 }  // namespace

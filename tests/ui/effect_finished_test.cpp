@@ -38,8 +38,7 @@ TEST(EffectFinished, TheEffectIsDeletedTheViewRefreshedAndTheHostTold) {
     ASSERT_GE(track->channel(0)->sequence().flushAppend(), 0);
     session.host().clearLog();
     gDestroyed = 0;
-    PostMessageA(session.main(), MsgEffectFinished, reinterpret_cast<WPARAM>(track),
-                 reinterpret_cast<LPARAM>(new CountedEffect));
+    ASSERT_TRUE((new CountedEffect)->run(track));
     ASSERT_TRUE(session.host().waitForMessage(session.notified(), NotifyTrackChanged));
     EXPECT_EQ(gDestroyed, 1);
     EXPECT_EQ(track->fitSamplesPerColumn, (88200 + 564) / 565) << "refreshView ran on the longer track";
