@@ -253,6 +253,34 @@ TEST(Sequence, SplicesReplaceOnlyTheBlocksTheyTouchAndLeaveEveryOtherBlockAsItWa
     EXPECT_EQ(temp.blockFileCount(), 6);
 }
 
+// Splices that start (or end) exactly on a block boundary: the block on the other side of
+// the boundary holds no sample of the range and keeps its file.
+TEST(Sequence, AnOverwriteOnABlockBoundaryReplacesOnlyTheBlocksOfItsRange) {
+    struct Row {
+        int start, count;
+    };
+    for (const Row row : {Row{kFull, 100}, Row{2 * kFull, kFull / 2}, Row{kFull, kFull}}) {
+        wdtest::ModelTempFolder temp;
+        Sequence s;
+        auto data = staircase(4 * kFull);
+        fill(s, data);
+        const auto before = serials(s);
+        const auto patch = staircase(row.count, -5000000);
+        ASSERT_EQ(s.beginOverwrite(row.start), 0);
+        ASSERT_EQ(s.writeSplice(patch.data(), row.count), row.count);
+        ASSERT_EQ(s.commitOverwrite(), 0);
+        const auto after = serials(s);
+        ASSERT_EQ(after.size(), 4u);
+        for (int b = 0; b < 4; ++b) {
+            const bool touched = b * kFull < row.start + row.count && (b + 1) * kFull > row.start;
+            EXPECT_EQ(after[static_cast<size_t>(b)] != before[static_cast<size_t>(b)], touched)
+                << "block " << b << " of an overwrite at " << row.start << " of " << row.count;
+        }
+        std::copy(patch.begin(), patch.end(), data.begin() + row.start);
+        EXPECT_EQ(readAll(s), data);
+    }
+}
+
 TEST(Sequence, AnInsertAtOrPastTheEndAppendsAndGrowsTheLengthByTheSamplesWritten) {
     wdtest::ModelTempFolder temp;
     for (int position : {1000, 1001, 5000}) {

@@ -149,6 +149,23 @@ TEST_F(RecordTest, ADeviceLostWhileRecordingEndsTheTakeWithWhatItRecorded) {
     EXPECT_EQ(toneMismatches(samples, 16, 22050), 0u);
 }
 
+// In real time, a stop 200 ms into the second buffer: the buffer the device hands back
+// part-filled belongs to the take.
+TEST_F(RecordTest, AStopWithinABufferKeepsWhatThatBufferHolds) {
+    constexpr int kBufferFrames = wd::Recorder::kBufferBytes / 2;  // mono 16-bit
+    backend->setSpeed(1.0);
+    ASSERT_TRUE(begin(1, 22050, 16));
+    ASSERT_TRUE(recordAtLeast(kBufferFrames));
+    std::this_thread::sleep_for(200ms);
+    WDXStopRecord();
+    host.pump();
+    ASSERT_FALSE(wd::Recorder::instance().isRecording());
+    const std::vector<float> samples = takeSamples(0);
+    EXPECT_NE(samples.size() % kBufferFrames, 0u) << samples.size();
+    EXPECT_GE(samples.size(), static_cast<size_t>(kBufferFrames + 22050 / 10)) << "at least 100 ms of the 200";
+    EXPECT_EQ(toneMismatches(samples, 16, 22050), 0u);
+}
+
 TEST_F(RecordTest, PlayRecordPlaysTheTakeAndStopRecordEndsThatPlay) {
     EXPECT_EQ(WDXPlayRecord(), -1);  // no take yet
     ASSERT_TRUE(recordTake(1, 22050, 16, 30000));

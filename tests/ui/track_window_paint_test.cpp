@@ -86,6 +86,19 @@ TEST_F(TrackViewPaint, MonoFrameLinesWaveformAndSelectionHaveTheirColours) {
     EXPECT_EQ(canvas(image, 562, 120), kBlack);
 }
 
+// Each column of the waveform takes the selected colour exactly when it is selected: on
+// both sides of each edge, off the centre line (drawn over the columns on its own).
+TEST_F(TrackViewPaint, TheWaveformTakesTheSelectedColourOnTheSelectedColumnsOnly) {
+    wd::Track* t = openTrack(1);
+    const Image image = select(t, 0, 100 * kSpc, 100 * kSpc);  // columns 100 .. 199
+    for (const int y : {120, 190}) {
+        for (const auto& [x, colour] : {std::pair{99, kWave}, std::pair{100, kWaveSelected}, std::pair{199, kWaveSelected},
+                                        std::pair{200, kWave}}) {
+            EXPECT_EQ(canvas(image, x, y), colour) << "column " << x << ", row " << y;
+        }
+    }
+}
+
 TEST_F(TrackViewPaint, ACursorIsARedColumnWithATriangleOnTheRuler) {
     wd::Track* t = openTrack(1);
     const Image image = select(t, 0, 300 * kSpc, 0);
