@@ -47,7 +47,7 @@ bool Recorder::begin() {
     takeFormat_ = format_;
     char name[32];
     std::snprintf(name, sizeof name, "Untitle%d", takeCounter_);
-    Track* track = TrackList::instance().addTrack(name);
+    Track* track = TrackList::instance().addTrack(name, TrackList::Building::Yes);
     const int channels = takeFormat_.nChannels;
     track->setChannelCount(channels);
     track->sampleRate = static_cast<int>(takeFormat_.nSamplesPerSec);

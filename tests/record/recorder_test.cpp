@@ -167,6 +167,21 @@ TEST_F(RecordTest, PlayRecordPlaysTheTakeAndStopRecordEndsThatPlay) {
     EXPECT_FALSE(wd::Player::instance().playingRecording());
 }
 
+TEST_F(RecordTest, AMixOfTracksLeavesATakeAloneUntilItIsKept) {
+    ASSERT_TRUE(recordTake(1, 22050, 16, 5000));
+    ASSERT_EQ(WDXSureRecord(), 0);
+    ASSERT_TRUE(host.pumpUntil([] { return wd::TrackList::instance().current() != nullptr; }));
+    ASSERT_TRUE(begin(1, 22050, 16));
+    ASSERT_TRUE(recordAtLeast(5000));
+    EXPECT_EQ(WDXDoEffect(notified, 7, 0), -1) << "the take grows";
+    WDXStopRecord();
+    EXPECT_EQ(WDXDoEffect(notified, 7, 0), -1) << "the take is not kept";
+    ASSERT_EQ(WDXSureRecord(), 0);
+    ASSERT_TRUE(host.pumpUntil([] { return wd::TabWindow::instance().tabs().size() == 2; }));
+    EXPECT_EQ(WDXDoEffect(notified, 7, 0), 0);
+    EXPECT_TRUE(host.waitForMessage(notified, NotifyEffectDone, 10000ms));
+}
+
 TEST_F(RecordTest, ExitingTheProgramStopsARecordingAndDropsTheTake) {
     ASSERT_TRUE(begin(2, 22050, 16));
     WDXExitProgram();
