@@ -182,6 +182,39 @@ TEST_F(RecordTest, AMixOfTracksLeavesATakeAloneUntilItIsKept) {
     EXPECT_TRUE(host.waitForMessage(notified, NotifyEffectDone, 10000ms));
 }
 
+TEST_F(RecordTest, ADeviceThatWillNotStartBeginsNoTakeAndTellsTheWindowNothing) {
+    backend->setInputStartFails(true);
+    EXPECT_FALSE(begin(1, 22050, 16));
+    backend->setInputStartFails(false);
+    host.pump();
+    EXPECT_TRUE(recordMessages().empty());
+    EXPECT_EQ(wd::TrackList::instance().count(), 0);
+    ASSERT_TRUE(begin(1, 22050, 16));
+    host.pump();
+    ASSERT_FALSE(recordMessages().empty());
+    EXPECT_EQ(recordMessages().front(), static_cast<UINT>(MsgRecordStarted));
+}
+
+TEST_F(RecordTest, WhileTheDeviceWillNotStopTheTakeIsNeitherKeptNorDiscardedNorReplaced) {
+    ASSERT_TRUE(begin(1, 22050, 16));
+    ASSERT_TRUE(recordAtLeast(5000));
+    const uint32_t take = wd::Recorder::instance().recordedTrack()->id();
+    backend->setInputStopFails(true);
+    const int results[] = {WDXStopRecord(), WDXCancelRecord(), WDXSureRecord(), WDXBeginRecord()};
+    const bool recording = wd::Recorder::instance().isRecording();
+    const wd::Track* held = wd::Recorder::instance().recordedTrack();
+    backend->setInputStopFails(false);
+    EXPECT_EQ(results[1], -1);
+    EXPECT_EQ(results[2], -1);
+    EXPECT_EQ(results[3], -1);
+    EXPECT_TRUE(recording);
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(held->id(), take);
+    EXPECT_EQ(wd::TrackList::instance().count(), 1);
+    EXPECT_EQ(WDXCancelRecord(), 0);
+    EXPECT_EQ(wd::TrackList::instance().count(), 0);
+}
+
 TEST_F(RecordTest, ExitingTheProgramStopsARecordingAndDropsTheTake) {
     ASSERT_TRUE(begin(2, 22050, 16));
     WDXExitProgram();
