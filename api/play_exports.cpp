@@ -107,15 +107,13 @@ int WDXPlayRecord(void) {
 int WDXSureRecord(void) {
     wd::Recorder& r = recorder();
     stopAll(r);
-    r.keep();
-    return 0;
+    return r.keep() ? 0 : -1;
 }
 
 int WDXCancelRecord(void) {
     wd::Recorder& r = recorder();
     stopAll(r);
-    r.discard();
-    return 0;
+    return r.discard() ? 0 : -1;
 }
 
 int WDXGetRecordInfo(int what) {

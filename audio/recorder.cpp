@@ -34,7 +34,8 @@ RecordOverview* Recorder::overview(int channel) const {
 }
 
 bool Recorder::begin() {
-    if (recording_.load()) stop();
+    // A device that would not stop still writes into the take: it cannot go.
+    if (recording_.load() && !stop()) return false;
     dropTake();
     ended_.store(false);
     levelPosted_.store(false);
@@ -47,7 +48,7 @@ bool Recorder::begin() {
     takeFormat_ = format_;
     char name[32];
     std::snprintf(name, sizeof name, "Untitle%d", takeCounter_);
-    Track* track = TrackList::instance().addTrack(name);
+    Track* track = TrackList::instance().addTrack(name, TrackList::Building::Yes);
     const int channels = takeFormat_.nChannels;
     track->setChannelCount(channels);
     track->sampleRate = static_cast<int>(takeFormat_.nSamplesPerSec);
@@ -67,19 +68,29 @@ bool Recorder::begin() {
     }
     current_ = kBufferCount - 1;
     for (int i = 0; i < kBufferCount; ++i) queue(device_);
-    // Started is posted before the device runs, so that it comes before the first level.
     recording_.store(true);
-    post(MsgRecordStarted);
+    // Levels wait for MsgRecordStarted, which waits for the device to run.
+    levelPosted_.store(true);
     if (waveInStart(device_) != MMSYSERR_NOERROR) {
-        stop();
-        dropTake();
+        if (halt()) dropTake();
         return false;
+    }
+    post(MsgRecordStarted);
+    // What was stored meanwhile (or an end of the take) is shown now.
+    levelPosted_.store(false);
+    if ((recordedSamples_.load() > 0 || ended_.load()) && !levelPosted_.exchange(true) && !post(MsgRecordLevel)) {
+        levelPosted_.store(false);
     }
     return true;
 }
 
 bool Recorder::stop() {
-    if (!recording_.load()) return false;
+    if (!recording_.load() || !halt()) return false;
+    post(MsgRecordStopped);
+    return true;
+}
+
+bool Recorder::halt() {
     stopping_.store(true);
     // The reset returns the buffers still queued through the callback, which stores what
     // they hold; after the close no callback runs.
@@ -97,11 +108,11 @@ bool Recorder::stop() {
     for (auto& overview : overviews_) {
         if (overview) overview->finish();
     }
-    post(MsgRecordStopped);
     return true;
 }
 
-void Recorder::keep() {
+bool Recorder::keep() {
+    if (recording_.load()) return false;
     if (RecordDisplay* display = display_) display->setOverviews(nullptr, nullptr);
     for (auto& overview : overviews_) overview.reset();
     if (track_) {
@@ -111,9 +122,14 @@ void Recorder::keep() {
         track_ = nullptr;
     }
     ++takeCounter_;
+    return true;
 }
 
-void Recorder::discard() { dropTake(); }
+bool Recorder::discard() {
+    if (recording_.load()) return false;
+    dropTake();
+    return true;
+}
 
 void Recorder::dropTake() {
     if (RecordDisplay* display = display_) display->setOverviews(nullptr, nullptr);

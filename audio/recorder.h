@@ -71,22 +71,24 @@ public:
     /**
      * Begins a take: stops a running recording, discards the take held (stopping its play
      * back first), makes the new track and its overviews, opens the chosen wave-in device,
-     * queues the buffers, posts MsgRecordStarted and starts the device.
+     * queues the buffers, starts the device and posts MsgRecordStarted (MsgRecordLevel
+     * waits for it).
      * @returns false when the device refuses the format or cannot be opened or started;
-     *          nothing of the new take then remains and nothing is posted (beyond
-     *          MsgRecordStopped after MsgRecordStarted when only the start failed).
+     *          nothing of the new take then remains and nothing is posted. Also false
+     *          when a recording runs and its device would not stop: that take stays.
      */
     bool begin();
     /** While recording: resets the device, whose buffers come back with what they hold and
      * are stored, closes it, flushes the channels, finishes the overviews and posts
-     * MsgRecordStopped. @returns false when not recording or the device refused. */
+     * MsgRecordStopped. @returns false when not recording or the device refused (it then
+     * goes on recording). */
     bool stop();
     /** Hands the take to the main window (MsgImportComplete, lParam the track) and counts
-     * it; the display gets no overviews. Call when not recording. */
-    void keep();
+     * it; the display gets no overviews. @returns false (nothing changes) while recording. */
+    bool keep();
     /** Removes the take's track; the display gets no overviews; the count stays. Call when
-     * not recording and not playing the take. */
-    void discard();
+     * not playing the take. @returns false (nothing changes) while recording. */
+    bool discard();
 
     bool isRecording() const { return recording_.load(); }
     /** The take ended by itself and waits for stop(). Any thread. */
@@ -117,6 +119,8 @@ private:
     bool queue(HWAVEIN device);
     /** @returns whether the message went to a window. */
     bool post(UINT message) const;
+    /** stop() without its message. */
+    bool halt();
     /** Drops the take's overviews and track (the display first gets none). */
     void dropTake();
 

@@ -246,10 +246,12 @@ int EditEngine::paste(Track* track, HWND progressWindow, PasteMode mode) {
 
 void EditEngine::runPaste(PasteJob& job) {
     Sequence* targets[2] = {};
+    SpliceGuard guard;
     try {
         for (int t = 0; t < job.targetCount; ++t) {
             Sequence& s = job.track->channel(job.targets[t].channel)->sequence();
             const int position = job.targets[t].position;
+            guard.watch(s);
             const int opened = job.mode == PasteMode::Insert ? s.beginInsert(position) : s.beginOverwrite(position);
             if (opened == 0) targets[t] = &s;
         }
@@ -267,10 +269,8 @@ void EditEngine::runPaste(PasteJob& job) {
             if (missing > 0) shorter.insertSilence(shorter.length(), missing);
         }
     } catch (...) {
-        // Out of memory: the track stays as it was; the end is still reported.
-        for (Sequence* s : targets) {
-            if (s) s->cancelSplice();
-        }
+        // Out of memory: the guard takes the splices back, the track stays as it was; the
+        // end is still reported.
     }
     finish(job.claim, job.track->id(), true, job.progressWindow);
 }

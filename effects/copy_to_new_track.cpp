@@ -44,7 +44,7 @@ bool CopyToNewTrack::process() {
     char name[32];
     std::snprintf(name, sizeof name, "Selection_%03d", nextCopyNumber());
     TrackList& list = TrackList::instance();
-    Track* copy = list.addTrack(name);
+    Track* copy = list.addTrack(name, TrackList::Building::Yes);
     copy->setChannelCount(channels);
     copy->sampleRate = track_->sampleRate;
     std::vector<float> buffer(kChunk);

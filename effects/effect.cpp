@@ -157,7 +157,12 @@ void Effect::work() {
 }
 
 bool Effect::runProcess() {
+    // However process() leaves, no splice of the track stays open.
+    SpliceGuard guard;
     try {
+        for (int i = 0; i < track_->channelCount(); ++i) {
+            if (Channel* c = track_->channel(i)) guard.watch(c->sequence());
+        }
         return process();
     } catch (const std::exception&) {
         return false;  // out of memory, or a library that gave up

@@ -85,7 +85,7 @@ void CdAudioImporter::run() {
     const int32_t end = sectorOf(toc.TrackData[t - toc.FirstTrack + 1]);
     if (start < 0 || end <= start) return fail();
 
-    Track* track = TrackList::instance().addTrack(path());
+    Track* track = TrackList::instance().addTrack(path(), TrackList::Building::Yes);
     if (!track || track->setChannelCount(2) != 2) {
         if (track) TrackList::instance().removeTrack(track);
         return fail();

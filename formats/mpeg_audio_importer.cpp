@@ -157,7 +157,7 @@ enum mad_flow onOutput(void* data, struct mad_header const*, struct mad_pcm* pcm
     const int channels = pcm->channels;
     if (channels < 1 || channels > 2 || rate <= 0) return MAD_FLOW_CONTINUE;
     if (!d.track) {
-        d.track = TrackList::instance().addTrack(d.path);
+        d.track = TrackList::instance().addTrack(d.path, TrackList::Building::Yes);
         if (!d.track || d.track->setChannelCount(channels) != channels) {
             d.failed = true;
             return MAD_FLOW_STOP;

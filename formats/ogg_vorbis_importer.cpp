@@ -115,7 +115,7 @@ void OggVorbisImporter::run() {
     ov_pcm_seek(&vorbis.file, 0);
 
     TrackList& tracks = TrackList::instance();
-    Track* track = tracks.addTrack(path_);
+    Track* track = tracks.addTrack(path_, TrackList::Building::Yes);
     const int trackChannels = channels == 1 ? 1 : 2;
     if (!track || track->setChannelCount(trackChannels) != trackChannels) {
         if (track) tracks.removeTrack(track);

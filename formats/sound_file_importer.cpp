@@ -49,7 +49,7 @@ void SoundFileImporter::run() {
     const int channels = fileChannels > kMaxChannels ? kMaxChannels : fileChannels;
     const auto totalFrames = static_cast<uint32_t>(info.frames);
 
-    Track* track = TrackList::instance().addTrack(path());
+    Track* track = TrackList::instance().addTrack(path(), TrackList::Building::Yes);
     if (!track || track->setChannelCount(channels) != channels) {
         sf_close(file);
         fail(track, FileProblem::NotSound);

@@ -172,7 +172,7 @@ HRESULT WindowsMediaReaderCallback::OnSample(DWORD output, QWORD, QWORD, DWORD, 
 
 bool WindowsMediaReaderCallback::makeTrack() {
     // The channels' own rate words stay as they are: the Track's rate is the one used.
-    track_ = TrackList::instance().addTrack(name_);
+    track_ = TrackList::instance().addTrack(name_, TrackList::Building::Yes);
     if (!track_ || track_->setChannelCount(channels_) != channels_) return false;
     track_->sampleRate = sampleRate_;
     return true;

@@ -55,6 +55,7 @@ WD_EXPORT int WDXSetRecordParam(int channels, int sampleRate, int bitsPerSample)
 WD_EXPORT int WDXBeginRecord(void);
 WD_EXPORT int WDXStopRecord(void);
 WD_EXPORT int WDXPlayRecord(void);
+/** Keep or discard the take: -1 (the take stays) while its device would not stop. */
 WD_EXPORT int WDXSureRecord(void);
 WD_EXPORT int WDXCancelRecord(void);
 /** The take being made or held (this port's own): what = 0 its length in samples per

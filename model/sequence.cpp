@@ -283,6 +283,12 @@ int Sequence::beginInsert(int position) { return begin(position, SpliceKind::Ins
 
 int Sequence::beginReplace(int start, int count) { return count < 0 ? -1 : begin(start, SpliceKind::Replace, count); }
 
+SpliceGuard::~SpliceGuard() {
+    for (Sequence* sequence : sequences_) {
+        if (sequence->spliceOpen()) sequence->cancelSplice();
+    }
+}
+
 bool Sequence::spliceOpen() const {
     std::lock_guard lock(mutex_);
     return spliceOpen_;

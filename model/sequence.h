@@ -242,4 +242,24 @@ private:
     int64_t replaceEnd_ = 0;        // a replace splice: where the old samples resume
 };
 
+/**
+ * Cancels the open splices of the sequences it watches when it goes, so that whatever way
+ * the work on them ends (a failure, an exception) none stays open and refuses the next
+ * splice. A committed splice is no longer open and stays. Belongs to the thread doing the
+ * work.
+ */
+class SpliceGuard {
+public:
+    SpliceGuard() = default;
+    explicit SpliceGuard(Sequence& sequence) { watch(sequence); }
+    ~SpliceGuard();
+    SpliceGuard(const SpliceGuard&) = delete;
+    SpliceGuard& operator=(const SpliceGuard&) = delete;
+
+    void watch(Sequence& sequence) { sequences_.push_back(&sequence); }
+
+private:
+    std::vector<Sequence*> sequences_;
+};
+
 }  // namespace wd

@@ -35,11 +35,9 @@ int Sequence::insertMaterial(int position, int count, Material spliceMaterial) {
     if (length_ + static_cast<int64_t>(count) > kMaxLength) return -1;
     if (count == 0) return 0;
     if (beginInsert(position) < 0) return -1;
+    const SpliceGuard guard(*this);
     // The head of the split block keeps a block of its own; the material follows it.
-    if (!sealStaged() || !spliceMaterial(count)) {
-        cancelSplice();
-        return -1;
-    }
+    if (!sealStaged() || !spliceMaterial(count)) return -1;
     return commit();
 }
 
@@ -72,6 +70,7 @@ int Sequence::deleteRange(int start, int count) {
     if (count == 0) return 0;
     // Head and tail meet in the staging buffer: one new block when they fit.
     if (beginReplace(start, count) < 0) return -1;
+    const SpliceGuard guard(*this);
     return commit();
 }
 
@@ -80,10 +79,8 @@ int Sequence::silenceRange(int start, int count) {
     count = std::min(count, length_ - start);
     if (count == 0) return 0;
     if (beginReplace(start, count) < 0) return -1;
-    if (!sealStaged() || !spliceSilence(count)) {
-        cancelSplice();
-        return -1;
-    }
+    const SpliceGuard guard(*this);
+    if (!sealStaged() || !spliceSilence(count)) return -1;
     return commit();
 }
 

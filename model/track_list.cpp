@@ -30,13 +30,25 @@ Track* TrackList::findById(uint32_t id) const {
     return nullptr;
 }
 
-Track* TrackList::addTrack(std::string name) {
+Track* TrackList::addTrack(std::string name, Building building) {
     auto track = std::make_unique<Track>();
     track->setName(std::move(name));
     std::lock_guard lock(mutex_);
-    track->setId(nextId_++);
+    const uint32_t id = nextId_++;
+    track->setId(id);
+    if (building == Building::Yes) {
+        // A fresh id: the claim cannot be refused.
+        BusyTracks::instance().tryClaim(id);
+        BusyTracks::instance().settle(id);
+        building_.insert(id);
+    }
     tracks_.push_back(std::move(track));
     return tracks_.back().get();
+}
+
+void TrackList::builtTrack(uint32_t id) {
+    std::lock_guard lock(mutex_);
+    if (building_.erase(id) != 0) BusyTracks::instance().release(id);
 }
 
 int TrackList::setCurrent(Track* track) {
@@ -65,8 +77,10 @@ std::unique_ptr<Track> TrackList::eraseLocked(Tracks::iterator it, bool firstBec
 void TrackList::destroyWhenFree(std::unique_ptr<Track> track) {
     // Outside the lock: a worker may still finish its last steps on the track, and
     // releasing its blocks deletes files.
-    BusyTracks::instance().waitUntilFree(track->id());
+    const uint32_t id = track->id();
+    BusyTracks::instance().waitUntilFree(id);
     track.reset();
+    builtTrack(id);
 }
 
 int TrackList::removeTrack(Track* track) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,17 @@ public:
     /** The track with that id, or null. */
     Track* findById(uint32_t id) const;
 
-    /** Makes a track with the defaults and no channels, gives it the next id and the
-     * name, and appends it. The current track does not change. */
-    Track* addTrack(std::string name);
+    /** Whether a new track is still being made by a worker (a read, a take, a copy). */
+    enum class Building { No, Yes };
+    /**
+     * Makes a track with the defaults and no channels, gives it the next id and the
+     * name, and appends it. The current track does not change. A track still Building is
+     * claimed (BusyTracks, settled: removing it does not wait) until builtTrack() or its
+     * removal, so no other worker reads or changes it while its maker appends to it.
+     */
+    Track* addTrack(std::string name, Building building = Building::No);
+    /** The track with that id has been handed over by its maker: its claim goes. */
+    void builtTrack(uint32_t id);
 
     /** @returns 0, or -1 for null or a track not in the list (nothing changes). */
     int setCurrent(Track* track);
@@ -60,13 +69,15 @@ private:
     using Tracks = std::vector<std::unique_ptr<Track>>;
     // Takes the track at it out of the list and fixes the current track. Caller holds mutex_.
     std::unique_ptr<Track> eraseLocked(Tracks::iterator it, bool firstBecomesCurrent);
-    // Destroys a track taken out of the list once no worker holds it (BusyTracks).
-    static void destroyWhenFree(std::unique_ptr<Track> track);
+    // Destroys a track taken out of the list once no worker holds it (BusyTracks), and
+    // drops its claim when it was still being built.
+    void destroyWhenFree(std::unique_ptr<Track> track);
 
     mutable std::mutex mutex_;
     uint32_t nextId_ = 0;
     Tracks tracks_;
     Track* current_ = nullptr;
+    std::set<uint32_t> building_;  // ids of tracks claimed for their maker
 };
 
 }  // namespace wd

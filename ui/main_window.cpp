@@ -221,6 +221,7 @@ void MainWindow::takeOver(LPARAM lParam) const {
     // A track that was removed before this message arrived is not taken over.
     auto* track = reinterpret_cast<Track*>(lParam);
     if (track && isListedTrack(track)) {
+        TrackList::instance().builtTrack(track->id());
         UndoHistory::instance().addHistory(track->id());
         TabWindow& tabs = TabWindow::instance();
         tabs.addTab(tabText(track->name()).c_str(), track->id());

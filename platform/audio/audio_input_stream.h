@@ -15,9 +15,11 @@ class AudioInputStream {
 public:
     virtual ~AudioInputStream() = default;
 
-    virtual void start() = 0;
-    /** Stops capturing; what was captured and not read yet is dropped. */
-    virtual void stop() = 0;
+    /** @returns false when the device would not start: nothing is captured. */
+    virtual bool start() = 0;
+    /** Stops capturing; what was captured and not read yet is dropped.
+     * @returns false when the device would not stop: it goes on capturing. */
+    virtual bool stop() = 0;
     /** Reads whole frames of captured sound, blocking until size bytes have arrived.
      * Returns fewer only when interrupt() was called or the device failed. */
     virtual size_t read(BYTE* data, size_t size) = 0;

@@ -130,8 +130,8 @@ public:
     }
     ~Input() override { backend_.removeStream(this); }
 
-    void start() override {}
-    void stop() override {}
+    bool start() override { return !backend_.startFails_.load(); }
+    bool stop() override { return !backend_.stopFails_.load(); }
     size_t read(BYTE* data, size_t size) override {
         size_t slice = sliceBytes(format_);
         size_t got = 0;

@@ -72,6 +72,9 @@ public:
     void setOpenFails(bool fail);
     /** Every open stream fails at once, as when a sound server goes away. */
     void failOpenStreams();
+    /** When true, input streams refuse to start, or to stop (they go on capturing). */
+    void setInputStartFails(bool fail) { startFails_.store(fail); }
+    void setInputStopFails(bool fail) { stopFails_.store(fail); }
 
 private:
     class Output;
@@ -113,6 +116,8 @@ private:
     double frequency_ = 440.0;
     double amplitude_ = 0.5;
     bool openFails_ = false;
+    std::atomic<bool> startFails_{false};
+    std::atomic<bool> stopFails_{false};
     std::map<void*, std::function<void()>> streams_;
 };
 

@@ -341,18 +341,23 @@ public:
         return pa_stream_get_state(stream_) == PA_STREAM_READY;
     }
 
-    void start() override {
+    bool start() override {
         Lock lock(backend_.loop_);
-        if (pa_operation* op = pa_stream_cork(stream_, 0, nullptr, nullptr)) pa_operation_unref(op);
+        pa_operation* op = pa_stream_cork(stream_, 0, nullptr, nullptr);
+        if (op) pa_operation_unref(op);
+        return op != nullptr;
     }
-    void stop() override {
+    bool stop() override {
         Lock lock(backend_.loop_);
         if (fragment_) {
             pa_stream_drop(stream_);
             fragment_ = nullptr;
         }
-        if (pa_operation* op = pa_stream_cork(stream_, 1, nullptr, nullptr)) pa_operation_unref(op);
+        pa_operation* cork = pa_stream_cork(stream_, 1, nullptr, nullptr);
+        if (!cork) return false;
+        pa_operation_unref(cork);
         if (pa_operation* op = pa_stream_flush(stream_, nullptr, nullptr)) pa_operation_unref(op);
+        return true;
     }
     size_t read(BYTE* data, size_t size) override {
         Lock lock(backend_.loop_);

@@ -65,8 +65,7 @@ MMRESULT WaveDevice::request(Request request) {
     if (closing_) return MMSYSERR_INVALHANDLE;
     if (onDriverThread()) {
         if (request == Request::Close) return MMSYSERR_ERROR;
-        handle(request, lock);
-        return MMSYSERR_NOERROR;
+        return handle(request, lock);
     }
     if (request == Request::Close) {
         if (!queue_.empty()) return WAVERR_STILLPLAYING;
@@ -78,7 +77,11 @@ MMRESULT WaveDevice::request(Request request) {
     interruptStream();
     cv_.notify_all();
     cv_.wait(lock, [&] { return handled_ >= ticket; });
-    return MMSYSERR_NOERROR;
+    const auto refused = refusals_.find(ticket);
+    if (refused == refusals_.end()) return MMSYSERR_NOERROR;
+    const MMRESULT result = refused->second;
+    refusals_.erase(refused);
+    return result;
 }
 
 MMRESULT WaveDevice::close() {
@@ -119,8 +122,8 @@ void WaveDevice::run() {
             requests_.pop_front();
             if (next == Request::Close) {
                 end = true;
-            } else {
-                handle(next, lock);
+            } else if (const MMRESULT result = handle(next, lock); result != MMSYSERR_NOERROR) {
+                refusals_[handled_ + 1] = result;
             }
             ++handled_;
             cv_.notify_all();

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -44,7 +45,8 @@ protected:
 
     /** Checks and queues a prepared header (flags: done cleared, in-queue set). */
     MMRESULT queueHeader(WAVEHDR* header, UINT size);
-    /** Has the driver thread handle the request (see the class comment). */
+    /** Has the driver thread handle the request (see the class comment).
+     * @returns what handle() answered. */
     MMRESULT request(Request request);
     /** Marks the headers done (in-queue cleared) and sends the done message for each,
      * in order, with the lock released around each callback. */
@@ -52,8 +54,9 @@ protected:
     /** Finishes every queued header, the first with firstBytes recorded. */
     void finishAll(std::unique_lock<std::mutex>& lock, DWORD firstBytes);
 
-    /** Handles a request other than Close, on the driver thread with the lock held. */
-    virtual void handle(Request request, std::unique_lock<std::mutex>& lock) = 0;
+    /** Handles a request other than Close, on the driver thread with the lock held.
+     * @returns MMSYSERR_NOERROR, or why the stream refused. */
+    virtual MMRESULT handle(Request request, std::unique_lock<std::mutex>& lock) = 0;
     /** One piece of work with the lock held (released around stream calls). False when
      * there is nothing to do until the next request or header. */
     virtual bool work(std::unique_lock<std::mutex>& lock) = 0;
@@ -87,6 +90,7 @@ private:
     std::deque<Request> requests_;
     uint64_t requested_ = 0;
     uint64_t handled_ = 0;
+    std::map<uint64_t, MMRESULT> refusals_;  // by ticket, until its requester takes it
     bool closing_ = false;
 };
 

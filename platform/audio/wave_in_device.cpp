@@ -14,22 +14,23 @@ MMRESULT WaveInDevice::addBuffer(WAVEHDR* header, UINT size) {
     return queueHeader(header, size);
 }
 
-void WaveInDevice::halt() {
-    if (!recording_) return;
+bool WaveInDevice::halt() {
+    if (!recording_) return true;
+    if (!stream_->stop()) return false;
     recording_ = false;
-    stream_->stop();
+    return true;
 }
 
-void WaveInDevice::handle(Request request, std::unique_lock<std::mutex>& lock) {
+MMRESULT WaveInDevice::handle(Request request, std::unique_lock<std::mutex>& lock) {
     switch (request) {
         case Request::Start:
             if (!recording_ && !failed_) {
+                if (!stream_->start()) return MMSYSERR_ERROR;
                 recording_ = true;
-                stream_->start();
             }
             break;
         case Request::Stop:
-            halt();
+            if (!halt()) return MMSYSERR_ERROR;
             // The buffer being filled comes back with what it holds; empty ones stay.
             if (!queue_.empty() && progress_ > 0) {
                 WAVEHDR* header = queue_.front();
@@ -40,12 +41,13 @@ void WaveInDevice::handle(Request request, std::unique_lock<std::mutex>& lock) {
             }
             break;
         case Request::Reset:
-            halt();
+            if (!halt()) return MMSYSERR_ERROR;
             finishAll(lock, progress_);
             break;
         default:
             break;
     }
+    return MMSYSERR_NOERROR;
 }
 
 bool WaveInDevice::work(std::unique_lock<std::mutex>& lock) {

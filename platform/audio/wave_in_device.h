@@ -21,11 +21,12 @@ public:
     MMRESULT reset() { return request(Request::Reset); }
 
 private:
-    void handle(Request request, std::unique_lock<std::mutex>& lock) override;
+    MMRESULT handle(Request request, std::unique_lock<std::mutex>& lock) override;
     bool work(std::unique_lock<std::mutex>& lock) override;
     void interruptStream() override { stream_->interrupt(); }
     void clearStreamInterrupt() override { stream_->clearInterrupt(); }
-    void halt();
+    /** @returns false when the stream would not stop (it goes on recording). */
+    bool halt();
 
     std::unique_ptr<AudioInputStream> stream_;
     bool recording_ = false;

@@ -12,7 +12,7 @@ WaveOutDevice::WaveOutDevice(HWAVEOUT handle, std::unique_ptr<AudioOutputStream>
 
 WaveOutDevice::~WaveOutDevice() = default;
 
-void WaveOutDevice::handle(Request request, std::unique_lock<std::mutex>& lock) {
+MMRESULT WaveOutDevice::handle(Request request, std::unique_lock<std::mutex>& lock) {
     switch (request) {
         case Request::Pause:
             paused_ = true;
@@ -29,6 +29,7 @@ void WaveOutDevice::handle(Request request, std::unique_lock<std::mutex>& lock) 
         default:
             break;
     }
+    return MMSYSERR_NOERROR;
 }
 
 void WaveOutDevice::finishQueued(std::unique_lock<std::mutex>& lock) {

@@ -27,7 +27,7 @@ public:
     MMRESULT reset() { return request(Request::Reset); }
 
 private:
-    void handle(Request request, std::unique_lock<std::mutex>& lock) override;
+    MMRESULT handle(Request request, std::unique_lock<std::mutex>& lock) override;
     bool work(std::unique_lock<std::mutex>& lock) override;
     void interruptStream() override { stream_->interrupt(); }
     void clearStreamInterrupt() override { stream_->clearInterrupt(); }

@@ -2,9 +2,11 @@
 // notifications in their order.
 #include <gtest/gtest.h>
 
+#include <new>
 #include <vector>
 
 #include "effect_session.h"
+#include "effects/effect.h"
 #include "model/track.h"
 #include "model/track_list.h"
 #include "wavedeck.h"
@@ -96,6 +98,29 @@ TEST(EffectSelection, IsTheOneStandingWhenTheEffectStarted) {
     ASSERT_EQ(after.size(), before.size());
     for (int i : {0, selected / 2, selected - 1}) EXPECT_EQ(after[i], 2 * before[i]) << i;
     for (int i : {selected, frames - 1}) EXPECT_EQ(after[i], before[i]) << i;
+}
+
+// Runs out of memory halfway through its splice.
+class ThrowingEffect : public wd::Effect {
+    Plan plan() override { return Plan::Work; }
+    bool process() override {
+        track_->channel(0)->sequence().beginOverwrite(0);
+        throw std::bad_alloc();
+    }
+};
+
+TEST(EffectSplice, AnEffectThatThrowsLeavesNoSpliceOpen) {
+    EffectSession session;
+    wdtest::TestHost& host = session.host();
+    wd::Track* track = session.open(1, 4000, tone);
+    auto* effect = new ThrowingEffect;
+    effect->setProgressWindow(host.frame());
+    ASSERT_TRUE(effect->run(track));
+    ASSERT_TRUE(host.waitForMessage(host.frame(), NotifyEffectDone));
+    EXPECT_EQ(host.messages(host.frame(), NotifyEffectDone).front().wParam, 0u);
+    EXPECT_FALSE(track->channel(0)->sequence().spliceOpen());
+    EffectSession::select(track, 0, 4000);
+    EXPECT_EQ(session.apply(4, nullptr).doneWord, 1u) << "the channel takes the next effect";
 }
 
 }  // namespace

@@ -184,6 +184,54 @@ TEST_F(RecordTest, PlayRecordPlaysTheTakeAndStopRecordEndsThatPlay) {
     EXPECT_FALSE(wd::Player::instance().playingRecording());
 }
 
+TEST_F(RecordTest, AMixOfTracksLeavesATakeAloneUntilItIsKept) {
+    ASSERT_TRUE(recordTake(1, 22050, 16, 5000));
+    ASSERT_EQ(WDXSureRecord(), 0);
+    ASSERT_TRUE(host.pumpUntil([] { return wd::TrackList::instance().current() != nullptr; }));
+    ASSERT_TRUE(begin(1, 22050, 16));
+    ASSERT_TRUE(recordAtLeast(5000));
+    EXPECT_EQ(WDXDoEffect(notified, 7, 0), -1) << "the take grows";
+    WDXStopRecord();
+    EXPECT_EQ(WDXDoEffect(notified, 7, 0), -1) << "the take is not kept";
+    ASSERT_EQ(WDXSureRecord(), 0);
+    ASSERT_TRUE(host.pumpUntil([] { return wd::TabWindow::instance().tabs().size() == 2; }));
+    EXPECT_EQ(WDXDoEffect(notified, 7, 0), 0);
+    EXPECT_TRUE(host.waitForMessage(notified, NotifyEffectDone, 10000ms));
+}
+
+TEST_F(RecordTest, ADeviceThatWillNotStartBeginsNoTakeAndTellsTheWindowNothing) {
+    backend->setInputStartFails(true);
+    EXPECT_FALSE(begin(1, 22050, 16));
+    backend->setInputStartFails(false);
+    host.pump();
+    EXPECT_TRUE(recordMessages().empty());
+    EXPECT_EQ(wd::TrackList::instance().count(), 0);
+    ASSERT_TRUE(begin(1, 22050, 16));
+    host.pump();
+    ASSERT_FALSE(recordMessages().empty());
+    EXPECT_EQ(recordMessages().front(), static_cast<UINT>(MsgRecordStarted));
+}
+
+TEST_F(RecordTest, WhileTheDeviceWillNotStopTheTakeIsNeitherKeptNorDiscardedNorReplaced) {
+    ASSERT_TRUE(begin(1, 22050, 16));
+    ASSERT_TRUE(recordAtLeast(5000));
+    const uint32_t take = wd::Recorder::instance().recordedTrack()->id();
+    backend->setInputStopFails(true);
+    const int results[] = {WDXStopRecord(), WDXCancelRecord(), WDXSureRecord(), WDXBeginRecord()};
+    const bool recording = wd::Recorder::instance().isRecording();
+    const wd::Track* held = wd::Recorder::instance().recordedTrack();
+    backend->setInputStopFails(false);
+    EXPECT_EQ(results[1], -1);
+    EXPECT_EQ(results[2], -1);
+    EXPECT_EQ(results[3], -1);
+    EXPECT_TRUE(recording);
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(held->id(), take);
+    EXPECT_EQ(wd::TrackList::instance().count(), 1);
+    EXPECT_EQ(WDXCancelRecord(), 0);
+    EXPECT_EQ(wd::TrackList::instance().count(), 0);
+}
+
 TEST_F(RecordTest, ExitingTheProgramStopsARecordingAndDropsTheTake) {
     ASSERT_TRUE(begin(2, 22050, 16));
     WDXExitProgram();
