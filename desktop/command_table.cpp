@@ -11,6 +11,7 @@ namespace {
 void runLogged(Command& command) {
     EventLog::instance().event("command " + command.id);
     command.run();
+    if (command.ran) command.ran();
 }
 
 void activate(GtkWidget*, gpointer data) {
@@ -98,7 +99,11 @@ GtkWidget* CommandTable::buildPopup(const std::vector<std::string>& ids) {
 void CommandTable::refresh() {
     for (size_t i = 0; i < commands_.size(); ++i) {
         const bool on = !commands_[i].available || commands_[i].available();
-        if (i < items_.size() && items_[i]) gtk_widget_set_sensitive(items_[i], on);
+        if (i < items_.size() && items_[i]) {
+            // A script reads the menu as the user sees it.
+            if (gtk_widget_get_sensitive(items_[i]) != on) EventLog::instance().event((on ? "enabled " : "disabled ") + commands_[i].id);
+            gtk_widget_set_sensitive(items_[i], on);
+        }
         if (i < buttons_.size() && buttons_[i]) gtk_widget_set_sensitive(buttons_[i], on);
     }
 }

@@ -25,11 +25,19 @@ struct Command {
     std::function<bool()> available;
     std::function<void()> run;
     bool separatorBefore = false;
+    std::function<void()> ran;  // set by the table: what follows every run
 };
 
 class CommandTable {
 public:
-    void add(Command command) { commands_.push_back(std::move(command)); }
+    void add(Command command) {
+        command.ran = [this] {
+            if (afterRun_) afterRun_();
+        };
+        commands_.push_back(std::move(command));
+    }
+    /** Runs after every command (a command may change what the others can do). */
+    void afterRun(std::function<void()> after) { afterRun_ = std::move(after); }
 
     /** A menu bar with the menus in the order of their first command. */
     GtkWidget* buildMenuBar();
@@ -47,6 +55,7 @@ public:
 
 private:
     std::vector<Command> commands_;
+    std::function<void()> afterRun_;
     std::vector<GtkWidget*> items_;   // menu item per command (or null)
     std::vector<GtkWidget*> buttons_;  // tool button per command (or null)
 };

@@ -8,7 +8,9 @@
 #include "effect_catalog.h"
 #include "event_log.h"
 #include "failure_text.h"
+#include "message_pump.h"
 #include "parameter_dialog.h"
+#include "quit_question.h"
 #include "settings_dialog.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
@@ -64,8 +66,7 @@ EditorWindow::EditorWindow() {
         timeTexts_[i] = std::make_unique<HostWindow>([this, i](UINT m, WPARAM, LPARAM l) -> std::optional<LRESULT> {
             if (m != WM_SETTEXT) return std::nullopt;
             times_[i] = l ? reinterpret_cast<const char*>(l) : "";
-            const std::string text = "Selection " + times_[0] + " – " + times_[1] + " (" + times_[2] + ")    View " + times_[3] + " – " + times_[4];
-            gtk_label_set_text(GTK_LABEL(selectionLabel_), text.c_str());
+            showTimes();
             if (i == 2) EventLog::instance().event("selection " + times_[0] + " " + times_[1] + " " + times_[2]);
             return TRUE;
         });
@@ -82,15 +83,32 @@ EditorWindow::EditorWindow() {
     volume_ = std::make_unique<LibraryPane>("meter", -1, kBottomHeight,
                                             [](HWND parent, int w, int h) { return WDXCreateVolumeWnd(parent, 0, 0, w, h); });
     main_->onZoom([this](int direction) { commands_.run(direction > 0 ? "zoom-in" : "zoom-out"); });
-    main_->onPress([this](int, int y) {
-        // A press on the tab strip may make another track current: its file and saved
-        // state are no longer known.
-        if (y < kTabStripHeight) {
-            currentPath_.clear();
-            savedSinceChange_ = false;
-        }
+    tabs_ = std::make_unique<TrackTabs>(main_->child(), [this] { return main_->row(TrackTabs::kEdgeRow); });
+    main_->onPress([this](int x, int y) {
+        if (y < kTabStripHeight) tabs_->pressed(x);
     });
-    record_ = std::make_unique<RecordPanel>([this](const std::string& s) { say(s); }, [this](const std::string& s) { error(s); }, [this] { refresh(); }, [this] { newTrackComing(); });
+    tabs_->onTakenOver([this](TrackRecord& record) {
+        if (work_ == Work::Opening) {
+            record.path = workPath_;
+            record.name = nameOf(workPath_);
+            takenOver_ = true;
+            finishOpening();
+        } else {
+            // A take or a copy: it exists nowhere else yet.
+            record.name = comingName_.empty() ? "Untitled" : comingName_;
+            record.modified = true;
+            comingName_.clear();
+        }
+        refresh();
+    });
+    tabs_->onClosed([this] {
+        // The library reports no times for the track that is current now.
+        times_ = {};
+        refresh();
+    });
+    record_ = std::make_unique<RecordPanel>([this](const std::string& s) { say(s); }, [this](const std::string& s) { error(s); }, [this] { refresh(); },
+                                            [this] { newTrackComing("Recording " + std::to_string(++takes_)); });
+    commands_.afterRun([this] { refresh(); });
 
     buildCommands();
     gtk_container_add(GTK_CONTAINER(window_), buildLayout());
@@ -152,7 +170,7 @@ void EditorWindow::buildCommands() {
     auto can = [this](int group, int item) { return [this, group, item] { return idle() && WDXCanOperate(group, item) != 0; }; };
     auto add = [this](const char* id, const char* menu, const char* label, std::vector<Key> keys, const char* icon,
                       std::function<bool()> available, std::function<void()> run, bool separator = false) {
-        commands_.add(Command{id, menu, label, std::move(keys), icon, std::move(available), std::move(run), separator});
+        commands_.add(Command{id, menu, label, std::move(keys), icon, std::move(available), std::move(run), separator, {}});
     };
     const int ctrl = GDK_CONTROL_MASK, shift = GDK_SHIFT_MASK;
 
@@ -165,7 +183,6 @@ void EditorWindow::buildCommands() {
 
     auto undoable = [this](int (*op)()) {
         return [this, op] {
-            ++ownTrackChanges_;
             op();
             changed();
         };
@@ -248,26 +265,7 @@ void EditorWindow::addEffectCommands() {
 std::optional<LRESULT> EditorWindow::onNotification(UINT message, WPARAM, LPARAM) {
     switch (message) {
         case NotifySelectionChanged:
-            // The library's main window says 1151 last when it took a new track over.
-            if (work_ == Work::Opening && importRead_) {
-                EventLog::instance().event("opened " + workPath_);
-                say("Opened " + nameOf(workPath_) + ".");
-                endWork();
-                openNext();
-            }
-            refresh();
-            return 0;
-        case NotifyTrackChanged:
-            if (ownTrackChanges_ > 0) {
-                --ownTrackChanges_;
-            } else {
-                // Another track became current (a tab, a close): its file is not known.
-                currentPath_.clear();
-                savedSinceChange_ = false;
-                currentIsNew_ = false;
-            }
-            refresh();
-            return 0;
+        case NotifyTrackChanged: refresh(); return 0;
         case NotifyTrackContextMenu: showContextMenu(); return 0;
         case NotifyWaveOutDeviceChanged: say("Playing through another device now."); return 0;
         case NotifyWaveInDeviceChanged: say("Recording from another device now."); return 0;
@@ -285,10 +283,7 @@ std::optional<LRESULT> EditorWindow::onProgress(UINT message, WPARAM wParam, LPA
         case NotifyImportDone:
             if (work_ != Work::Opening) return 0;
             importRead_ = true;
-            currentPath_ = workPath_;
-            savedSinceChange_ = true;
-            currentIsNew_ = false;
-            if (!playing()) ++ownTrackChanges_;
+            finishOpening();
             return 0;
         case NotifyImportFailed:
             if (work_ != Work::Opening) return 0;
@@ -298,12 +293,6 @@ std::optional<LRESULT> EditorWindow::onProgress(UINT message, WPARAM wParam, LPA
             return 0;
         case NotifyEffectDone:
             if (work_ != Work::Effect) return 0;
-            // The effect's end changes the track (or, for a copy, makes a new one current).
-            if (lastEffect_ == 23) {
-                newTrackComing();
-            } else {
-                ++ownTrackChanges_;
-            }
             EventLog::instance().event("effect done");
             say("Done.");
             endWork();
@@ -317,15 +306,16 @@ std::optional<LRESULT> EditorWindow::onProgress(UINT message, WPARAM wParam, LPA
             return 0;
         case NotifySaveDone:
             if (work_ != Work::Saving) return 0;
-            if (!workIsSelection_) {
-                currentPath_ = workPath_;
-                savedSinceChange_ = true;
-                currentIsNew_ = false;
+            if (TrackRecord* saved = tabs_->find(workTrack_); saved && !workIsSelection_) {
+                saved->path = workPath_;
+                saved->name = nameOf(workPath_);
+                saved->modified = false;
             }
             EventLog::instance().event("saved " + workPath_);
             say("Saved " + nameOf(workPath_) + ".");
             endWork();
-            if (closing_ != Closing::None) continueClosing();
+            // The next question is a modal dialog: not from inside this message.
+            if (closing_ != Closing::None) MessagePump::defer([this] { continueClosing(); });
             return 0;
         case NotifySaveFailed:
             if (work_ != Work::Saving) return 0;
@@ -353,6 +343,7 @@ void EditorWindow::openNext() {
     workPath_ = toOpen_.front();
     toOpen_.pop_front();
     importRead_ = false;
+    takenOver_ = false;
     beginWork(Work::Opening, "Opening " + nameOf(workPath_), [this] {
         WDXCancelOpenFile();
         endWork();
@@ -369,6 +360,14 @@ void EditorWindow::openNext() {
         }
         openNext();
     }
+}
+
+void EditorWindow::finishOpening() {
+    if (work_ != Work::Opening || !importRead_ || !takenOver_) return;
+    EventLog::instance().event("opened " + workPath_);
+    say("Opened " + nameOf(workPath_) + ".");
+    endWork();
+    openNext();
 }
 
 void EditorWindow::chooseAndOpen() {
@@ -399,8 +398,9 @@ void EditorWindow::chooseAndOpen() {
 }
 
 void EditorWindow::save(bool selection, bool choosePath) {
-    if (!selection && !choosePath && !currentPath_.empty() && typeOf(currentPath_) != 0) {
-        startSave(currentPath_, false);
+    const std::string path0 = currentPath();
+    if (!selection && !choosePath && !path0.empty() && typeOf(path0) != 0) {
+        startSave(path0, false);
         return;
     }
     GtkWidget* chooser = gtk_file_chooser_dialog_new(selection ? "Save Selection As" : "Save As", GTK_WINDOW(window_), GTK_FILE_CHOOSER_ACTION_SAVE,
@@ -414,11 +414,13 @@ void EditorWindow::save(bool selection, bool choosePath) {
         gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(chooser), f);
         filters.push_back(f);
     }
-    if (!currentPath_.empty() && !selection) {
-        if (typeOf(currentPath_) != 0) gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(chooser), filters[static_cast<size_t>(typeOf(currentPath_) - 1)]);
-        gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(chooser), currentPath_.c_str());
+    if (!path0.empty() && !selection) {
+        if (typeOf(path0) != 0) gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(chooser), filters[static_cast<size_t>(typeOf(path0) - 1)]);
+        gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(chooser), path0.c_str());
     } else {
-        gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), selection ? "selection.wav" : "untitled.wav");
+        const TrackRecord* track = tabs_->current();
+        const std::string name = selection ? "selection.wav" : (track && !track->name.empty() ? track->name : "untitled") + ".wav";
+        gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), name.c_str());
     }
     std::string path;
     if (gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
@@ -442,6 +444,7 @@ void EditorWindow::save(bool selection, bool choosePath) {
 void EditorWindow::startSave(const std::string& path, bool selection) {
     workPath_ = path;
     workIsSelection_ = selection;
+    workTrack_ = tabs_->current() ? tabs_->current()->serial : 0;
     beginWork(Work::Saving, "Saving " + nameOf(path), [this] {
         WDXCancelSaveFile();
         endWork();
@@ -480,13 +483,14 @@ void EditorWindow::runEffect(int id, const std::string& label) {
     }
     beginWork(Work::Effect, name, {});
     lastEffect_ = id;
+    if (id == 23) newTrackComing("Copy of " + (tabs_->current() ? tabs_->current()->name : std::string("the track")));
     EventLog::instance().event("effect " + std::to_string(id));
     if (WDXDoEffect(progress_->handle(), id, reinterpret_cast<LPARAM>(block.data())) != 0) {
         endWork();
         error(name + " could not start: the track is busy with another operation.");
         return;
     }
-    changed();
+    if (id != 23) changed();
 }
 
 void EditorWindow::runEdit(int (*edit)(HWND), const char* doing) {
@@ -527,11 +531,9 @@ void EditorWindow::insertGenerated(bool noise) {
     auto block = ParameterDialog::ask(GTK_WINDOW(window_), noise ? "Insert Noise" : "Insert Silence",
                                       "Inserted at the cursor, or at the start of the selection.", parameters);
     if (!block) return;
-    ++ownTrackChanges_;
     const int ms = static_cast<int>((*block)[0]);
     const int result = noise ? WDXInsertNoise(ms, (*block)[1], static_cast<int>((*block)[2])) : WDXInsertSilence(ms);
     if (result != 0) {
-        --ownTrackChanges_;
         error("Could not insert at the cursor.");
         return;
     }
@@ -566,36 +568,56 @@ void EditorWindow::togglePlay() {
 
 void EditorWindow::closeTrack(Closing why) {
     closing_ = why;
+    saveAll_ = false;
+    if (why == Closing::Quit) {
+        std::vector<std::string> names;
+        for (const TrackRecord& r : tabs_->all()) {
+            if (r.modified) names.push_back(r.path.empty() ? r.name + " (never saved)" : r.path);
+        }
+        if (!names.empty()) {
+            EventLog::instance().event("asked to save " + std::to_string(names.size()) + " tracks");
+            const QuitQuestion::Answer answer = QuitQuestion::ask(GTK_WINDOW(window_), names);
+            if (answer == QuitQuestion::Answer::Cancel) {
+                closing_ = Closing::None;
+                refresh();
+                return;
+            }
+            saveAll_ = answer == QuitQuestion::Answer::Save;
+        }
+    }
     continueClosing();
 }
 
 void EditorWindow::continueClosing() {
     while (closing_ != Closing::None && hasTrack()) {
         if (unsaved()) {
-            GtkWidget* ask = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
-                                                    "Save the changes to %s before closing it?",
-                                                    currentPath_.empty() ? "the current track" : nameOf(currentPath_).c_str());
-            gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(ask), "Changes that are not saved are lost.");
-            gtk_dialog_add_buttons(GTK_DIALOG(ask), "Close _without Saving", GTK_RESPONSE_REJECT, "_Cancel", GTK_RESPONSE_CANCEL, "_Save",
-                                   GTK_RESPONSE_ACCEPT, nullptr);
-            gtk_dialog_set_default_response(GTK_DIALOG(ask), GTK_RESPONSE_ACCEPT);
-            EventLog::instance().event("asked to save");
-            const int answer = gtk_dialog_run(GTK_DIALOG(ask));
-            gtk_widget_destroy(ask);
-            if (answer == GTK_RESPONSE_ACCEPT) {
-                save(false, false);  // closing goes on when the save is done
-                return;
-            }
-            if (answer != GTK_RESPONSE_REJECT) {
-                closing_ = Closing::None;
-                return;
+            if (closing_ == Closing::Quit) {
+                if (saveAll_) {
+                    save(false, false);  // quitting goes on when the save is done
+                    return;
+                }
+            } else {
+                GtkWidget* ask = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
+                                                        "Save the changes to %s before closing it?", tabs_->current()->name.c_str());
+                gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(ask), "Changes that are not saved are lost.");
+                gtk_dialog_add_buttons(GTK_DIALOG(ask), "Close _without Saving", GTK_RESPONSE_REJECT, "_Cancel", GTK_RESPONSE_CANCEL, "_Save",
+                                       GTK_RESPONSE_ACCEPT, nullptr);
+                gtk_dialog_set_default_response(GTK_DIALOG(ask), GTK_RESPONSE_ACCEPT);
+                EventLog::instance().event("asked to save " + tabs_->current()->name);
+                const int answer = gtk_dialog_run(GTK_DIALOG(ask));
+                gtk_widget_destroy(ask);
+                if (answer == GTK_RESPONSE_ACCEPT) {
+                    save(false, false);  // closing goes on when the save is done
+                    return;
+                }
+                if (answer != GTK_RESPONSE_REJECT) {
+                    closing_ = Closing::None;
+                    return;
+                }
             }
         }
         WDXCloseCurTrack();
         EventLog::instance().event("closed");
-        currentPath_.clear();
-        savedSinceChange_ = false;
-        currentIsNew_ = false;
         if (closing_ == Closing::Track) closing_ = Closing::None;
     }
     if (closing_ == Closing::Quit) {
@@ -628,18 +650,15 @@ bool EditorWindow::hasTrack() const { return WDXGetTrackInfo(0) > 0; }
 // With a track, saving is refused only while the player runs.
 bool EditorWindow::playing() const { return hasTrack() && WDXCanOperate(1, 2) == 0; }
 
-bool EditorWindow::unsaved() const { return hasTrack() && !savedSinceChange_ && (currentIsNew_ || WDXCanUndo() != 0); }
+bool EditorWindow::unsaved() { return hasTrack() && tabs_->current() && tabs_->current()->modified; }
 
-void EditorWindow::newTrackComing() {
-    // The library makes the new track current (and says so with NotifyTrackChanged) unless
-    // the player runs.
-    if (!playing()) ++ownTrackChanges_;
-    currentPath_.clear();
-    savedSinceChange_ = false;
-    currentIsNew_ = true;
+std::string EditorWindow::currentPath() { return tabs_->current() ? tabs_->current()->path : std::string(); }
+
+void EditorWindow::newTrackComing(const std::string& name) { comingName_ = name; }
+
+void EditorWindow::changed() {
+    if (TrackRecord* track = tabs_->current()) track->modified = true;
 }
-
-void EditorWindow::changed() { savedSinceChange_ = false; }
 
 void EditorWindow::refresh() {
     const bool nowPlaying = playing();
@@ -647,8 +666,20 @@ void EditorWindow::refresh() {
     wasPlaying_ = nowPlaying;
     commands_.refresh();
     std::string title = "WaveDeck";
-    if (hasTrack()) title = (unsaved() ? "*" : "") + (currentPath_.empty() ? std::string("Track") : nameOf(currentPath_)) + " – WaveDeck";
-    gtk_window_set_title(GTK_WINDOW(window_), title.c_str());
+    if (hasTrack() && tabs_->current()) title = (unsaved() ? "*" : "") + tabs_->current()->name + " – WaveDeck";
+    if (title != gtk_window_get_title(GTK_WINDOW(window_))) {
+        gtk_window_set_title(GTK_WINDOW(window_), title.c_str());
+        EventLog::instance().event("title " + title);
+    }
+    if (!hasTrack()) times_ = {};
+    showTimes();
+}
+
+void EditorWindow::showTimes() {
+    const std::string text = times_[2].empty() ? "" : "Selection " + times_[0] + " – " + times_[1] + " (" + times_[2] + ")    View " + times_[3] + " – " + times_[4];
+    if (text == gtk_label_get_text(GTK_LABEL(selectionLabel_))) return;
+    gtk_label_set_text(GTK_LABEL(selectionLabel_), text.c_str());
+    EventLog::instance().event("times " + text);
 }
 
 void EditorWindow::beginWork(Work work, const std::string& text, std::function<void()> cancel) {
@@ -667,9 +698,12 @@ void EditorWindow::say(const std::string& sentence) { EventLog::instance().statu
 
 void EditorWindow::error(const std::string& sentence) {
     EventLog::instance().status(sentence);
-    GtkWidget* dialog = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_CLOSE, "%s", sentence.c_str());
-    gtk_dialog_run(GTK_DIALOG(dialog));
-    gtk_widget_destroy(dialog);
+    // Often reached from a library message: the dialog waits until that has returned.
+    MessagePump::defer([this, sentence] {
+        GtkWidget* dialog = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_CLOSE, "%s", sentence.c_str());
+        gtk_dialog_run(GTK_DIALOG(dialog));
+        gtk_widget_destroy(dialog);
+    });
 }
 
 std::string EditorWindow::nameOf(const std::string& path) const {

@@ -18,6 +18,7 @@
 #include "library_pane.h"
 #include "progress_panel.h"
 #include "record_panel.h"
+#include "track_tabs.h"
 
 namespace desktop {
 
@@ -55,6 +56,7 @@ private:
     void togglePlay();
     void closeTrack(Closing why);
     void continueClosing();
+    void finishOpening();
     void quit();
     void showContextMenu();
     void about();
@@ -64,10 +66,12 @@ private:
     bool hasTrack() const;
     bool playing() const;
     /** The current track may hold changes that were not saved. */
-    bool unsaved() const;
-    void changed();  // the host changed the track: it needs saving again
-    void newTrackComing();  // a take or a copy is about to become the current track
+    bool unsaved();
+    void changed();  // the host changed the current track: it needs saving again
+    void newTrackComing(const std::string& name);  // a take or a copy is about to get its tab
+    std::string currentPath();
     void refresh();
+    void showTimes();
     void beginWork(Work work, const std::string& text, std::function<void()> cancel);
     void endWork();
     void error(const std::string& sentence);
@@ -82,6 +86,7 @@ private:
     std::unique_ptr<LibraryPane> main_;
     std::unique_ptr<LibraryPane> time_;
     std::unique_ptr<LibraryPane> volume_;
+    std::unique_ptr<TrackTabs> tabs_;
     std::unique_ptr<HostWindow> notify_;
     std::unique_ptr<HostWindow> progress_;
     std::array<std::unique_ptr<HostWindow>, 6> timeTexts_;
@@ -91,15 +96,18 @@ private:
     std::deque<std::string> toOpen_;
     std::string workPath_;         // the file being opened or saved
     bool workIsSelection_ = false;
-    bool importRead_ = false;      // 1128 came; the track is being taken over
-    int ownTrackChanges_ = 0;      // NotifyTrackChanged the editor caused itself
-    std::string currentPath_;      // where the current track was last opened or saved
-    bool savedSinceChange_ = false;
-    bool currentIsNew_ = false;    // the current track came from no file (a take, a copy)
+    int workTrack_ = 0;            // the serial of the track being saved
+    // Opening ends when the reader said it finished and the library took its track over:
+    // the two messages come in either order.
+    bool importRead_ = false;
+    bool takenOver_ = false;
+    std::string comingName_;       // the name of the take or copy whose tab comes next
+    int takes_ = 0;
     int lastEffect_ = 0;
     bool paused_ = false;
     bool wasPlaying_ = false;
     Closing closing_ = Closing::None;
+    bool saveAll_ = false;         // quitting: every unsaved track is saved first
 };
 
 }  // namespace desktop
