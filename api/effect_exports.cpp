@@ -19,6 +19,15 @@ int WDXCanDoEffect(int effectId) {
     }
 }
 
+int WDXCancelEffect(void) {
+    try {
+        const wd::Track* track = wd::TrackList::instance().current();
+        return track && wd::Effect::stopOn(track->id()) ? 0 : -1;
+    } catch (...) {
+        return -1;
+    }
+}
+
 // An unknown id makes nothing and still answers 0. An effect that cannot start is dropped
 // and answers -1: without a current track, while the Player plays it (it reads the samples
 // the effect replaces), while another worker holds the track, or without a thread. Once

@@ -68,6 +68,7 @@ bool ChangeSpeed::resampleChannel(Channel& channel, int start, int count, int ne
     if (sequence.beginReplace(start, count) != 0) return false;
     std::vector<float> buffer(kChunk);
     for (int written = 0; written < newCount;) {
+        if (!carryOn(sequence)) return false;
         const int want = std::min(kChunk, newCount - written);
         const int got = reader.read(buffer.data(), want);
         std::fill(buffer.begin() + got, buffer.begin() + want, 0.0f);

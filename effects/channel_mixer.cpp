@@ -40,6 +40,7 @@ bool ChannelMixer::process() {
     WindowedReader leftReader(left), rightReader(right);
     std::vector<float> l(kChunk), r(kChunk);
     for (int done = 0; done < count_;) {
+        if (stopRequested()) return abandon();
         const int n = std::min(kChunk, count_ - done);
         // The right channel may be shorter: it reads as silence past its end.
         const int rightHas = std::clamp(right.length() - (start + done), 0, n);

@@ -97,6 +97,7 @@ bool ConvertFormat::process() {
         }
         done += n[0];
         if (expected_ > 0) notifyProgress(done * 100 / expected_);
+        ok = ok && !stopRequested();
     }
     for (int i = 0; i < channels_ && ok; ++i) ok = built_[i]->sequence().flushAppend() >= 0;
     for (ChannelSource& source : sources) source.close();

@@ -59,6 +59,7 @@ bool CopyToNewTrack::process() {
             ok = got == 0 || to.sequence().appendSamples(buffer.data(), got) == got;
             copied += got;
             notifyProgress(static_cast<int64_t>(copied) * 100 / count);
+            ok = ok && !stopRequested();
             if (got < want) break;
         }
         ok = ok && to.sequence().flushAppend() >= 0;
@@ -72,6 +73,11 @@ bool CopyToNewTrack::process() {
 }
 
 void CopyToNewTrack::postEnd(HWND mainWindow) {
+    // A stop that came after the last chunk still leaves no copy behind.
+    if (copy_ && stopped()) {
+        TrackList::instance().removeTrack(copy_);
+        copy_ = nullptr;
+    }
     if (copy_) PostMessageA(mainWindow, MsgImportComplete, 0, reinterpret_cast<LPARAM>(copy_));
     PostMessageA(mainWindow, MsgEffectFinished, 0, reinterpret_cast<LPARAM>(this));
 }

@@ -52,7 +52,7 @@ bool Echo::echoChannel(Channel& channel, int start, int count) {
         const int chunk = std::min(d, count - done);
         for (int j = 0; j < chunk;) {
             const int n = std::min(kChunk, chunk - j);
-            if (!readForSplice(reader, sequence, buffer.data(), start + done + j, n)) return false;
+            if (!carryOn(sequence) || !readForSplice(reader, sequence, buffer.data(), start + done + j, n)) return false;
             for (int i = 0; i < n; ++i) {
                 float& y = previous[static_cast<size_t>(j + i)];
                 y = static_cast<float>(buffer[static_cast<size_t>(i)] + decay * y);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <system_error>
 #include <vector>
 
@@ -13,6 +14,21 @@
 #include "wavedeck_win.h"
 
 namespace wd {
+namespace {
+
+// The effects that can still be stopped, by the id of the track they work on (a track
+// runs one effect at a time: it is claimed).
+struct RunningEffects {
+    std::mutex mutex;
+    std::map<uint32_t, Effect*> byTrack;
+};
+
+RunningEffects& runningEffects() {
+    static auto* running = new RunningEffects;
+    return *running;
+}
+
+}  // namespace
 
 Effect::Effect(int kind) : kind_(kind) {}
 
@@ -61,14 +77,36 @@ int32_t Effect::intWord(const void* block, int index) {
     return value;
 }
 
+bool Effect::stopOn(uint32_t trackId) {
+    RunningEffects& running = runningEffects();
+    std::lock_guard lock(running.mutex);
+    const auto found = running.byTrack.find(trackId);
+    if (found == running.byTrack.end()) return false;
+    found->second->stopRequested_ = true;
+    return true;
+}
+
+bool Effect::leaveRunning() {
+    RunningEffects& running = runningEffects();
+    std::lock_guard lock(running.mutex);
+    running.byTrack.erase(track_->id());
+    return stopRequested_.load();
+}
+
 bool Effect::startWorker() {
     mainWindow_ = LibraryWindows::instance().window(LibraryWindows::Which::Main);
     if (!IsWindow(mainWindow_)) mainWindow_ = nullptr;
+    {
+        RunningEffects& running = runningEffects();
+        std::lock_guard lock(running.mutex);
+        running.byTrack[track_->id()] = this;
+    }
     // The worker waits for this lock, so the thread is in place (or detached) before it acts.
     std::lock_guard lock(starting_);
     try {
         worker_ = std::thread(&Effect::work, this);
     } catch (const std::system_error&) {
+        leaveRunning();
         claims_.clear();
         return false;
     }
@@ -80,6 +118,7 @@ bool Effect::startWorker() {
 void Effect::work() {
     { std::lock_guard lock(starting_); }
     bool done = false;
+    TrackHistory* history = nullptr;
     switch (plan()) {
         case Plan::Refuse:
             break;
@@ -87,12 +126,18 @@ void Effect::work() {
             done = true;
             break;
         case Plan::Work:
-            if (TrackHistory* history = changesTrack() ? UndoHistory::instance().history(track_->id()) : nullptr) {
-                history->saveState(*track_);
-                history->clearRedo();
-            }
+            history = changesTrack() ? UndoHistory::instance().history(track_->id()) : nullptr;
+            if (history) history->saveState(*track_);
             done = runProcess();
             break;
+    }
+    // A stop asked for up to here wins even over finished work: the caller was told it would stop.
+    stopped_ = leaveRunning();
+    if (stopped_) {
+        if (history) history->withdrawState(*track_);
+        done = false;
+    } else if (history) {
+        history->clearRedo();
     }
     claims_.clear();
     PostMessageA(progressWindow_, NotifyEffectDone, done ? 1 : 0, 100);
@@ -137,6 +182,12 @@ Channel* Effect::selectedChannel(int index) const {
     return c;
 }
 
+bool Effect::carryOn(Sequence& sequence) const {
+    if (!stopRequested()) return true;
+    sequence.cancelSplice();
+    return false;
+}
+
 bool Effect::readForSplice(WindowedReader& reader, Sequence& sequence, float* dst, int position, int n) {
     if (reader.read(dst, position, n) == n) return true;
     sequence.cancelSplice();
@@ -152,7 +203,7 @@ bool Effect::overwriteSelection(Channel& channel, int start, int count, const Ch
     for (int i = 0, offset = 0; offset < count; ++i) {
         const int n = std::min(kChunk, count - offset);
         const int from = order == Order::Forward ? start + offset : start + count - offset - n;
-        if (!readForSplice(reader, sequence, buffer.data(), from, n)) return false;
+        if (!carryOn(sequence) || !readForSplice(reader, sequence, buffer.data(), from, n)) return false;
         process(buffer.data(), n, offset);
         if (sequence.writeSplice(buffer.data(), n) != n) return false;
         offset += n;

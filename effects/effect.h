@@ -1,6 +1,7 @@
 // Base of the numbered effects that rewrite a track on a worker thread.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -28,8 +29,8 @@ class WindowedReader;
  * a window and never outlives its report.
  *
  * NotifyEffectDone carries wParam 1 when the effect did its work (or had none to do) and
- * 0 when it could not: parameters it refuses (the track and its undo history are then
- * unchanged) or a block that could not be read or written.
+ * 0 when it could not: parameters it refuses or a stop asked for (the track and its undo
+ * history are then unchanged), or a block that could not be read or written.
  *
  * Threads: the setters, run() and complete() belong to the user-interface thread; the
  * rest of the object belongs to the worker from run() until its end message. The worker
@@ -68,6 +69,15 @@ public:
      * that only that thread may make (channels, rate, selection) are put in place here.
      */
     virtual void complete(Track& track);
+    /**
+     * Asks the effect running on the track with this id to stop: its worker leaves at the
+     * next chunk, puts the track's samples back as they were and keeps no undo state.
+     * Any thread. @returns false when no effect runs there (or it has passed its last
+     * chunk and cannot stop any more).
+     */
+    static bool stopOn(uint32_t trackId);
+    /** Whether the worker ended on a stop; read after its end message. */
+    bool stopped() const { return stopped_; }
 
 protected:
     /** What the worker finds it has to do, once it has looked at the parameters and the track. */
@@ -94,6 +104,9 @@ protected:
     /** Starts the worker on the stored track. @returns false when no thread could be made. */
     bool startWorker();
 
+    /** Whether a stop was asked for: the work loops leave (abandoning their splices) at
+     * the next chunk. */
+    bool stopRequested() const { return stopRequested_.load(); }
     /** Posts NotifyEffectProgress with the percentage (lParam). */
     void notifyProgress(int64_t percent) const;
     /** The rate a channel's samples were made at: its rate word, else the track's rate. */
@@ -103,6 +116,8 @@ protected:
     /** The channel i of the track when it takes part in the effect: selected, with samples. */
     Channel* selectedChannel(int index) const;
 
+    /** False, with the sequence's open splice cancelled, once a stop was asked for. */
+    bool carryOn(Sequence& sequence) const;
     /** Reads n samples from position through a reader of a sequence on which a splice is
      * open; a short read (a block that cannot be read) cancels the splice.
      * @returns whether all n came. */
@@ -135,6 +150,8 @@ protected:
 
 private:
     void work();
+    /** Whether a stop was asked for while the effect was listed as running. */
+    bool leaveRunning();
     /** process(), with an exception counted as a failure. */
     bool runProcess();
 
@@ -142,6 +159,8 @@ private:
     std::string name_;
     std::vector<TrackClaim> claims_;
     HWND mainWindow_ = nullptr;  // where the end goes, looked up as the worker starts
+    std::atomic<bool> stopRequested_{false};
+    bool stopped_ = false;
     std::mutex starting_;
     std::thread worker_;
 };

@@ -45,6 +45,7 @@ bool MixTracks::process() {
     int64_t written = 0;
     // A bus that has ended reads nothing; the loop ends once both have.
     for (bool leftRuns = true, rightRuns = true; leftRuns || rightRuns;) {
+        if (stopRequested()) return abandon();
         const int nl = leftRuns ? left_->read(l.data(), kChunk) : 0;
         const int nr = rightRuns ? right_->read(r.data(), kChunk) : 0;
         leftRuns = nl == kChunk;

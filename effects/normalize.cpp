@@ -36,7 +36,7 @@ bool Normalize::normalizeChannel(Channel& channel, int start, int count) {
     auto percent = [count](int64_t done) { return done / 2 * 100 / count; };
     for (int done = 0; done < count;) {
         const int n = std::min(kChunk, count - done);
-        if (!readForSplice(reader, sequence, buffer.data(), start + done, n)) return false;
+        if (!carryOn(sequence) || !readForSplice(reader, sequence, buffer.data(), start + done, n)) return false;
         for (int i = 0; i < n; ++i) {
             minimum_ = std::min(minimum_, buffer[static_cast<size_t>(i)]);
             maximum_ = std::max(maximum_, buffer[static_cast<size_t>(i)]);
@@ -53,7 +53,7 @@ bool Normalize::normalizeChannel(Channel& channel, int start, int count) {
     if (peak > 0) gain_ = target_ / static_cast<double>(peak);
     for (int done = 0; done < count;) {
         const int n = std::min(kChunk, count - done);
-        if (!readForSplice(reader, sequence, buffer.data(), start + done, n)) return false;
+        if (!carryOn(sequence) || !readForSplice(reader, sequence, buffer.data(), start + done, n)) return false;
         for (int i = 0; i < n; ++i) {
             float& x = buffer[static_cast<size_t>(i)];
             x = static_cast<float>((static_cast<double>(x) + offset) * gain_);

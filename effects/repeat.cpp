@@ -50,7 +50,7 @@ bool Repeat::repeatChannel(Channel& channel, int start, int count) {
         // The splice is not in place until the commit: the selection still reads as before.
         for (int offset = 0; offset < count;) {
             const int n = std::min(kChunk, count - offset);
-            if (!readForSplice(reader, sequence, buffer.data(), start + offset, n)) return false;
+            if (!carryOn(sequence) || !readForSplice(reader, sequence, buffer.data(), start + offset, n)) return false;
             if (sequence.writeSplice(buffer.data(), n) != n) return false;
             offset += n;
             written += n;

@@ -72,6 +72,7 @@ bool SoundTouchEffect::process() {
         fed += n;
         ok = drain(channels);
         if (fed < count_) notifyProgress(std::lround(fed * 100.0 / count_));
+        ok = ok && !stopRequested();
     }
     if (ok) {
         processor_->flush();

@@ -183,4 +183,11 @@ WD_EXPORT int WDXGetLastFailure(int operation);
 /** The library's version as "major.minor.patch". */
 WD_EXPORT const char* WDXGetVersion(void);
 
+/* ---- Stopping an effect (this port's own) ---- */
+/** Asks the effect running on the current track to stop. Its worker stops between chunks;
+ * the track and its undo history stay as they were before the effect, and the effect ends
+ * with 1132 carrying wParam 0 (as for parameters it refuses). 0 when an effect was asked
+ * to stop, -1 when none runs on the current track. */
+WD_EXPORT int WDXCancelEffect(void);
+
 #endif /* WAVEDECK_H */

@@ -1,5 +1,6 @@
 #include "model/track_history.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace wd {
@@ -57,6 +58,22 @@ bool TrackHistory::undo(Track& track) {
 bool TrackHistory::redo(Track& track) {
     std::lock_guard lock(mutex_);
     return step(track, redoStates_, undoStates_);
+}
+
+bool TrackHistory::withdrawState(Track& track) {
+    std::unique_ptr<Track> last;
+    {
+        std::lock_guard lock(mutex_);
+        if (undoStates_.empty()) return false;
+        last = std::move(undoStates_.back());
+        undoStates_.pop_back();
+    }
+    for (int i = 0; i < std::min(track.channelCount(), last->channelCount()); ++i) {
+        Channel* to = track.channel(i);
+        const Channel* from = last->channel(i);
+        if (to && from) to->sequence().assignFrom(&from->sequence());
+    }
+    return true;
 }
 
 void TrackHistory::clearRedo() {

@@ -33,6 +33,12 @@ public:
     bool undo(Track& track);
     /** The mirror of undo(). */
     bool redo(Track& track);
+    /**
+     * Drops the last undo state and puts its channels' samples back into track: for a
+     * change abandoned after saveState(). The track's other fields stay as they are.
+     * @returns false (track unchanged) when there is no state.
+     */
+    bool withdrawState(Track& track);
     /** Destroys every redo state. */
     void clearRedo();
 

@@ -243,7 +243,7 @@ void MainWindow::takeOver(LPARAM lParam) const {
 void MainWindow::effectFinished(Track* track, Effect* effect) const {
     // The track may have been closed while the effect ran its last steps.
     const bool listed = isListedTrack(track);
-    if (effect && listed) effect->complete(*track);
+    if (effect && listed && !effect->stopped()) effect->complete(*track);
     delete effect;
     if (listed) {
         track->refreshView();
