@@ -109,14 +109,28 @@ void CommandTable::refresh() {
 }
 
 bool CommandTable::handleKey(const GdkEventKey* event) {
+    // A key may serve several commands: the first available one runs.
+    bool matched = false;
     for (Command& c : commands_) {
         for (const Key& key : c.keys) {
             if (!matches(key, event)) continue;
-            if ((!c.available || c.available()) && c.run) runLogged(c);
-            return true;
+            matched = true;
+            if ((!c.available || c.available()) && c.run) {
+                runLogged(c);
+                return true;
+            }
         }
     }
-    return false;
+    return matched;
+}
+
+void CommandTable::setLabel(const std::string& id, const std::string& label) {
+    for (size_t i = 0; i < commands_.size() && i < items_.size(); ++i) {
+        if (commands_[i].id != id || !items_[i] || commands_[i].label == label) continue;
+        commands_[i].label = label;
+        gtk_menu_item_set_label(GTK_MENU_ITEM(items_[i]), label.c_str());
+        EventLog::instance().event("label " + id + " " + label);
+    }
 }
 
 bool CommandTable::isAvailable(const std::string& id) const {

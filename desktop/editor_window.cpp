@@ -12,6 +12,7 @@
 #include "parameter_dialog.h"
 #include "quit_question.h"
 #include "settings_dialog.h"
+#include "time_format.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
 
@@ -157,7 +158,9 @@ GtkWidget* EditorWindow::buildLayout() {
     GtkWidget* bar = gtk_statusbar_new();
     EventLog::instance().setStatusBar(GTK_STATUSBAR(bar));
     selectionLabel_ = gtk_label_new("");
+    formatLabel_ = gtk_label_new("");
     gtk_box_pack_start(GTK_BOX(status), bar, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(status), formatLabel_, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(status), selectionLabel_, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(status), progressPanel_.widget(), FALSE, FALSE, 4);
     gtk_box_pack_start(GTK_BOX(box), status, FALSE, FALSE, 0);
@@ -181,26 +184,30 @@ void EditorWindow::buildCommands() {
     add("close", "_File", "_Close", {key(GDK_KEY_w, ctrl)}, nullptr, can(1, 3), [this] { closeTrack(Closing::Track); }, true);
     add("quit", "_File", "_Quit", {key(GDK_KEY_q, ctrl)}, nullptr, [] { return true; }, [this] { quit(); }, true);
 
-    auto undoable = [this](int (*op)()) {
-        return [this, op] {
-            op();
-            changed();
+    // An in-place edit: done at once, undone as one step.
+    auto inPlace = [this](int (*op)(), const char* name, const char* done) {
+        return [this, op, name, done] {
+            if (op() != 0) return;
+            did(name);
+            say(done);
         };
     };
-    add("undo", "_Edit", "_Undo", {key(GDK_KEY_z, ctrl)}, "edit-undo", can(2, 1), undoable(&WDXUndo), true);
-    add("redo", "_Edit", "_Redo", {key(GDK_KEY_y, ctrl), key(GDK_KEY_z, ctrl | shift)}, "edit-redo", can(2, 2), undoable(&WDXRedo));
-    add("cut", "_Edit", "Cu_t", {key(GDK_KEY_x, ctrl)}, "edit-cut", can(2, 3), [this] { runEdit(&WDXCut, "Cutting"); }, true);
-    add("copy", "_Edit", "_Copy", {key(GDK_KEY_c, ctrl)}, "edit-copy", can(2, 4), [this] { runEdit(&WDXCopy, "Copying"); });
-    add("paste", "_Edit", "_Paste", {key(GDK_KEY_v, ctrl)}, "edit-paste", can(2, 5), [this] { runEdit(&WDXPaste, "Pasting"); });
-    add("paste-mix", "_Edit", "Paste _Mix", {key(GDK_KEY_v, ctrl | shift)}, nullptr, can(2, 6), [this] { runEdit(&WDXPasteMix, "Mixing in"); });
-    add("paste-insert", "_Edit", "Paste _Insert", {key(GDK_KEY_i, ctrl)}, nullptr, can(2, 16),
-        [this] { runEdit(&WDXPasteInsert, "Inserting"); });
-    add("delete", "_Edit", "_Delete", {key(GDK_KEY_Delete)}, nullptr, can(2, 10), undoable(&WDXDeleteSelection), true);
-    add("trim", "_Edit", "T_rim to Selection", {key(GDK_KEY_t, ctrl)}, nullptr, can(2, 13), undoable(&WDXTrimSelection));
-    add("silence", "_Edit", "_Silence Selection", {key(GDK_KEY_l, ctrl)}, nullptr, can(2, 14), [this] {
-        WDXSilenceSelection();
-        changed();
-    });
+    add("undo", "_Edit", "_Undo", {key(GDK_KEY_z, ctrl)}, "edit-undo", can(2, 1), [this] { undoOrRedo(true); }, true);
+    add("redo", "_Edit", "_Redo", {key(GDK_KEY_y, ctrl), key(GDK_KEY_z, ctrl | shift)}, "edit-redo", can(2, 2), [this] { undoOrRedo(false); });
+    add("cut", "_Edit", "Cu_t", {key(GDK_KEY_x, ctrl)}, "edit-cut", can(2, 3), [this] { runEdit(&WDXCut, "Cut", "Cutting", "Cut the selection to the clipboard."); }, true);
+    add("copy", "_Edit", "_Copy", {key(GDK_KEY_c, ctrl)}, "edit-copy", can(2, 4),
+        [this] { runEdit(&WDXCopy, nullptr, "Copying", "Copied the selection to the clipboard."); });
+    // Paste inserts, as in the editors people know; overwriting and mixing have keys of their own.
+    add("paste-insert", "_Edit", "_Paste", {key(GDK_KEY_v, ctrl)}, "edit-paste", can(2, 16),
+        [this] { runEdit(&WDXPasteInsert, "Paste", "Pasting", "Inserted the clipboard at the cursor."); });
+    add("paste", "_Edit", "Paste _Over Selection", {key(GDK_KEY_v, ctrl | shift)}, nullptr, can(2, 5),
+        [this] { runEdit(&WDXPaste, "Paste Over", "Pasting", "Replaced the selection with the clipboard."); });
+    add("paste-mix", "_Edit", "Paste _Mix", {key(GDK_KEY_m, ctrl)}, nullptr, can(2, 6),
+        [this] { runEdit(&WDXPasteMix, "Paste Mix", "Mixing in", "Mixed the clipboard into the track."); });
+    add("delete", "_Edit", "_Delete", {key(GDK_KEY_Delete)}, nullptr, can(2, 10), inPlace(&WDXDeleteSelection, "Delete", "Deleted the selection."), true);
+    add("trim", "_Edit", "T_rim to Selection", {key(GDK_KEY_t, ctrl)}, nullptr, can(2, 13), inPlace(&WDXTrimSelection, "Trim", "Trimmed the track to the selection."));
+    add("silence", "_Edit", "_Silence Selection", {key(GDK_KEY_l, ctrl)}, nullptr, can(2, 14),
+        inPlace(&WDXSilenceSelection, "Silence", "Silenced the selection."));
     add("insert-silence", "_Edit", "Insert Silence…", {}, nullptr, can(2, 8), [this] { insertGenerated(false); });
     add("insert-noise", "_Edit", "Insert _Noise…", {}, nullptr, can(2, 9), [this] { insertGenerated(true); });
     add("select-all", "_Edit", "Select _All", {key(GDK_KEY_a, ctrl)}, nullptr, can(2, 7), [] { WDXSelectAll(); }, true);
@@ -221,6 +228,8 @@ void EditorWindow::buildCommands() {
         paused_ = true;
         say("Paused: Play goes on from here.");
     });
+    // Escape stops what can be stopped: the running operation first, else the play.
+    add("cancel-work", "", "", {key(GDK_KEY_Escape)}, nullptr, [this] { return progressPanel_.cancellable(); }, [this] { progressPanel_.cancel(); });
     add("stop", "_Play", "_Stop", {key(GDK_KEY_Escape)}, "media-playback-stop", [this] { return playing() || paused_; }, [this] {
         WDXStopTrack();
         paused_ = false;
@@ -293,14 +302,28 @@ std::optional<LRESULT> EditorWindow::onProgress(UINT message, WPARAM wParam, LPA
             return 0;
         case NotifyEffectDone:
             if (work_ != Work::Effect) return 0;
-            EventLog::instance().event("effect done");
-            say("Done.");
             endWork();
+            if (wParam == 0) {
+                // Stopped or refused: the track and its history are as they were.
+                EventLog::instance().event("effect stopped");
+                say(workName_ + " was stopped: the track is as it was.");
+                return 0;
+            }
+            EventLog::instance().event("effect done");
+            if (lastEffect_ == 23) {
+                say("Copied the selection to a new track.");
+            } else if (TrackRecord* track = tabs_->find(workTrack_)) {
+                track->modified = true;
+                track->undo.push_back(workName_);
+                track->redo.clear();
+                say("Applied " + workName_ + (track == tabs_->current() ? "." : " to " + track->name + "."));
+            }
+            refresh();
             return 0;
         case NotifyEditDone:
             if (work_ != Work::Edit) return 0;
             EventLog::instance().event("edit done");
-            say("Done.");
+            say(workDone_);
             endWork();
             refresh();
             return 0;
@@ -481,8 +504,10 @@ void EditorWindow::runEffect(int id, const std::string& label) {
         if (!asked) return;
         block = *asked;
     }
-    beginWork(Work::Effect, name, {});
+    beginWork(Work::Effect, name, [] { WDXCancelEffect(); });
     lastEffect_ = id;
+    workName_ = name;
+    workTrack_ = tabs_->current() ? tabs_->current()->serial : 0;
     if (id == 23) newTrackComing("Copy of " + (tabs_->current() ? tabs_->current()->name : std::string("the track")));
     EventLog::instance().event("effect " + std::to_string(id));
     if (WDXDoEffect(progress_->handle(), id, reinterpret_cast<LPARAM>(block.data())) != 0) {
@@ -490,17 +515,37 @@ void EditorWindow::runEffect(int id, const std::string& label) {
         error(name + " could not start: the track is busy with another operation.");
         return;
     }
-    if (id != 23) changed();
 }
 
-void EditorWindow::runEdit(int (*edit)(HWND), const char* doing) {
+void EditorWindow::runEdit(int (*edit)(HWND), const char* name, const char* doing, const char* done) {
     beginWork(Work::Edit, doing, {});
     if (edit(progress_->handle()) != 0) {
         endWork();
         error(std::string(doing) + " could not start.");
         return;
     }
-    if (edit != &WDXCopy) changed();
+    workDone_ = done;
+    if (name) did(name);
+}
+
+void EditorWindow::did(const std::string& name) {
+    TrackRecord* track = tabs_->current();
+    if (!track) return;
+    track->modified = true;
+    track->undo.push_back(name);
+    track->redo.clear();
+}
+
+void EditorWindow::undoOrRedo(bool undo) {
+    TrackRecord* track = tabs_->current();
+    if ((undo ? WDXUndo() : WDXRedo()) != 0 || !track) return;
+    track->modified = true;
+    auto& from = undo ? track->undo : track->redo;
+    auto& to = undo ? track->redo : track->undo;
+    const std::string name = from.empty() ? std::string() : from.back();
+    if (!from.empty()) from.pop_back();
+    to.push_back(name);
+    say(name.empty() ? (undo ? "Undid the last change." : "Redid the change.") : (undo ? "Undid " : "Redid ") + name + ".");
 }
 
 void EditorWindow::insertGenerated(bool noise) {
@@ -537,7 +582,8 @@ void EditorWindow::insertGenerated(bool noise) {
         error("Could not insert at the cursor.");
         return;
     }
-    changed();
+    did(noise ? "Insert Noise" : "Insert Silence");
+    say(std::string(noise ? "Inserted noise" : "Inserted silence") + " at the cursor.");
 }
 
 // ---------------------------------------------------------------- playing
@@ -656,14 +702,13 @@ std::string EditorWindow::currentPath() { return tabs_->current() ? tabs_->curre
 
 void EditorWindow::newTrackComing(const std::string& name) { comingName_ = name; }
 
-void EditorWindow::changed() {
-    if (TrackRecord* track = tabs_->current()) track->modified = true;
-}
-
 void EditorWindow::refresh() {
     const bool nowPlaying = playing();
     if (wasPlaying_ && !nowPlaying) EventLog::instance().event("play stopped");
     wasPlaying_ = nowPlaying;
+    const TrackRecord* track = tabs_->current();
+    commands_.setLabel("undo", track && !track->undo.empty() && !track->undo.back().empty() ? "_Undo " + track->undo.back() : "_Undo");
+    commands_.setLabel("redo", track && !track->redo.empty() && !track->redo.back().empty() ? "_Redo " + track->redo.back() : "_Redo");
     commands_.refresh();
     std::string title = "WaveDeck";
     if (hasTrack() && tabs_->current()) title = (unsaved() ? "*" : "") + tabs_->current()->name + " – WaveDeck";
@@ -676,7 +721,24 @@ void EditorWindow::refresh() {
 }
 
 void EditorWindow::showTimes() {
-    const std::string text = times_[2].empty() ? "" : "Selection " + times_[0] + " – " + times_[1] + " (" + times_[2] + ")    View " + times_[3] + " – " + times_[4];
+    auto clock = [](const std::string& text) {
+        const auto ms = TimeFormat::parse(text);
+        return ms ? TimeFormat::format(*ms) : text;
+    };
+    std::string format;
+    if (hasTrack()) {
+        const int rate = WDXGetTrackInfo(1), channels = WDXGetTrackInfo(0);
+        const TrackRecord* track = tabs_->current();
+        std::string source = track && !track->path.empty() ? lowerExtension(track->path) : "";
+        std::transform(source.begin(), source.end(), source.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        format = std::to_string(rate) + " Hz · " + (channels == 1 ? "mono" : channels == 2 ? "stereo" : std::to_string(channels) + " channels") + " · " +
+                 (source.empty() ? "not saved" : source) + " · " + TimeFormat::format(rate > 0 ? int64_t{WDXGetTrackInfo(2)} * 1000 / rate : 0);
+    }
+    if (format != gtk_label_get_text(GTK_LABEL(formatLabel_))) {
+        gtk_label_set_text(GTK_LABEL(formatLabel_), format.c_str());
+        EventLog::instance().event("format " + format);
+    }
+    const std::string text = times_[2].empty() ? "" : "Selection " + clock(times_[0]) + " – " + clock(times_[1]) + " (" + clock(times_[2]) + ")";
     if (text == gtk_label_get_text(GTK_LABEL(selectionLabel_))) return;
     gtk_label_set_text(GTK_LABEL(selectionLabel_), text.c_str());
     EventLog::instance().event("times " + text);

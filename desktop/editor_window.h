@@ -50,7 +50,10 @@ private:
     void save(bool selection, bool choosePath);
     void startSave(const std::string& path, bool selection);
     void runEffect(int id, const std::string& name);
-    void runEdit(int (*edit)(HWND), const char* doing);
+    /** name: what Undo calls it (null: nothing to undo); done: the sentence at its end. */
+    void runEdit(int (*edit)(HWND), const char* name, const char* doing, const char* done);
+    void did(const std::string& name);  // the current track changed by a step Undo takes back
+    void undoOrRedo(bool undo);
     void insertGenerated(bool noise);
     void play(int mode);
     void togglePlay();
@@ -67,7 +70,6 @@ private:
     bool playing() const;
     /** The current track may hold changes that were not saved. */
     bool unsaved();
-    void changed();  // the host changed the current track: it needs saving again
     void newTrackComing(const std::string& name);  // a take or a copy is about to get its tab
     std::string currentPath();
     void refresh();
@@ -80,6 +82,7 @@ private:
 
     GtkWidget* window_ = nullptr;
     GtkWidget* selectionLabel_ = nullptr;
+    GtkWidget* formatLabel_ = nullptr;
     CommandTable commands_;
     ProgressPanel progressPanel_;
     std::unique_ptr<RecordPanel> record_;
@@ -96,7 +99,9 @@ private:
     std::deque<std::string> toOpen_;
     std::string workPath_;         // the file being opened or saved
     bool workIsSelection_ = false;
-    int workTrack_ = 0;            // the serial of the track being saved
+    int workTrack_ = 0;            // the serial of the track being saved or changed
+    std::string workName_;         // the running effect
+    std::string workDone_;         // what the running edit says at its end
     // Opening ends when the reader said it finished and the library took its track over:
     // the two messages come in either order.
     bool importRead_ = false;

@@ -21,6 +21,8 @@ struct TrackRecord {
     std::string path;      // where it was opened from or last saved; empty: never saved
     std::string name;      // what the editor calls it
     bool modified = false;
+    std::vector<std::string> undo;  // what Undo and Redo take back, last first
+    std::vector<std::string> redo;
 };
 
 class TrackTabs {

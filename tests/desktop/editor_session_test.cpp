@@ -467,4 +467,56 @@ TEST_F(EditorSession, EachTabKeepsItsFileAndQuitAsksAboutTheRecordedTake) {
 #endif
 }
 
+// The habits of other editors on a six-minute track: Escape stops a long effect and
+// leaves the track unchanged, Amplify asks in decibels, Undo names what it takes back,
+// the status line says what was done, and Ctrl+V inserts.
+TEST_F(EditorSession, EscapeStopsALongEffectAndUndoAndTheStatusNameTheSteps) {
+#ifdef WAVEDECK_GUI_PROGRAM
+    auto editor = startEditor(writeTone("long", 360));
+    xdotool({"key", "ctrl+a"});
+    xdotool({"key", "alt+c"});
+    xdotool({"key", "t"});  // Change Tempo: long enough to stop
+    ASSERT_TRUE(waitFor("event", "command effect-14"));
+    std::this_thread::sleep_for(500ms);
+    xdotool({"key", "ctrl+a"});
+    xdotool({"type", "20"});
+    xdotool({"key", "Return"});
+    ASSERT_TRUE(waitFor("event", "effect 14"));
+    std::this_thread::sleep_for(200ms);
+    screenshot("effect-running");
+    mark();
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(waitFor("event", "effect stopped", 10s)) << "Escape stops the effect";
+    EXPECT_TRUE(waitFor("status", "Change Tempo was stopped", 1s));
+    EXPECT_FALSE(waitFor("event", "title *", 1s)) << "a stopped effect changes nothing";
+
+    xdotool({"key", "alt+c"});
+    xdotool({"key", "a"});
+    ASSERT_TRUE(waitFor("event", "command effect-1"));
+    std::this_thread::sleep_for(700ms);
+    screenshot("amplify-in-decibels");
+    xdotool({"key", "ctrl+a"});
+    xdotool({"type", "--", "-6.0206"});  // half the level
+    xdotool({"key", "Return"});
+    ASSERT_TRUE(waitFor("event", "effect done", 30s));
+    EXPECT_TRUE(waitFor("status", "Applied Amplify.", 2s));
+    EXPECT_TRUE(waitFor("event", "label undo _Undo Amplify", 2s));
+
+    xdotool({"key", "ctrl+z"});
+    EXPECT_TRUE(waitFor("status", "Undid Amplify.", 2s));
+    EXPECT_TRUE(waitFor("event", "label redo _Redo Amplify", 2s));
+
+    xdotool({"key", "ctrl+c"});
+    ASSERT_TRUE(waitFor("status", "Copied the selection", 10s));
+    xdotool({"key", "End"});
+    mark();
+    screenshot("status-bar");
+    xdotool({"key", "ctrl+v"});
+    EXPECT_TRUE(waitFor("event", "command paste-insert", 2s)) << "Ctrl+V inserts";
+    EXPECT_TRUE(waitFor("status", "Inserted the clipboard at the cursor.", 20s));
+    EXPECT_TRUE(waitFor("event", "label undo _Undo Paste", 2s));
+    EXPECT_TRUE(waitFor("event", "format ", 2s, "· 0:12:00.000")) << "the track is twice as long";
+#endif
+}
+
 }  // namespace
