@@ -124,6 +124,13 @@ bool CommandTable::handleKey(const GdkEventKey* event) {
     return matched;
 }
 
+GtkWidget* CommandTable::menuItem(const std::string& id) const {
+    for (size_t i = 0; i < commands_.size() && i < items_.size(); ++i) {
+        if (commands_[i].id == id) return items_[i];
+    }
+    return nullptr;
+}
+
 void CommandTable::setLabel(const std::string& id, const std::string& label) {
     for (size_t i = 0; i < commands_.size() && i < items_.size(); ++i) {
         if (commands_[i].id != id || !items_[i] || commands_[i].label == label) continue;

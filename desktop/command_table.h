@@ -52,6 +52,8 @@ public:
     /** Runs a command by id when it is available; false otherwise. */
     bool run(const std::string& id);
     bool isAvailable(const std::string& id) const;
+    /** The menu item of a command (null before the menu bar is built). */
+    GtkWidget* menuItem(const std::string& id) const;
     /** Changes a command's menu label (with its mnemonic). */
     void setLabel(const std::string& id, const std::string& label);
 

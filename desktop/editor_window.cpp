@@ -88,6 +88,16 @@ EditorWindow::EditorWindow() {
     main_->onPress([this](int x, int y) {
         if (y < kTabStripHeight) tabs_->pressed(x);
     });
+    // A tab's tooltip gives the whole path of its file.
+    gtk_widget_set_has_tooltip(main_->widget(), TRUE);
+    g_signal_connect(main_->widget(), "query-tooltip", G_CALLBACK(+[](GtkWidget*, int x, int y, gboolean, GtkTooltip* tip, gpointer self) -> gboolean {
+        auto& editor = *static_cast<EditorWindow*>(self);
+        const int index = y < kTabStripHeight ? editor.tabs_->tabAt(x) : -1;
+        if (index < 0 || static_cast<size_t>(index) >= editor.tabs_->all().size()) return FALSE;
+        const TrackRecord& track = editor.tabs_->all()[static_cast<size_t>(index)];
+        gtk_tooltip_set_text(tip, (track.path.empty() ? track.name + " (not saved yet)" : track.path).c_str());
+        return TRUE;
+    }), this);
     tabs_->onTakenOver([this](TrackRecord& record) {
         if (work_ == Work::Opening) {
             record.path = workPath_;
@@ -144,9 +154,45 @@ EditorWindow::EditorWindow() {
 
 EditorWindow::~EditorWindow() = default;
 
+void EditorWindow::addRecentMenu() {
+    GtkWidget* open = commands_.menuItem("open");
+    GtkWidget* fileMenu = gtk_widget_get_parent(open);
+    GtkWidget* recent = gtk_recent_chooser_menu_new_for_manager(gtk_recent_manager_get_default());
+    gtk_recent_chooser_set_limit(GTK_RECENT_CHOOSER(recent), 10);
+    gtk_recent_chooser_set_sort_type(GTK_RECENT_CHOOSER(recent), GTK_RECENT_SORT_MRU);
+    gtk_recent_chooser_set_local_only(GTK_RECENT_CHOOSER(recent), TRUE);
+    // Only what this editor opened or saved.
+    GtkRecentFilter* ours = gtk_recent_filter_new();
+    gtk_recent_filter_add_application(ours, g_get_application_name());
+    gtk_recent_chooser_set_filter(GTK_RECENT_CHOOSER(recent), ours);
+    g_signal_connect(recent, "item-activated", G_CALLBACK(+[](GtkRecentChooser* chooser, gpointer self) {
+        gchar* uri = gtk_recent_chooser_get_current_uri(chooser);
+        gchar* path = uri ? g_filename_from_uri(uri, nullptr, nullptr) : nullptr;
+        if (path) static_cast<EditorWindow*>(self)->openFiles({path});
+        g_free(path);
+        g_free(uri);
+    }), this);
+    GtkWidget* item = gtk_menu_item_new_with_mnemonic("Open _Recent");
+    gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), recent);
+    GList* children = gtk_container_get_children(GTK_CONTAINER(fileMenu));
+    const int position = g_list_index(children, open) + 1;
+    g_list_free(children);
+    gtk_menu_shell_insert(GTK_MENU_SHELL(fileMenu), item, position);
+}
+
+void EditorWindow::remember(const std::string& path) {
+    gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+    if (uri) gtk_recent_manager_add_item(gtk_recent_manager_get_default(), uri);
+    g_free(uri);
+    gchar* folder = g_path_get_dirname(path.c_str());
+    lastFolder_ = folder;
+    g_free(folder);
+}
+
 GtkWidget* EditorWindow::buildLayout() {
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     gtk_box_pack_start(GTK_BOX(box), commands_.buildMenuBar(), FALSE, FALSE, 0);
+    addRecentMenu();
     gtk_box_pack_start(GTK_BOX(box), commands_.buildToolBar(), FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(box), main_->widget(), TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(box), record_->widget(), FALSE, FALSE, 2);
@@ -335,6 +381,7 @@ std::optional<LRESULT> EditorWindow::onProgress(UINT message, WPARAM wParam, LPA
                 saved->modified = false;
             }
             EventLog::instance().event("saved " + workPath_);
+            remember(workPath_);
             say("Saved " + nameOf(workPath_) + ".");
             endWork();
             // The next question is a modal dialog: not from inside this message.
@@ -389,6 +436,7 @@ void EditorWindow::finishOpening() {
     if (work_ != Work::Opening || !importRead_ || !takenOver_) return;
     EventLog::instance().event("opened " + workPath_);
     say("Opened " + nameOf(workPath_) + ".");
+    remember(workPath_);
     endWork();
     openNext();
 }
@@ -397,6 +445,7 @@ void EditorWindow::chooseAndOpen() {
     GtkWidget* chooser = gtk_file_chooser_dialog_new("Open", GTK_WINDOW(window_), GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel", GTK_RESPONSE_CANCEL,
                                                      "_Open", GTK_RESPONSE_ACCEPT, nullptr);
     gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(chooser), TRUE);
+    if (!lastFolder_.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), lastFolder_.c_str());
     GtkFileFilter* sounds = gtk_file_filter_new();
     gtk_file_filter_set_name(sounds, "Sound files");
     for (const char* p : {"*.wav", "*.aif", "*.aiff", "*.aifc", "*.mp3", "*.mp2", "*.mp1", "*.ogg", "*.wma", "*.cda"}) {
@@ -443,6 +492,7 @@ void EditorWindow::save(bool selection, bool choosePath) {
     } else {
         const TrackRecord* track = tabs_->current();
         const std::string name = selection ? "selection.wav" : (track && !track->name.empty() ? track->name : "untitled") + ".wav";
+        if (!lastFolder_.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), lastFolder_.c_str());
         gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), name.c_str());
     }
     std::string path;

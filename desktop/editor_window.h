@@ -41,6 +41,9 @@ private:
     void buildCommands();
     void addEffectCommands();
     GtkWidget* buildLayout();
+    void addRecentMenu();
+    /** A file opened or saved: in the desktop's recent files, its folder the dialogs' next. */
+    void remember(const std::string& path);
     std::optional<LRESULT> onNotification(UINT message, WPARAM wParam, LPARAM lParam);
     std::optional<LRESULT> onProgress(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -112,7 +115,8 @@ private:
     bool paused_ = false;
     bool wasPlaying_ = false;
     Closing closing_ = Closing::None;
-    bool saveAll_ = false;         // quitting: every unsaved track is saved first
+    bool saveAll_ = false;
+    std::string lastFolder_;         // quitting: every unsaved track is saved first
 };
 
 }  // namespace desktop

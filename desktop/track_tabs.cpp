@@ -57,19 +57,18 @@ TrackRecord* TrackTabs::find(int serial) {
     return it == records_.end() ? nullptr : &*it;
 }
 
-void TrackTabs::pressed(int x) {
+int TrackTabs::tabAt(int x) const {
     // The tab under x is the number of lines between tabs left of it; the strip's last
     // 50 pixels hold its buttons.
     constexpr uint32_t kSeparator = 0xACA899, kSelectedEdge = 0x000000;
     const std::vector<uint32_t> row = stripRow_();
-    pressedTab_ = -1;
-    if (x < 0 || static_cast<size_t>(x) + 50 >= row.size()) return;
+    if (x < 0 || static_cast<size_t>(x) + 50 >= row.size()) return -1;
     int index = 0;
     for (int i = 1; i < x; ++i) {
         const uint32_t colour = row[static_cast<size_t>(i)] & 0xFFFFFF;
         if (colour == kSeparator || colour == kSelectedEdge) ++index;
     }
-    pressedTab_ = index;
+    return index;
 }
 
 void TrackTabs::selected(uint32_t id) {

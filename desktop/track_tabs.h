@@ -41,7 +41,9 @@ public:
     /** Called after a tab was closed (the library then reports no times). */
     void onClosed(std::function<void()> closed) { closed_ = std::move(closed); }
     /** A press on the tab strip at x, before the library handles it. */
-    void pressed(int x);
+    void pressed(int x) { pressedTab_ = tabAt(x); }
+    /** The index of the tab under a strip x as the user sees it; -1 over the buttons. */
+    int tabAt(int x) const;
 
     TrackRecord* current() { return current_ < records_.size() ? &records_[current_] : nullptr; }
     std::vector<TrackRecord>& all() { return records_; }

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -133,7 +134,7 @@ protected:
 
     std::map<std::string, std::string> environment() const {
         return {{"DISPLAY", display_}, {"GDK_BACKEND", "x11"}, {"NO_AT_BRIDGE", "1"}, {"GSETTINGS_BACKEND", "memory"},
-                {"WAVEDECK_GUI_LOG", log_}};
+                {"WAVEDECK_GUI_LOG", log_}, {"XDG_DATA_HOME", (fs::path(dir_.path()) / "data").string()}};
     }
 
     /** Waits until a logged line of the kind starts with the text (and holds `also`
@@ -438,7 +439,8 @@ TEST_F(EditorSession, EachTabKeepsItsFileAndQuitAsksAboutTheRecordedTake) {
     std::this_thread::sleep_for(500ms);
     xdotool({"key", "alt+r"});
     ASSERT_TRUE(waitFor("status", "Recording", 5s));
-    std::this_thread::sleep_for(700ms);
+    EXPECT_TRUE(waitFor("event", "recording 0:00:00.", 5s)) << "the take's length shows while it grows";
+    EXPECT_TRUE(waitFor("event", "recording 0:00:00.", 5s, "silence")) << "the null device's input is silent";
     xdotool({"key", "alt+k"});
     ASSERT_TRUE(waitFor("event", "title *", 10s)) << "the kept take is an unsaved track of its own";
 
@@ -456,6 +458,10 @@ TEST_F(EditorSession, EachTabKeepsItsFileAndQuitAsksAboutTheRecordedTake) {
     ASSERT_TRUE(times);
     EXPECT_EQ(times->text, "times ") << "the closed track's times go with it";
     EXPECT_TRUE(waitFor("event", "title second.wav", 5s)) << "the first remaining track is current";
+
+    std::ifstream recent(fs::path(dir_.path()) / "data" / "recently-used.xbel");
+    const std::string recentText((std::istreambuf_iterator<char>(recent)), std::istreambuf_iterator<char>());
+    EXPECT_NE(recentText.find("file://" + first), std::string::npos) << "opened and saved files join the desktop's recent files";
 
     mark();
     xdotool({"key", "ctrl+q"});
