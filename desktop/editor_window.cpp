@@ -104,6 +104,12 @@ EditorWindow::EditorWindow() {
             record.name = nameOf(workPath_);
             takenOver_ = true;
             finishOpening();
+        } else if (!cancelledOpen_.empty() && comingName_.empty()) {
+            // The reader had finished when Cancel came: the file is open after all.
+            record.path = cancelledOpen_;
+            record.name = nameOf(cancelledOpen_);
+            say("Opened " + record.name + ": it was read before Cancel came.");
+            cancelledOpen_.clear();
         } else {
             // A take or a copy: it exists nowhere else yet.
             record.name = comingName_.empty() ? "Untitled" : comingName_;
@@ -414,8 +420,11 @@ void EditorWindow::openNext() {
     toOpen_.pop_front();
     importRead_ = false;
     takenOver_ = false;
+    cancelledOpen_.clear();
     beginWork(Work::Opening, "Opening " + nameOf(workPath_), [this] {
+        if (importRead_) return;  // read to the end: it opens, whatever Cancel would say
         WDXCancelOpenFile();
+        cancelledOpen_ = workPath_;
         endWork();
         say("Opening " + nameOf(workPath_) + " was cancelled.");
         toOpen_.clear();

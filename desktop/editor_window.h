@@ -109,6 +109,7 @@ private:
     // the two messages come in either order.
     bool importRead_ = false;
     bool takenOver_ = false;
+    std::string cancelledOpen_;    // an open cancelled so late that its track may still come
     std::string comingName_;       // the name of the take or copy whose tab comes next
     int takes_ = 0;
     int lastEffect_ = 0;
