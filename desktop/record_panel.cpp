@@ -38,7 +38,7 @@ RecordPanel::RecordPanel(std::function<void(const std::string&)> say, std::funct
     discard_ = button("_Discard", row);
     elapsed_ = gtk_label_new("");
     gtk_box_pack_start(GTK_BOX(row), elapsed_, FALSE, FALSE, 6);
-    level_ = gtk_level_bar_new_for_interval(-60, 0);
+    level_ = gtk_level_bar_new_for_interval(0, 60);  // dB above -60 (a level bar starts at 0)
     gtk_widget_set_size_request(level_, 120, 10);
     gtk_widget_set_valign(level_, GTK_ALIGN_CENTER);
     gtk_widget_set_tooltip_text(level_, "Input level of the last buffer, -60 to 0 dB");
@@ -89,7 +89,7 @@ void RecordPanel::showProgress() {
     const int length = WDXGetRecordInfo(0), peak = WDXGetRecordInfo(1);
     const int64_t ms = rate_ > 0 && length > 0 ? int64_t{length} * 1000 / rate_ : 0;
     const double dB = peak > 0 ? 20 * std::log10(peak / 32767.0) : -60;
-    gtk_level_bar_set_value(GTK_LEVEL_BAR(level_), std::clamp(dB, -60.0, 0.0));
+    gtk_level_bar_set_value(GTK_LEVEL_BAR(level_), std::clamp(dB, -60.0, 0.0) + 60);
     char text[64];
     std::snprintf(text, sizeof text, "%s  %s", TimeFormat::format(ms).c_str(), peak > 0 ? (std::to_string(static_cast<int>(std::lround(dB))) + " dB").c_str() : "silence");
     gtk_label_set_text(GTK_LABEL(elapsed_), text);
