@@ -6,9 +6,9 @@
 #      it exists, made again with FRESH=1);
 #   3. installs the package there with `apt-get install ./wavedeck_*.deb` (apt resolves
 #      its dependencies from the archive), then runs `wavedeck demo`, starts
-#      `wavedeck-gui` under Xvfb until it has drawn its window (a picture of the screen
-#      goes to build-deb/wavedeck-gui.png), and runs desktop-file-validate and
-#      appstreamcli validate on the installed files.
+#      `wavedeck-gui` under Xvfb on the demo's saved file until it has opened and drawn
+#      it (a picture of the screen goes to build-deb/wavedeck-gui.png), and runs
+#      desktop-file-validate and appstreamcli validate on the installed files.
 # Needs root (debootstrap, chroot), debootstrap and network access to the mirror.
 # Usage: scripts/check-debian-package.sh [MIRROR]
 set -euo pipefail
@@ -47,7 +47,7 @@ step "install"
 cp "$DEB" "$ROOT/tmp/"
 in_root apt-get update -q >/dev/null
 in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "/tmp/$(basename "$DEB")" >"$OUT/apt.log"
-in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends xvfb x11-apps \
+in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends xvfb ffmpeg \
   desktop-file-utils appstream >>"$OUT/apt.log"
 
 step "wavedeck demo"
@@ -60,13 +60,13 @@ in_root sh -c '
   trap "kill $xvfb" EXIT
   sleep 2
   export DISPLAY=:7 NO_AT_BRIDGE=1 WAVEDECK_AUDIO=null WAVEDECK_GUI_LOG=/tmp/gui.log
-  wavedeck-gui & gui=$!
-  for i in $(seq 100); do grep -q " draw main" /tmp/gui.log 2>/dev/null && break; sleep 0.2; done
+  wavedeck-gui /tmp/demo/saved.wav & gui=$!
+  for i in $(seq 100); do grep -q " event opened " /tmp/gui.log 2>/dev/null && break; sleep 0.2; done
   sleep 1
-  xwd -root -silent > /tmp/gui.xwd
+  ffmpeg -loglevel error -y -f x11grab -video_size 960x620 -i :7 -frames:v 1 /tmp/gui.png
   kill $gui
-  grep -q " draw main" /tmp/gui.log'
-ffmpeg -loglevel error -y -i "$ROOT/tmp/gui.xwd" "$OUT/wavedeck-gui.png" || true
+  grep -q " event opened /tmp/demo/saved.wav" /tmp/gui.log && grep -q " draw main" /tmp/gui.log'
+cp "$ROOT/tmp/gui.png" "$OUT/wavedeck-gui.png"
 
 step "validate"
 in_root desktop-file-validate /usr/share/applications/org.wavedeck.WaveDeck.desktop
