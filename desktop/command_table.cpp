@@ -11,6 +11,7 @@ namespace {
 void runLogged(Command& command) {
     EventLog::instance().event("command " + command.id);
     command.run();
+    if (command.ran) command.ran();
 }
 
 void activate(GtkWidget*, gpointer data) {
@@ -98,20 +99,45 @@ GtkWidget* CommandTable::buildPopup(const std::vector<std::string>& ids) {
 void CommandTable::refresh() {
     for (size_t i = 0; i < commands_.size(); ++i) {
         const bool on = !commands_[i].available || commands_[i].available();
-        if (i < items_.size() && items_[i]) gtk_widget_set_sensitive(items_[i], on);
+        if (i < items_.size() && items_[i]) {
+            // A script reads the menu as the user sees it.
+            if (gtk_widget_get_sensitive(items_[i]) != on) EventLog::instance().event((on ? "enabled " : "disabled ") + commands_[i].id);
+            gtk_widget_set_sensitive(items_[i], on);
+        }
         if (i < buttons_.size() && buttons_[i]) gtk_widget_set_sensitive(buttons_[i], on);
     }
 }
 
 bool CommandTable::handleKey(const GdkEventKey* event) {
+    // A key may serve several commands: the first available one runs.
+    bool matched = false;
     for (Command& c : commands_) {
         for (const Key& key : c.keys) {
             if (!matches(key, event)) continue;
-            if ((!c.available || c.available()) && c.run) runLogged(c);
-            return true;
+            matched = true;
+            if ((!c.available || c.available()) && c.run) {
+                runLogged(c);
+                return true;
+            }
         }
     }
-    return false;
+    return matched;
+}
+
+GtkWidget* CommandTable::menuItem(const std::string& id) const {
+    for (size_t i = 0; i < commands_.size() && i < items_.size(); ++i) {
+        if (commands_[i].id == id) return items_[i];
+    }
+    return nullptr;
+}
+
+void CommandTable::setLabel(const std::string& id, const std::string& label) {
+    for (size_t i = 0; i < commands_.size() && i < items_.size(); ++i) {
+        if (commands_[i].id != id || !items_[i] || commands_[i].label == label) continue;
+        commands_[i].label = label;
+        gtk_menu_item_set_label(GTK_MENU_ITEM(items_[i]), label.c_str());
+        EventLog::instance().event("label " + id + " " + label);
+    }
 }
 
 bool CommandTable::isAvailable(const std::string& id) const {

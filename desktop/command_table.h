@@ -25,11 +25,19 @@ struct Command {
     std::function<bool()> available;
     std::function<void()> run;
     bool separatorBefore = false;
+    std::function<void()> ran;  // set by the table: what follows every run
 };
 
 class CommandTable {
 public:
-    void add(Command command) { commands_.push_back(std::move(command)); }
+    void add(Command command) {
+        command.ran = [this] {
+            if (afterRun_) afterRun_();
+        };
+        commands_.push_back(std::move(command));
+    }
+    /** Runs after every command (a command may change what the others can do). */
+    void afterRun(std::function<void()> after) { afterRun_ = std::move(after); }
 
     /** A menu bar with the menus in the order of their first command. */
     GtkWidget* buildMenuBar();
@@ -44,9 +52,14 @@ public:
     /** Runs a command by id when it is available; false otherwise. */
     bool run(const std::string& id);
     bool isAvailable(const std::string& id) const;
+    /** The menu item of a command (null before the menu bar is built). */
+    GtkWidget* menuItem(const std::string& id) const;
+    /** Changes a command's menu label (with its mnemonic). */
+    void setLabel(const std::string& id, const std::string& label);
 
 private:
     std::vector<Command> commands_;
+    std::function<void()> afterRun_;
     std::vector<GtkWidget*> items_;   // menu item per command (or null)
     std::vector<GtkWidget*> buttons_;  // tool button per command (or null)
 };

@@ -8,8 +8,11 @@
 #include "effect_catalog.h"
 #include "event_log.h"
 #include "failure_text.h"
+#include "message_pump.h"
 #include "parameter_dialog.h"
+#include "quit_question.h"
 #include "settings_dialog.h"
+#include "time_format.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
 
@@ -64,8 +67,7 @@ EditorWindow::EditorWindow() {
         timeTexts_[i] = std::make_unique<HostWindow>([this, i](UINT m, WPARAM, LPARAM l) -> std::optional<LRESULT> {
             if (m != WM_SETTEXT) return std::nullopt;
             times_[i] = l ? reinterpret_cast<const char*>(l) : "";
-            const std::string text = "Selection " + times_[0] + " – " + times_[1] + " (" + times_[2] + ")    View " + times_[3] + " – " + times_[4];
-            gtk_label_set_text(GTK_LABEL(selectionLabel_), text.c_str());
+            showTimes();
             if (i == 2) EventLog::instance().event("selection " + times_[0] + " " + times_[1] + " " + times_[2]);
             return TRUE;
         });
@@ -82,15 +84,48 @@ EditorWindow::EditorWindow() {
     volume_ = std::make_unique<LibraryPane>("meter", -1, kBottomHeight,
                                             [](HWND parent, int w, int h) { return WDXCreateVolumeWnd(parent, 0, 0, w, h); });
     main_->onZoom([this](int direction) { commands_.run(direction > 0 ? "zoom-in" : "zoom-out"); });
-    main_->onPress([this](int, int y) {
-        // A press on the tab strip may make another track current: its file and saved
-        // state are no longer known.
-        if (y < kTabStripHeight) {
-            currentPath_.clear();
-            savedSinceChange_ = false;
-        }
+    tabs_ = std::make_unique<TrackTabs>(main_->child(), [this] { return main_->row(TrackTabs::kEdgeRow); });
+    main_->onPress([this](int x, int y) {
+        if (y < kTabStripHeight) tabs_->pressed(x);
     });
-    record_ = std::make_unique<RecordPanel>([this](const std::string& s) { say(s); }, [this](const std::string& s) { error(s); }, [this] { refresh(); }, [this] { newTrackComing(); });
+    // A tab's tooltip gives the whole path of its file.
+    gtk_widget_set_has_tooltip(main_->widget(), TRUE);
+    g_signal_connect(main_->widget(), "query-tooltip", G_CALLBACK(+[](GtkWidget*, int x, int y, gboolean, GtkTooltip* tip, gpointer self) -> gboolean {
+        auto& editor = *static_cast<EditorWindow*>(self);
+        const int index = y < kTabStripHeight ? editor.tabs_->tabAt(x) : -1;
+        if (index < 0 || static_cast<size_t>(index) >= editor.tabs_->all().size()) return FALSE;
+        const TrackRecord& track = editor.tabs_->all()[static_cast<size_t>(index)];
+        gtk_tooltip_set_text(tip, (track.path.empty() ? track.name + " (not saved yet)" : track.path).c_str());
+        return TRUE;
+    }), this);
+    tabs_->onTakenOver([this](TrackRecord& record) {
+        if (work_ == Work::Opening) {
+            record.path = workPath_;
+            record.name = nameOf(workPath_);
+            takenOver_ = true;
+            finishOpening();
+        } else if (!cancelledOpen_.empty() && comingName_.empty()) {
+            // The reader had finished when Cancel came: the file is open after all.
+            record.path = cancelledOpen_;
+            record.name = nameOf(cancelledOpen_);
+            say("Opened " + record.name + ": it was read before Cancel came.");
+            cancelledOpen_.clear();
+        } else {
+            // A take or a copy: it exists nowhere else yet.
+            record.name = comingName_.empty() ? "Untitled" : comingName_;
+            record.modified = true;
+            comingName_.clear();
+        }
+        refresh();
+    });
+    tabs_->onClosed([this] {
+        // The library reports no times for the track that is current now.
+        times_ = {};
+        refresh();
+    });
+    record_ = std::make_unique<RecordPanel>([this](const std::string& s) { say(s); }, [this](const std::string& s) { error(s); }, [this] { refresh(); },
+                                            [this] { newTrackComing("Recording " + std::to_string(++takes_)); });
+    commands_.afterRun([this] { refresh(); });
 
     buildCommands();
     gtk_container_add(GTK_CONTAINER(window_), buildLayout());
@@ -125,9 +160,45 @@ EditorWindow::EditorWindow() {
 
 EditorWindow::~EditorWindow() = default;
 
+void EditorWindow::addRecentMenu() {
+    GtkWidget* open = commands_.menuItem("open");
+    GtkWidget* fileMenu = gtk_widget_get_parent(open);
+    GtkWidget* recent = gtk_recent_chooser_menu_new_for_manager(gtk_recent_manager_get_default());
+    gtk_recent_chooser_set_limit(GTK_RECENT_CHOOSER(recent), 10);
+    gtk_recent_chooser_set_sort_type(GTK_RECENT_CHOOSER(recent), GTK_RECENT_SORT_MRU);
+    gtk_recent_chooser_set_local_only(GTK_RECENT_CHOOSER(recent), TRUE);
+    // Only what this editor opened or saved.
+    GtkRecentFilter* ours = gtk_recent_filter_new();
+    gtk_recent_filter_add_application(ours, g_get_application_name());
+    gtk_recent_chooser_set_filter(GTK_RECENT_CHOOSER(recent), ours);
+    g_signal_connect(recent, "item-activated", G_CALLBACK(+[](GtkRecentChooser* chooser, gpointer self) {
+        gchar* uri = gtk_recent_chooser_get_current_uri(chooser);
+        gchar* path = uri ? g_filename_from_uri(uri, nullptr, nullptr) : nullptr;
+        if (path) static_cast<EditorWindow*>(self)->openFiles({path});
+        g_free(path);
+        g_free(uri);
+    }), this);
+    GtkWidget* item = gtk_menu_item_new_with_mnemonic("Open _Recent");
+    gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), recent);
+    GList* children = gtk_container_get_children(GTK_CONTAINER(fileMenu));
+    const int position = g_list_index(children, open) + 1;
+    g_list_free(children);
+    gtk_menu_shell_insert(GTK_MENU_SHELL(fileMenu), item, position);
+}
+
+void EditorWindow::remember(const std::string& path) {
+    gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+    if (uri) gtk_recent_manager_add_item(gtk_recent_manager_get_default(), uri);
+    g_free(uri);
+    gchar* folder = g_path_get_dirname(path.c_str());
+    lastFolder_ = folder;
+    g_free(folder);
+}
+
 GtkWidget* EditorWindow::buildLayout() {
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     gtk_box_pack_start(GTK_BOX(box), commands_.buildMenuBar(), FALSE, FALSE, 0);
+    addRecentMenu();
     gtk_box_pack_start(GTK_BOX(box), commands_.buildToolBar(), FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(box), main_->widget(), TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(box), record_->widget(), FALSE, FALSE, 2);
@@ -139,7 +210,9 @@ GtkWidget* EditorWindow::buildLayout() {
     GtkWidget* bar = gtk_statusbar_new();
     EventLog::instance().setStatusBar(GTK_STATUSBAR(bar));
     selectionLabel_ = gtk_label_new("");
+    formatLabel_ = gtk_label_new("");
     gtk_box_pack_start(GTK_BOX(status), bar, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(status), formatLabel_, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(status), selectionLabel_, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(status), progressPanel_.widget(), FALSE, FALSE, 4);
     gtk_box_pack_start(GTK_BOX(box), status, FALSE, FALSE, 0);
@@ -152,7 +225,7 @@ void EditorWindow::buildCommands() {
     auto can = [this](int group, int item) { return [this, group, item] { return idle() && WDXCanOperate(group, item) != 0; }; };
     auto add = [this](const char* id, const char* menu, const char* label, std::vector<Key> keys, const char* icon,
                       std::function<bool()> available, std::function<void()> run, bool separator = false) {
-        commands_.add(Command{id, menu, label, std::move(keys), icon, std::move(available), std::move(run), separator});
+        commands_.add(Command{id, menu, label, std::move(keys), icon, std::move(available), std::move(run), separator, {}});
     };
     const int ctrl = GDK_CONTROL_MASK, shift = GDK_SHIFT_MASK;
 
@@ -163,27 +236,30 @@ void EditorWindow::buildCommands() {
     add("close", "_File", "_Close", {key(GDK_KEY_w, ctrl)}, nullptr, can(1, 3), [this] { closeTrack(Closing::Track); }, true);
     add("quit", "_File", "_Quit", {key(GDK_KEY_q, ctrl)}, nullptr, [] { return true; }, [this] { quit(); }, true);
 
-    auto undoable = [this](int (*op)()) {
-        return [this, op] {
-            ++ownTrackChanges_;
-            op();
-            changed();
+    // An in-place edit: done at once, undone as one step.
+    auto inPlace = [this](int (*op)(), const char* name, const char* done) {
+        return [this, op, name, done] {
+            if (op() != 0) return;
+            did(name);
+            say(done);
         };
     };
-    add("undo", "_Edit", "_Undo", {key(GDK_KEY_z, ctrl)}, "edit-undo", can(2, 1), undoable(&WDXUndo), true);
-    add("redo", "_Edit", "_Redo", {key(GDK_KEY_y, ctrl), key(GDK_KEY_z, ctrl | shift)}, "edit-redo", can(2, 2), undoable(&WDXRedo));
-    add("cut", "_Edit", "Cu_t", {key(GDK_KEY_x, ctrl)}, "edit-cut", can(2, 3), [this] { runEdit(&WDXCut, "Cutting"); }, true);
-    add("copy", "_Edit", "_Copy", {key(GDK_KEY_c, ctrl)}, "edit-copy", can(2, 4), [this] { runEdit(&WDXCopy, "Copying"); });
-    add("paste", "_Edit", "_Paste", {key(GDK_KEY_v, ctrl)}, "edit-paste", can(2, 5), [this] { runEdit(&WDXPaste, "Pasting"); });
-    add("paste-mix", "_Edit", "Paste _Mix", {key(GDK_KEY_v, ctrl | shift)}, nullptr, can(2, 6), [this] { runEdit(&WDXPasteMix, "Mixing in"); });
-    add("paste-insert", "_Edit", "Paste _Insert", {key(GDK_KEY_i, ctrl)}, nullptr, can(2, 16),
-        [this] { runEdit(&WDXPasteInsert, "Inserting"); });
-    add("delete", "_Edit", "_Delete", {key(GDK_KEY_Delete)}, nullptr, can(2, 10), undoable(&WDXDeleteSelection), true);
-    add("trim", "_Edit", "T_rim to Selection", {key(GDK_KEY_t, ctrl)}, nullptr, can(2, 13), undoable(&WDXTrimSelection));
-    add("silence", "_Edit", "_Silence Selection", {key(GDK_KEY_l, ctrl)}, nullptr, can(2, 14), [this] {
-        WDXSilenceSelection();
-        changed();
-    });
+    add("undo", "_Edit", "_Undo", {key(GDK_KEY_z, ctrl)}, "edit-undo", can(2, 1), [this] { undoOrRedo(true); }, true);
+    add("redo", "_Edit", "_Redo", {key(GDK_KEY_y, ctrl), key(GDK_KEY_z, ctrl | shift)}, "edit-redo", can(2, 2), [this] { undoOrRedo(false); });
+    add("cut", "_Edit", "Cu_t", {key(GDK_KEY_x, ctrl)}, "edit-cut", can(2, 3), [this] { runEdit(&WDXCut, "Cut", "Cutting", "Cut the selection to the clipboard."); }, true);
+    add("copy", "_Edit", "_Copy", {key(GDK_KEY_c, ctrl)}, "edit-copy", can(2, 4),
+        [this] { runEdit(&WDXCopy, nullptr, "Copying", "Copied the selection to the clipboard."); });
+    // Paste inserts, as in the editors people know; overwriting and mixing have keys of their own.
+    add("paste-insert", "_Edit", "_Paste", {key(GDK_KEY_v, ctrl)}, "edit-paste", can(2, 16),
+        [this] { runEdit(&WDXPasteInsert, "Paste", "Pasting", "Inserted the clipboard at the cursor."); });
+    add("paste", "_Edit", "Paste _Over Selection", {key(GDK_KEY_v, ctrl | shift)}, nullptr, can(2, 5),
+        [this] { runEdit(&WDXPaste, "Paste Over", "Pasting", "Replaced the selection with the clipboard."); });
+    add("paste-mix", "_Edit", "Paste _Mix", {key(GDK_KEY_m, ctrl)}, nullptr, can(2, 6),
+        [this] { runEdit(&WDXPasteMix, "Paste Mix", "Mixing in", "Mixed the clipboard into the track."); });
+    add("delete", "_Edit", "_Delete", {key(GDK_KEY_Delete)}, nullptr, can(2, 10), inPlace(&WDXDeleteSelection, "Delete", "Deleted the selection."), true);
+    add("trim", "_Edit", "T_rim to Selection", {key(GDK_KEY_t, ctrl)}, nullptr, can(2, 13), inPlace(&WDXTrimSelection, "Trim", "Trimmed the track to the selection."));
+    add("silence", "_Edit", "_Silence Selection", {key(GDK_KEY_l, ctrl)}, nullptr, can(2, 14),
+        inPlace(&WDXSilenceSelection, "Silence", "Silenced the selection."));
     add("insert-silence", "_Edit", "Insert Silence…", {}, nullptr, can(2, 8), [this] { insertGenerated(false); });
     add("insert-noise", "_Edit", "Insert _Noise…", {}, nullptr, can(2, 9), [this] { insertGenerated(true); });
     add("select-all", "_Edit", "Select _All", {key(GDK_KEY_a, ctrl)}, nullptr, can(2, 7), [] { WDXSelectAll(); }, true);
@@ -204,6 +280,8 @@ void EditorWindow::buildCommands() {
         paused_ = true;
         say("Paused: Play goes on from here.");
     });
+    // Escape stops what can be stopped: the running operation first, else the play.
+    add("cancel-work", "", "", {key(GDK_KEY_Escape)}, nullptr, [this] { return progressPanel_.cancellable(); }, [this] { progressPanel_.cancel(); });
     add("stop", "_Play", "_Stop", {key(GDK_KEY_Escape)}, "media-playback-stop", [this] { return playing() || paused_; }, [this] {
         WDXStopTrack();
         paused_ = false;
@@ -248,26 +326,7 @@ void EditorWindow::addEffectCommands() {
 std::optional<LRESULT> EditorWindow::onNotification(UINT message, WPARAM, LPARAM) {
     switch (message) {
         case NotifySelectionChanged:
-            // The library's main window says 1151 last when it took a new track over.
-            if (work_ == Work::Opening && importRead_) {
-                EventLog::instance().event("opened " + workPath_);
-                say("Opened " + nameOf(workPath_) + ".");
-                endWork();
-                openNext();
-            }
-            refresh();
-            return 0;
-        case NotifyTrackChanged:
-            if (ownTrackChanges_ > 0) {
-                --ownTrackChanges_;
-            } else {
-                // Another track became current (a tab, a close): its file is not known.
-                currentPath_.clear();
-                savedSinceChange_ = false;
-                currentIsNew_ = false;
-            }
-            refresh();
-            return 0;
+        case NotifyTrackChanged: refresh(); return 0;
         case NotifyTrackContextMenu: showContextMenu(); return 0;
         case NotifyWaveOutDeviceChanged: say("Playing through another device now."); return 0;
         case NotifyWaveInDeviceChanged: say("Recording from another device now."); return 0;
@@ -285,10 +344,7 @@ std::optional<LRESULT> EditorWindow::onProgress(UINT message, WPARAM wParam, LPA
         case NotifyImportDone:
             if (work_ != Work::Opening) return 0;
             importRead_ = true;
-            currentPath_ = workPath_;
-            savedSinceChange_ = true;
-            currentIsNew_ = false;
-            if (!playing()) ++ownTrackChanges_;
+            finishOpening();
             return 0;
         case NotifyImportFailed:
             if (work_ != Work::Opening) return 0;
@@ -298,34 +354,44 @@ std::optional<LRESULT> EditorWindow::onProgress(UINT message, WPARAM wParam, LPA
             return 0;
         case NotifyEffectDone:
             if (work_ != Work::Effect) return 0;
-            // The effect's end changes the track (or, for a copy, makes a new one current).
-            if (lastEffect_ == 23) {
-                newTrackComing();
-            } else {
-                ++ownTrackChanges_;
+            endWork();
+            if (wParam == 0) {
+                // Stopped or refused: the track and its history are as they were.
+                EventLog::instance().event("effect stopped");
+                say(workName_ + " was stopped: the track is as it was.");
+                return 0;
             }
             EventLog::instance().event("effect done");
-            say("Done.");
-            endWork();
+            if (lastEffect_ == 23) {
+                say("Copied the selection to a new track.");
+            } else if (TrackRecord* track = tabs_->find(workTrack_)) {
+                track->modified = true;
+                track->undo.push_back(workName_);
+                track->redo.clear();
+                say("Applied " + workName_ + (track == tabs_->current() ? "." : " to " + track->name + "."));
+            }
+            refresh();
             return 0;
         case NotifyEditDone:
             if (work_ != Work::Edit) return 0;
             EventLog::instance().event("edit done");
-            say("Done.");
+            say(workDone_);
             endWork();
             refresh();
             return 0;
         case NotifySaveDone:
             if (work_ != Work::Saving) return 0;
-            if (!workIsSelection_) {
-                currentPath_ = workPath_;
-                savedSinceChange_ = true;
-                currentIsNew_ = false;
+            if (TrackRecord* saved = tabs_->find(workTrack_); saved && !workIsSelection_) {
+                saved->path = workPath_;
+                saved->name = nameOf(workPath_);
+                saved->modified = false;
             }
             EventLog::instance().event("saved " + workPath_);
+            remember(workPath_);
             say("Saved " + nameOf(workPath_) + ".");
             endWork();
-            if (closing_ != Closing::None) continueClosing();
+            // The next question is a modal dialog: not from inside this message.
+            if (closing_ != Closing::None) MessagePump::defer([this] { continueClosing(); });
             return 0;
         case NotifySaveFailed:
             if (work_ != Work::Saving) return 0;
@@ -353,8 +419,12 @@ void EditorWindow::openNext() {
     workPath_ = toOpen_.front();
     toOpen_.pop_front();
     importRead_ = false;
+    takenOver_ = false;
+    cancelledOpen_.clear();
     beginWork(Work::Opening, "Opening " + nameOf(workPath_), [this] {
+        if (importRead_) return;  // read to the end: it opens, whatever Cancel would say
         WDXCancelOpenFile();
+        cancelledOpen_ = workPath_;
         endWork();
         say("Opening " + nameOf(workPath_) + " was cancelled.");
         toOpen_.clear();
@@ -371,10 +441,20 @@ void EditorWindow::openNext() {
     }
 }
 
+void EditorWindow::finishOpening() {
+    if (work_ != Work::Opening || !importRead_ || !takenOver_) return;
+    EventLog::instance().event("opened " + workPath_);
+    say("Opened " + nameOf(workPath_) + ".");
+    remember(workPath_);
+    endWork();
+    openNext();
+}
+
 void EditorWindow::chooseAndOpen() {
     GtkWidget* chooser = gtk_file_chooser_dialog_new("Open", GTK_WINDOW(window_), GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel", GTK_RESPONSE_CANCEL,
                                                      "_Open", GTK_RESPONSE_ACCEPT, nullptr);
     gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(chooser), TRUE);
+    if (!lastFolder_.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), lastFolder_.c_str());
     GtkFileFilter* sounds = gtk_file_filter_new();
     gtk_file_filter_set_name(sounds, "Sound files");
     for (const char* p : {"*.wav", "*.aif", "*.aiff", "*.aifc", "*.mp3", "*.mp2", "*.mp1", "*.ogg", "*.wma", "*.cda"}) {
@@ -399,8 +479,9 @@ void EditorWindow::chooseAndOpen() {
 }
 
 void EditorWindow::save(bool selection, bool choosePath) {
-    if (!selection && !choosePath && !currentPath_.empty() && typeOf(currentPath_) != 0) {
-        startSave(currentPath_, false);
+    const std::string path0 = currentPath();
+    if (!selection && !choosePath && !path0.empty() && typeOf(path0) != 0) {
+        startSave(path0, false);
         return;
     }
     GtkWidget* chooser = gtk_file_chooser_dialog_new(selection ? "Save Selection As" : "Save As", GTK_WINDOW(window_), GTK_FILE_CHOOSER_ACTION_SAVE,
@@ -414,11 +495,14 @@ void EditorWindow::save(bool selection, bool choosePath) {
         gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(chooser), f);
         filters.push_back(f);
     }
-    if (!currentPath_.empty() && !selection) {
-        if (typeOf(currentPath_) != 0) gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(chooser), filters[static_cast<size_t>(typeOf(currentPath_) - 1)]);
-        gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(chooser), currentPath_.c_str());
+    if (!path0.empty() && !selection) {
+        if (typeOf(path0) != 0) gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(chooser), filters[static_cast<size_t>(typeOf(path0) - 1)]);
+        gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(chooser), path0.c_str());
     } else {
-        gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), selection ? "selection.wav" : "untitled.wav");
+        const TrackRecord* track = tabs_->current();
+        const std::string name = selection ? "selection.wav" : (track && !track->name.empty() ? track->name : "untitled") + ".wav";
+        if (!lastFolder_.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), lastFolder_.c_str());
+        gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), name.c_str());
     }
     std::string path;
     if (gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
@@ -442,6 +526,7 @@ void EditorWindow::save(bool selection, bool choosePath) {
 void EditorWindow::startSave(const std::string& path, bool selection) {
     workPath_ = path;
     workIsSelection_ = selection;
+    workTrack_ = tabs_->current() ? tabs_->current()->serial : 0;
     beginWork(Work::Saving, "Saving " + nameOf(path), [this] {
         WDXCancelSaveFile();
         endWork();
@@ -478,25 +563,48 @@ void EditorWindow::runEffect(int id, const std::string& label) {
         if (!asked) return;
         block = *asked;
     }
-    beginWork(Work::Effect, name, {});
+    beginWork(Work::Effect, name, [] { WDXCancelEffect(); });
     lastEffect_ = id;
+    workName_ = name;
+    workTrack_ = tabs_->current() ? tabs_->current()->serial : 0;
+    if (id == 23) newTrackComing("Copy of " + (tabs_->current() ? tabs_->current()->name : std::string("the track")));
     EventLog::instance().event("effect " + std::to_string(id));
     if (WDXDoEffect(progress_->handle(), id, reinterpret_cast<LPARAM>(block.data())) != 0) {
         endWork();
         error(name + " could not start: the track is busy with another operation.");
         return;
     }
-    changed();
 }
 
-void EditorWindow::runEdit(int (*edit)(HWND), const char* doing) {
+void EditorWindow::runEdit(int (*edit)(HWND), const char* name, const char* doing, const char* done) {
     beginWork(Work::Edit, doing, {});
     if (edit(progress_->handle()) != 0) {
         endWork();
         error(std::string(doing) + " could not start.");
         return;
     }
-    if (edit != &WDXCopy) changed();
+    workDone_ = done;
+    if (name) did(name);
+}
+
+void EditorWindow::did(const std::string& name) {
+    TrackRecord* track = tabs_->current();
+    if (!track) return;
+    track->modified = true;
+    track->undo.push_back(name);
+    track->redo.clear();
+}
+
+void EditorWindow::undoOrRedo(bool undo) {
+    TrackRecord* track = tabs_->current();
+    if ((undo ? WDXUndo() : WDXRedo()) != 0 || !track) return;
+    track->modified = true;
+    auto& from = undo ? track->undo : track->redo;
+    auto& to = undo ? track->redo : track->undo;
+    const std::string name = from.empty() ? std::string() : from.back();
+    if (!from.empty()) from.pop_back();
+    to.push_back(name);
+    say(name.empty() ? (undo ? "Undid the last change." : "Redid the change.") : (undo ? "Undid " : "Redid ") + name + ".");
 }
 
 void EditorWindow::insertGenerated(bool noise) {
@@ -527,15 +635,14 @@ void EditorWindow::insertGenerated(bool noise) {
     auto block = ParameterDialog::ask(GTK_WINDOW(window_), noise ? "Insert Noise" : "Insert Silence",
                                       "Inserted at the cursor, or at the start of the selection.", parameters);
     if (!block) return;
-    ++ownTrackChanges_;
     const int ms = static_cast<int>((*block)[0]);
     const int result = noise ? WDXInsertNoise(ms, (*block)[1], static_cast<int>((*block)[2])) : WDXInsertSilence(ms);
     if (result != 0) {
-        --ownTrackChanges_;
         error("Could not insert at the cursor.");
         return;
     }
-    changed();
+    did(noise ? "Insert Noise" : "Insert Silence");
+    say(std::string(noise ? "Inserted noise" : "Inserted silence") + " at the cursor.");
 }
 
 // ---------------------------------------------------------------- playing
@@ -566,36 +673,56 @@ void EditorWindow::togglePlay() {
 
 void EditorWindow::closeTrack(Closing why) {
     closing_ = why;
+    saveAll_ = false;
+    if (why == Closing::Quit) {
+        std::vector<std::string> names;
+        for (const TrackRecord& r : tabs_->all()) {
+            if (r.modified) names.push_back(r.path.empty() ? r.name + " (never saved)" : r.path);
+        }
+        if (!names.empty()) {
+            EventLog::instance().event("asked to save " + std::to_string(names.size()) + " tracks");
+            const QuitQuestion::Answer answer = QuitQuestion::ask(GTK_WINDOW(window_), names);
+            if (answer == QuitQuestion::Answer::Cancel) {
+                closing_ = Closing::None;
+                refresh();
+                return;
+            }
+            saveAll_ = answer == QuitQuestion::Answer::Save;
+        }
+    }
     continueClosing();
 }
 
 void EditorWindow::continueClosing() {
     while (closing_ != Closing::None && hasTrack()) {
         if (unsaved()) {
-            GtkWidget* ask = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
-                                                    "Save the changes to %s before closing it?",
-                                                    currentPath_.empty() ? "the current track" : nameOf(currentPath_).c_str());
-            gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(ask), "Changes that are not saved are lost.");
-            gtk_dialog_add_buttons(GTK_DIALOG(ask), "Close _without Saving", GTK_RESPONSE_REJECT, "_Cancel", GTK_RESPONSE_CANCEL, "_Save",
-                                   GTK_RESPONSE_ACCEPT, nullptr);
-            gtk_dialog_set_default_response(GTK_DIALOG(ask), GTK_RESPONSE_ACCEPT);
-            EventLog::instance().event("asked to save");
-            const int answer = gtk_dialog_run(GTK_DIALOG(ask));
-            gtk_widget_destroy(ask);
-            if (answer == GTK_RESPONSE_ACCEPT) {
-                save(false, false);  // closing goes on when the save is done
-                return;
-            }
-            if (answer != GTK_RESPONSE_REJECT) {
-                closing_ = Closing::None;
-                return;
+            if (closing_ == Closing::Quit) {
+                if (saveAll_) {
+                    save(false, false);  // quitting goes on when the save is done
+                    return;
+                }
+            } else {
+                GtkWidget* ask = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
+                                                        "Save the changes to %s before closing it?", tabs_->current()->name.c_str());
+                gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(ask), "Changes that are not saved are lost.");
+                gtk_dialog_add_buttons(GTK_DIALOG(ask), "Close _without Saving", GTK_RESPONSE_REJECT, "_Cancel", GTK_RESPONSE_CANCEL, "_Save",
+                                       GTK_RESPONSE_ACCEPT, nullptr);
+                gtk_dialog_set_default_response(GTK_DIALOG(ask), GTK_RESPONSE_ACCEPT);
+                EventLog::instance().event("asked to save " + tabs_->current()->name);
+                const int answer = gtk_dialog_run(GTK_DIALOG(ask));
+                gtk_widget_destroy(ask);
+                if (answer == GTK_RESPONSE_ACCEPT) {
+                    save(false, false);  // closing goes on when the save is done
+                    return;
+                }
+                if (answer != GTK_RESPONSE_REJECT) {
+                    closing_ = Closing::None;
+                    return;
+                }
             }
         }
         WDXCloseCurTrack();
         EventLog::instance().event("closed");
-        currentPath_.clear();
-        savedSinceChange_ = false;
-        currentIsNew_ = false;
         if (closing_ == Closing::Track) closing_ = Closing::None;
     }
     if (closing_ == Closing::Quit) {
@@ -628,27 +755,52 @@ bool EditorWindow::hasTrack() const { return WDXGetTrackInfo(0) > 0; }
 // With a track, saving is refused only while the player runs.
 bool EditorWindow::playing() const { return hasTrack() && WDXCanOperate(1, 2) == 0; }
 
-bool EditorWindow::unsaved() const { return hasTrack() && !savedSinceChange_ && (currentIsNew_ || WDXCanUndo() != 0); }
+bool EditorWindow::unsaved() { return hasTrack() && tabs_->current() && tabs_->current()->modified; }
 
-void EditorWindow::newTrackComing() {
-    // The library makes the new track current (and says so with NotifyTrackChanged) unless
-    // the player runs.
-    if (!playing()) ++ownTrackChanges_;
-    currentPath_.clear();
-    savedSinceChange_ = false;
-    currentIsNew_ = true;
-}
+std::string EditorWindow::currentPath() { return tabs_->current() ? tabs_->current()->path : std::string(); }
 
-void EditorWindow::changed() { savedSinceChange_ = false; }
+void EditorWindow::newTrackComing(const std::string& name) { comingName_ = name; }
 
 void EditorWindow::refresh() {
     const bool nowPlaying = playing();
     if (wasPlaying_ && !nowPlaying) EventLog::instance().event("play stopped");
     wasPlaying_ = nowPlaying;
+    const TrackRecord* track = tabs_->current();
+    commands_.setLabel("undo", track && !track->undo.empty() && !track->undo.back().empty() ? "_Undo " + track->undo.back() : "_Undo");
+    commands_.setLabel("redo", track && !track->redo.empty() && !track->redo.back().empty() ? "_Redo " + track->redo.back() : "_Redo");
     commands_.refresh();
     std::string title = "WaveDeck";
-    if (hasTrack()) title = (unsaved() ? "*" : "") + (currentPath_.empty() ? std::string("Track") : nameOf(currentPath_)) + " – WaveDeck";
-    gtk_window_set_title(GTK_WINDOW(window_), title.c_str());
+    if (hasTrack() && tabs_->current()) title = (unsaved() ? "*" : "") + tabs_->current()->name + " – WaveDeck";
+    if (title != gtk_window_get_title(GTK_WINDOW(window_))) {
+        gtk_window_set_title(GTK_WINDOW(window_), title.c_str());
+        EventLog::instance().event("title " + title);
+    }
+    if (!hasTrack()) times_ = {};
+    showTimes();
+}
+
+void EditorWindow::showTimes() {
+    auto clock = [](const std::string& text) {
+        const auto ms = TimeFormat::parse(text);
+        return ms ? TimeFormat::format(*ms) : text;
+    };
+    std::string format;
+    if (hasTrack()) {
+        const int rate = WDXGetTrackInfo(1), channels = WDXGetTrackInfo(0);
+        const TrackRecord* track = tabs_->current();
+        std::string source = track && !track->path.empty() ? lowerExtension(track->path) : "";
+        std::transform(source.begin(), source.end(), source.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        format = std::to_string(rate) + " Hz · " + (channels == 1 ? "mono" : channels == 2 ? "stereo" : std::to_string(channels) + " channels") + " · " +
+                 (source.empty() ? "not saved" : source) + " · " + TimeFormat::format(rate > 0 ? int64_t{WDXGetTrackInfo(2)} * 1000 / rate : 0);
+    }
+    if (format != gtk_label_get_text(GTK_LABEL(formatLabel_))) {
+        gtk_label_set_text(GTK_LABEL(formatLabel_), format.c_str());
+        EventLog::instance().event("format " + format);
+    }
+    const std::string text = times_[2].empty() ? "" : "Selection " + clock(times_[0]) + " – " + clock(times_[1]) + " (" + clock(times_[2]) + ")";
+    if (text == gtk_label_get_text(GTK_LABEL(selectionLabel_))) return;
+    gtk_label_set_text(GTK_LABEL(selectionLabel_), text.c_str());
+    EventLog::instance().event("times " + text);
 }
 
 void EditorWindow::beginWork(Work work, const std::string& text, std::function<void()> cancel) {
@@ -667,9 +819,12 @@ void EditorWindow::say(const std::string& sentence) { EventLog::instance().statu
 
 void EditorWindow::error(const std::string& sentence) {
     EventLog::instance().status(sentence);
-    GtkWidget* dialog = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_CLOSE, "%s", sentence.c_str());
-    gtk_dialog_run(GTK_DIALOG(dialog));
-    gtk_widget_destroy(dialog);
+    // Often reached from a library message: the dialog waits until that has returned.
+    MessagePump::defer([this, sentence] {
+        GtkWidget* dialog = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_CLOSE, "%s", sentence.c_str());
+        gtk_dialog_run(GTK_DIALOG(dialog));
+        gtk_widget_destroy(dialog);
+    });
 }
 
 std::string EditorWindow::nameOf(const std::string& path) const {

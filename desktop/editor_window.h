@@ -18,6 +18,7 @@
 #include "library_pane.h"
 #include "progress_panel.h"
 #include "record_panel.h"
+#include "track_tabs.h"
 
 namespace desktop {
 
@@ -40,6 +41,9 @@ private:
     void buildCommands();
     void addEffectCommands();
     GtkWidget* buildLayout();
+    void addRecentMenu();
+    /** A file opened or saved: in the desktop's recent files, its folder the dialogs' next. */
+    void remember(const std::string& path);
     std::optional<LRESULT> onNotification(UINT message, WPARAM wParam, LPARAM lParam);
     std::optional<LRESULT> onProgress(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -49,12 +53,16 @@ private:
     void save(bool selection, bool choosePath);
     void startSave(const std::string& path, bool selection);
     void runEffect(int id, const std::string& name);
-    void runEdit(int (*edit)(HWND), const char* doing);
+    /** name: what Undo calls it (null: nothing to undo); done: the sentence at its end. */
+    void runEdit(int (*edit)(HWND), const char* name, const char* doing, const char* done);
+    void did(const std::string& name);  // the current track changed by a step Undo takes back
+    void undoOrRedo(bool undo);
     void insertGenerated(bool noise);
     void play(int mode);
     void togglePlay();
     void closeTrack(Closing why);
     void continueClosing();
+    void finishOpening();
     void quit();
     void showContextMenu();
     void about();
@@ -64,10 +72,11 @@ private:
     bool hasTrack() const;
     bool playing() const;
     /** The current track may hold changes that were not saved. */
-    bool unsaved() const;
-    void changed();  // the host changed the track: it needs saving again
-    void newTrackComing();  // a take or a copy is about to become the current track
+    bool unsaved();
+    void newTrackComing(const std::string& name);  // a take or a copy is about to get its tab
+    std::string currentPath();
     void refresh();
+    void showTimes();
     void beginWork(Work work, const std::string& text, std::function<void()> cancel);
     void endWork();
     void error(const std::string& sentence);
@@ -76,12 +85,14 @@ private:
 
     GtkWidget* window_ = nullptr;
     GtkWidget* selectionLabel_ = nullptr;
+    GtkWidget* formatLabel_ = nullptr;
     CommandTable commands_;
     ProgressPanel progressPanel_;
     std::unique_ptr<RecordPanel> record_;
     std::unique_ptr<LibraryPane> main_;
     std::unique_ptr<LibraryPane> time_;
     std::unique_ptr<LibraryPane> volume_;
+    std::unique_ptr<TrackTabs> tabs_;
     std::unique_ptr<HostWindow> notify_;
     std::unique_ptr<HostWindow> progress_;
     std::array<std::unique_ptr<HostWindow>, 6> timeTexts_;
@@ -91,15 +102,22 @@ private:
     std::deque<std::string> toOpen_;
     std::string workPath_;         // the file being opened or saved
     bool workIsSelection_ = false;
-    bool importRead_ = false;      // 1128 came; the track is being taken over
-    int ownTrackChanges_ = 0;      // NotifyTrackChanged the editor caused itself
-    std::string currentPath_;      // where the current track was last opened or saved
-    bool savedSinceChange_ = false;
-    bool currentIsNew_ = false;    // the current track came from no file (a take, a copy)
+    int workTrack_ = 0;            // the serial of the track being saved or changed
+    std::string workName_;         // the running effect
+    std::string workDone_;         // what the running edit says at its end
+    // Opening ends when the reader said it finished and the library took its track over:
+    // the two messages come in either order.
+    bool importRead_ = false;
+    bool takenOver_ = false;
+    std::string cancelledOpen_;    // an open cancelled so late that its track may still come
+    std::string comingName_;       // the name of the take or copy whose tab comes next
+    int takes_ = 0;
     int lastEffect_ = 0;
     bool paused_ = false;
     bool wasPlaying_ = false;
     Closing closing_ = Closing::None;
+    bool saveAll_ = false;
+    std::string lastFolder_;         // quitting: every unsaved track is saved first
 };
 
 }  // namespace desktop

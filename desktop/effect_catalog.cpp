@@ -1,12 +1,14 @@
 #include "effect_catalog.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace desktop {
 
 namespace {
 
 using Kind = Parameter::Kind;
+using Unit = Parameter::Unit;
 
 Parameter floatParameter(const char* label, int word, double lowest, double highest, double value, double step, int digits) {
     Parameter p;
@@ -27,6 +29,11 @@ Parameter intParameter(const char* label, int word, double lowest, double highes
     return p;
 }
 
+Parameter inUnit(Parameter p, Parameter::Unit unit) {
+    p.unit = unit;
+    return p;
+}
+
 Parameter choiceParameter(const char* label, int word, std::vector<std::string> choices, int index, int base) {
     Parameter p;
     p.label = label;
@@ -42,8 +49,8 @@ Parameter choiceParameter(const char* label, int word, std::vector<std::string> 
 
 const std::vector<Effect>& EffectCatalog::all() {
     static const std::vector<Effect>* effects = new std::vector<Effect>{
-        {1, "_Amplify…", 5, 1, "Multiplies the selection by a gain; samples beyond full scale are clipped.", false},
-        {2, "_Normalize…", 5, 2, "Removes the DC offset and scales the selection so that its peak reaches the target.", false},
+        {1, "_Amplify…", 5, 1, "Raises or lowers the selection's level; samples beyond full scale are clipped.", false},
+        {2, "_Normalize…", 5, 2, "Removes the DC offset and scales the selection so that its peak reaches the target level below full scale.", false},
         {10, "_Compressor…", 5, 3, "Lowers the level above the threshold by the ratio.", false},
         {3, "_Reverse", 5, 4, "", false},
         {4, "_Invert", 5, 5, "", false},
@@ -53,7 +60,7 @@ const std::vector<Effect>& EffectCatalog::all() {
         {8, "Fade _In", 5, 9, "", false},
         {9, "Fade _Out", 5, 10, "", false},
         {12, "Change _Speed…", 5, 11, "Resamples the selection: longer and lower, or shorter and higher.", false},
-        {13, "Change P_itch…", 5, 12, "Raises or lowers the pitch by a percentage; the length stays.", false},
+        {13, "Change P_itch…", 5, 12, "Raises or lowers the pitch by semitones (12 to the octave); the length stays.", false},
         {14, "Change _Tempo…", 5, 13, "Makes the selection faster or slower by a percentage; the pitch stays.", false},
         {24, "Channel _Mixer…", 5, 14, "New left and right channels as weighted sums of the old ones.", false},
         {25, "_Gain Ramp…", 5, 15, "Changes the gain evenly from the start value to the end value.", false},
@@ -76,8 +83,9 @@ std::vector<Parameter> EffectCatalog::parameters(int id, int sampleRate, int cha
         return floatParameter(label, word, 1, nyquist, std::min(value, nyquist), 10, 0);
     };
     switch (id) {
-        case 1: return {floatParameter("_Gain (times)", 0, 0, 20, 2.0, 0.1, 2)};
-        case 2: return {floatParameter("_Target peak (0 to 1)", 0, 0.01, 1, 0.75, 0.05, 2)};
+        // The library's defaults (a gain of 2, a peak of 0.75) as decibels.
+        case 1: return {inUnit(floatParameter("_Gain (dB)", 0, -40, 26, 20 * std::log10(2.0), 0.5, 2), Unit::Decibel)};
+        case 2: return {inUnit(floatParameter("_Target peak (dBFS)", 0, -40, 0, 20 * std::log10(0.75), 0.5, 2), Unit::Decibel)};
         case 5: return {intParameter("_Copies", 4, 1, 100, 1)};
         case 6: return {floatParameter("_Decay (0 to 1)", 0, 0, 1, 0.5, 0.05, 2), intParameter("De_lay (ms)", 4, 1, 5000, 20)};
         case 10: {
@@ -90,7 +98,7 @@ std::vector<Parameter> EffectCatalog::parameters(int id, int sampleRate, int cha
             return {intParameter("Start _phase (radians)", 4, 0, 6, 0), intParameter("_Depth (0 to 255)", 5, 0, 255, 100),
                     intParameter("_Feedback (%)", 6, -100, 100, 0)};
         case 12: return {floatParameter("_Length factor", 0, 0.25, 4, 1.5, 0.05, 2)};
-        case 13: return {floatParameter("_Pitch change (%)", 0, -50, 100, 0, 1, 1)};
+        case 13: return {inUnit(floatParameter("_Pitch change (semitones)", 0, -12, 12, 0, 1, 2), Unit::Semitone)};
         case 14: return {floatParameter("_Tempo change (%)", 0, -50, 100, 0, 1, 1)};
         case 15:
             return {floatParameter("_Low gain", 0, 0, 4, 1, 0.1, 2), floatParameter("_Mid gain", 1, 0, 4, 1, 0.1, 2),

@@ -76,6 +76,12 @@ void LibraryPane::place() {
 
 void LibraryPane::onAllocate(GtkWidget*, GdkRectangle*, gpointer self) { static_cast<LibraryPane*>(self)->place(); }
 
+std::vector<uint32_t> LibraryPane::row(int y) const {
+    if (!image_ || y < 0 || y >= cairo_image_surface_get_height(image_)) return {};
+    const auto* first = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(image_) + y * cairo_image_surface_get_stride(image_));
+    return std::vector<uint32_t>(first, first + cairo_image_surface_get_width(image_));
+}
+
 gboolean LibraryPane::onDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
     auto* self = static_cast<LibraryPane*>(data);
     const int width = gtk_widget_get_allocated_width(widget), height = gtk_widget_get_allocated_height(widget);

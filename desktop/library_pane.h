@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "host_window.h"
 #include "wavedeck_win.h"
@@ -35,6 +36,8 @@ public:
     /** The last button press or release over the area (a menu opened for it needs one),
      * or null. */
     const GdkEvent* lastButtonEvent() const { return lastButton_; }
+    /** The pixels (0xRRGGBB) of row y as last shown; empty before the first picture. */
+    std::vector<uint32_t> row(int y) const;
     /** Times the area was drawn (what a redraw costs is counted by the tests). */
     long draws() const { return draws_; }
 

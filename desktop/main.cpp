@@ -26,6 +26,9 @@ int main(int argc, char** argv) {
         }
         files.emplace_back(argv[i]);
     }
+    // The name the desktop's launcher and icon are matched by.
+    g_set_prgname("wavedeck-gui");
+    g_set_application_name("WaveDeck");
     if (!gtk_init_check(&argc, &argv)) {
         std::fprintf(stderr, "wavedeck-gui: cannot open the display (is DISPLAY set?)\n");
         return 1;
@@ -34,6 +37,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "wavedeck-gui: the library gives no wake-up descriptor\n");
         return 1;
     }
+    gtk_window_set_default_icon_name("org.wavedeck.WaveDeck");
     desktop::EditorWindow editor;
     editor.openFiles(files);
     gtk_main();

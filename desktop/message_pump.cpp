@@ -32,6 +32,13 @@ bool MessagePump::attach() {
     return true;
 }
 
+void MessagePump::defer(std::function<void()> work) {
+    g_idle_add_full(G_PRIORITY_DEFAULT, [](gpointer data) -> gboolean {
+        (*static_cast<std::function<void()>*>(data))();
+        return G_SOURCE_REMOVE;
+    }, new std::function<void()>(std::move(work)), [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+}
+
 bool MessagePump::dispatchPending() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -3,6 +3,8 @@
 // queue holds. Nothing is polled on a timer, so an idle editor sleeps.
 #pragma once
 
+#include <functional>
+
 namespace desktop {
 
 class MessagePump {
@@ -12,6 +14,11 @@ public:
     static bool attach();
     /** Dispatches everything queued now; false when WM_QUIT was met. */
     static bool dispatchPending();
+    /** Runs the function from the main loop once the current dispatch has returned. A
+     * modal dialog opened from a library message must go this way: GLib does not re-enter
+     * the descriptor's source while it dispatches, so the library's messages would wait
+     * for the dialog to close. */
+    static void defer(std::function<void()> work);
 };
 
 }  // namespace desktop

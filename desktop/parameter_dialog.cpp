@@ -7,8 +7,17 @@ namespace desktop {
 
 namespace {
 
+double inWords(const Parameter& p, double shown) {
+    switch (p.unit) {
+        case Parameter::Unit::Decibel: return std::pow(10.0, shown / 20);
+        case Parameter::Unit::Semitone: return (std::exp2(shown / 12) - 1) * 100;
+        case Parameter::Unit::Plain: break;
+    }
+    return p.kind == Parameter::Kind::Choice ? shown + p.choiceBase : shown * p.scale;
+}
+
 void store(ParameterBlock& block, const Parameter& p, double shown) {
-    const double stored = p.kind == Parameter::Kind::Choice ? shown + p.choiceBase : shown * p.scale;
+    const double stored = inWords(p, shown);
     if (p.kind == Parameter::Kind::Float) {
         const float f = static_cast<float>(stored);
         std::memcpy(&block[static_cast<size_t>(p.word)], &f, sizeof f);

@@ -15,6 +15,9 @@ namespace desktop {
 /** One parameter: where it goes in the block of eight 32-bit words, and how it is asked. */
 struct Parameter {
     enum class Kind { Float, Int, Choice };
+    /** What the user types when the word holds something else: decibels for a gain
+     * factor, semitones for a pitch change in percent. */
+    enum class Unit { Plain, Decibel, Semitone };
     std::string label;
     int word = 0;  // 0..7
     Kind kind = Kind::Float;
@@ -26,6 +29,7 @@ struct Parameter {
     double scale = 1;        // stored = shown * scale (a ratio kept as tenths)
     std::vector<std::string> choices;  // Choice: stored as index + choiceBase
     int choiceBase = 0;
+    Unit unit = Unit::Plain;
 };
 
 /** Eight words: floats as their bits, integers as themselves. */

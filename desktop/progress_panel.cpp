@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "event_log.h"
+
 namespace desktop {
 
 ProgressPanel::ProgressPanel() {
@@ -40,7 +42,9 @@ void ProgressPanel::end() {
 
 void ProgressPanel::onCancel(GtkButton*, gpointer data) {
     auto* self = static_cast<ProgressPanel*>(data);
-    if (self->onCancel_) self->onCancel_();
+    if (!self->onCancel_) return;
+    EventLog::instance().event("cancel");
+    self->onCancel_();
 }
 
 }  // namespace desktop

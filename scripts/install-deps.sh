@@ -13,6 +13,7 @@ PACKAGES=(
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev ffmpeg sox libsox-fmt-all
   lame madplay vorbis-tools
   libcdio-dev libcdio-utils samplerate-programs
+  debootstrap desktop-file-utils appstream
 )
 
 missing=()

@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -132,7 +134,7 @@ protected:
 
     std::map<std::string, std::string> environment() const {
         return {{"DISPLAY", display_}, {"GDK_BACKEND", "x11"}, {"NO_AT_BRIDGE", "1"}, {"GSETTINGS_BACKEND", "memory"},
-                {"WAVEDECK_GUI_LOG", log_}};
+                {"WAVEDECK_GUI_LOG", log_}, {"XDG_DATA_HOME", (fs::path(dir_.path()) / "data").string()}};
     }
 
     /** Waits until a logged line of the kind starts with the text (and holds `also`
@@ -142,12 +144,19 @@ protected:
         const auto end = std::chrono::steady_clock::now() + deadline;
         while (std::chrono::steady_clock::now() < end) {
             for (const LogLine& l : readLog(log_)) {
-                if (l.kind == kind && l.text.rfind(text, 0) == 0 && l.text.find(also) != std::string::npos) return l;
+                if (l.seconds >= since_ && l.kind == kind && l.text.rfind(text, 0) == 0 && l.text.find(also) != std::string::npos) return l;
             }
             std::this_thread::sleep_for(50ms);
         }
         return std::nullopt;
     }
+    /** Later waits see only what is logged from now on. */
+    void mark() {
+        const auto lines = readLog(log_);
+        if (!lines.empty()) since_ = lines.back().seconds;
+    }
+    double since_ = 0;
+
     size_t count(const std::string& kind, const std::string& text) {
         const auto lines = readLog(log_);
         return static_cast<size_t>(std::count_if(lines.begin(), lines.end(), [&](const LogLine& l) { return l.kind == kind && l.text.rfind(text, 0) == 0; }));
@@ -215,6 +224,22 @@ protected:
                  std::to_string(y), "mouseup", "1"});
         // From a quarter of the way in (0.75 s), about 1.5 s long.
         ASSERT_TRUE(waitFor("event", "selection 00:00.7", 10s, " 00:01:")) << "the drag selects the middle half";
+    }
+
+    /** A stereo sine of the given length as WAV, and as MP3 through lame when asked. */
+    std::string writeTone(const std::string& name, double seconds, bool mp3 = false) {
+        std::vector<int16_t> samples;
+        for (int i = 0; i < static_cast<int>(seconds * kRate); ++i) {
+            const auto v = static_cast<int16_t>(std::lround(12000 * std::sin(2 * M_PI * 330 * i / kRate)));
+            samples.insert(samples.end(), {v, v});
+        }
+        const std::string wav = (fs::path(dir_.path()) / (name + ".wav")).string();
+        EXPECT_TRUE(wdtest::writePcm16(wav, SF_FORMAT_WAV, 2, kRate, samples));
+        if (!mp3) return wav;
+        const std::string out = (fs::path(dir_.path()) / (name + ".mp3")).string();
+        Child lame({"lame", "--quiet", "-b", "128", wav, out}, {});
+        EXPECT_EQ(lame.wait(60s), 0) << "lame " << name;
+        return out;
     }
 
     int paneX_ = 0, paneY_ = 0, paneWidth_ = 0, paneHeight_ = 0;
@@ -356,6 +381,151 @@ TEST_F(EditorSession, AFileThatIsNotSoundIsRefusedWithTheReasonInWords) {
     xdotool({"key", "Return"});
     xdotool({"key", "ctrl+q"});
     EXPECT_EQ(editor->wait(10s), 0) << "no track was left to ask about";
+#endif
+}
+
+// Opening ends on the reader's end and the take-over of its track, in whichever order
+// they come; under load they come in both. Every start must open every file, then quit
+// without a question (nothing was changed).
+TEST_F(EditorSession, EveryFileOnTheCommandLineOpensUnderLoad) {
+#ifdef WAVEDECK_GUI_PROGRAM
+    if (!onPath("lame")) GTEST_SKIP() << "lame is not installed";
+    std::vector<std::string> files;
+    for (int i = 0; i < 3; ++i) {
+        files.push_back(writeTone("short" + std::to_string(i), 0.05));
+        files.push_back(writeTone("shortmp3" + std::to_string(i), 0.2, true));
+    }
+    files.push_back(writeTone("long", 120));
+    files.push_back(writeTone("longmp3", 60, true));
+    std::atomic<bool> loaded{true};
+    std::vector<std::thread> load;
+    for (int i = 0; i < 2; ++i) {
+        load.emplace_back([&loaded] {
+            while (loaded) {
+            }
+        });
+    }
+    for (int start = 0; start < 4; ++start) {
+        std::vector<std::string> argv{WAVEDECK_GUI_PROGRAM};
+        for (size_t k = 0; k < files.size(); ++k) argv.push_back(files[(k + static_cast<size_t>(start)) % files.size()]);
+        std::filesystem::remove(log_);
+        since_ = 0;
+        Child editor(argv, environment());
+        for (const std::string& f : files) EXPECT_TRUE(waitFor("event", "opened " + f, 60s)) << "start " << start << ": " << f;
+        xdotool({"key", "ctrl+q"});
+        EXPECT_EQ(editor.wait(20s), 0) << "start " << start << ": unchanged tracks quit without a question";
+    }
+    loaded = false;
+    for (std::thread& t : load) t.join();
+#endif
+}
+
+// Three tracks (two files and a kept recording): a keyboard selection enables what
+// works on it, a click on the first tab brings back its file for the title and Ctrl+S,
+// closing it empties the times, and Quit names the take that lives in a background tab.
+TEST_F(EditorSession, EachTabKeepsItsFileAndQuitAsksAboutTheRecordedTake) {
+#ifdef WAVEDECK_GUI_PROGRAM
+    const std::string first = writeTone("first", 2), second = writeTone("second", 1);
+    std::vector<std::string> argv{WAVEDECK_GUI_PROGRAM, first, second};
+    Child gui(argv, environment());
+    ASSERT_TRUE(waitFor("event", "opened " + second));
+    const auto pane = waitFor("event", "pane main");
+    ASSERT_TRUE(pane);
+    std::istringstream(pane->text.substr(10)) >> paneX_ >> paneY_ >> paneWidth_ >> paneHeight_;
+    std::this_thread::sleep_for(500ms);
+
+    mark();
+    xdotool({"key", "ctrl+a"});
+    EXPECT_TRUE(waitFor("event", "enabled cut", 5s)) << "a keyboard selection enables Cut";
+    EXPECT_TRUE(waitFor("event", "enabled effect-1", 5s)) << "and the effects";
+
+    xdotool({"key", "ctrl+r"});
+    std::this_thread::sleep_for(500ms);
+    xdotool({"key", "alt+r"});
+    ASSERT_TRUE(waitFor("status", "Recording", 5s));
+    EXPECT_TRUE(waitFor("event", "recording 0:00:00.", 5s)) << "the take's length shows while it grows";
+    EXPECT_TRUE(waitFor("event", "recording 0:00:00.", 5s, "silence")) << "the null device's input is silent";
+    xdotool({"key", "alt+k"});
+    ASSERT_TRUE(waitFor("event", "title *", 10s)) << "the kept take is an unsaved track of its own";
+
+    mark();
+    xdotool({"mousemove", std::to_string(paneX_ + 8), std::to_string(paneY_ + 15), "click", "1"});
+    ASSERT_TRUE(waitFor("event", "title first.wav – WaveDeck", 5s)) << "the first tab brings back its file";
+    mark();
+    xdotool({"key", "ctrl+s"});
+    EXPECT_TRUE(waitFor("event", "saved " + first, 10s)) << "Ctrl+S saves where it came from";
+    std::this_thread::sleep_for(300ms);
+    mark();
+    xdotool({"key", "ctrl+w"});
+    ASSERT_TRUE(waitFor("event", "closed", 5s)) << "a saved track closes without a question";
+    const auto times = waitFor("event", "times", 5s);
+    ASSERT_TRUE(times);
+    EXPECT_EQ(times->text, "times ") << "the closed track's times go with it";
+    EXPECT_TRUE(waitFor("event", "title second.wav", 5s)) << "the first remaining track is current";
+
+    std::ifstream recent(fs::path(dir_.path()) / "data" / "recently-used.xbel");
+    const std::string recentText((std::istreambuf_iterator<char>(recent)), std::istreambuf_iterator<char>());
+    EXPECT_NE(recentText.find("file://" + first), std::string::npos) << "opened and saved files join the desktop's recent files";
+
+    mark();
+    xdotool({"key", "ctrl+q"});
+    ASSERT_TRUE(waitFor("event", "asked to save 1 tracks", 5s)) << "Quit asks about the take in its background tab";
+    std::this_thread::sleep_for(700ms);
+    screenshot("quit-question");
+    xdotool({"key", "alt+w"});
+    EXPECT_EQ(gui.wait(10s), 0) << "Quit without Saving quits";
+#endif
+}
+
+// The habits of other editors on a six-minute track: Escape stops a long effect and
+// leaves the track unchanged, Amplify asks in decibels, Undo names what it takes back,
+// the status line says what was done, and Ctrl+V inserts.
+TEST_F(EditorSession, EscapeStopsALongEffectAndUndoAndTheStatusNameTheSteps) {
+#ifdef WAVEDECK_GUI_PROGRAM
+    auto editor = startEditor(writeTone("long", 360));
+    xdotool({"key", "ctrl+a"});
+    xdotool({"key", "alt+c"});
+    xdotool({"key", "t"});  // Change Tempo: long enough to stop
+    ASSERT_TRUE(waitFor("event", "command effect-14"));
+    std::this_thread::sleep_for(500ms);
+    xdotool({"key", "ctrl+a"});
+    xdotool({"type", "20"});
+    xdotool({"key", "Return"});
+    ASSERT_TRUE(waitFor("event", "effect 14"));
+    std::this_thread::sleep_for(200ms);
+    screenshot("effect-running");
+    mark();
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(waitFor("event", "effect stopped", 10s)) << "Escape stops the effect";
+    EXPECT_TRUE(waitFor("status", "Change Tempo was stopped", 1s));
+    EXPECT_FALSE(waitFor("event", "title *", 1s)) << "a stopped effect changes nothing";
+
+    xdotool({"key", "alt+c"});
+    xdotool({"key", "a"});
+    ASSERT_TRUE(waitFor("event", "command effect-1"));
+    std::this_thread::sleep_for(700ms);
+    screenshot("amplify-in-decibels");
+    xdotool({"key", "ctrl+a"});
+    xdotool({"type", "--", "-6.0206"});  // half the level
+    xdotool({"key", "Return"});
+    ASSERT_TRUE(waitFor("event", "effect done", 30s));
+    EXPECT_TRUE(waitFor("status", "Applied Amplify.", 2s));
+    EXPECT_TRUE(waitFor("event", "label undo _Undo Amplify", 2s));
+
+    xdotool({"key", "ctrl+z"});
+    EXPECT_TRUE(waitFor("status", "Undid Amplify.", 2s));
+    EXPECT_TRUE(waitFor("event", "label redo _Redo Amplify", 2s));
+
+    xdotool({"key", "ctrl+c"});
+    ASSERT_TRUE(waitFor("status", "Copied the selection", 10s));
+    xdotool({"key", "End"});
+    mark();
+    screenshot("status-bar");
+    xdotool({"key", "ctrl+v"});
+    EXPECT_TRUE(waitFor("event", "command paste-insert", 2s)) << "Ctrl+V inserts";
+    EXPECT_TRUE(waitFor("status", "Inserted the clipboard at the cursor.", 20s));
+    EXPECT_TRUE(waitFor("event", "label undo _Undo Paste", 2s));
+    EXPECT_TRUE(waitFor("event", "format ", 2s, "· 0:12:00.000")) << "the track is twice as long";
 #endif
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #ifdef WAVEDECK_GUI_PROGRAM
+#include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "desktop/effect_catalog.h"
@@ -44,6 +46,26 @@ TEST(EffectParameters, AcceptedDefaultsGiveTheLibrarysOwnDefaultBlocks) {
                 EXPECT_EQ(static_cast<int32_t>(word), static_cast<int32_t>(w.value)) << "effect " << d.id << " word " << w.index;
             }
         }
+    }
+}
+
+// What the user types, and the word the library gets: a gain of -6.02 dB halves, a
+// peak of 0 dBFS is full scale, an octave up is +100 %, an octave down -50 %.
+TEST(EffectParameters, DecibelsAndSemitonesBecomeTheLibrarysFactorsAndPercentages) {
+    struct Typed {
+        int id;
+        double shown;
+        double word;
+    };
+    for (const Typed& t : {Typed{1, -20 * std::log10(2.0), 0.5}, Typed{1, 20, 10}, Typed{2, 0, 1}, Typed{2, -20, 0.1}, Typed{13, 12, 100},
+                           Typed{13, -12, -50}, Typed{13, 1, 5.9463}}) {
+        auto parameters = EffectCatalog::parameters(t.id, 44100, 2);
+        ASSERT_EQ(parameters.size(), 1u);
+        EXPECT_GE(t.shown, parameters[0].minimum);
+        EXPECT_LE(t.shown, parameters[0].maximum);
+        parameters[0].value = t.shown;
+        const auto block = ParameterDialog::defaults(parameters);
+        EXPECT_NEAR(ParameterDialog::floatOf(block[0]), t.word, 1e-4 * std::max(1.0, std::abs(t.word))) << t.id << " at " << t.shown;
     }
 }
 
