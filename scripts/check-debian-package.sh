@@ -22,7 +22,9 @@ start=$(date +%s)
 step() { echo "== $(( $(date +%s) - start )) s: $*"; }
 
 step "package"
-cmake -S "$SOURCE" -B "$OUT" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$SOURCE" -B "$OUT" "${launcher[@]}" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DWAVEDECK_BUILD_TESTS=OFF -DWAVEDECK_BUILD_BENCH=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
 cmake --build "$OUT" -j2 --target wavedeck lame_enc wavedeck_host wavedeck_gui
 rm -f "$OUT"/wavedeck_*.deb
