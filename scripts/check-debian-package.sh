@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package and proves it installs and runs on a fresh Debian 12:
 #   1. configures a release build in build-deb/ (prefix /usr), builds only what is
-#      installed and runs `cpack -G DEB`;
+#      installed and runs `cpack -G DEB`; with BUILD=DIR it packages that existing build
+#      tree instead (CI packages the tree its suite has just built and tested);
 #   2. debootstraps a minimal bookworm root (ROOT, default build-deb/root; reused when
 #      it exists, made again with FRESH=1);
 #   3. installs the package there with `apt-get install ./wavedeck_*.deb` (apt resolves
@@ -22,14 +23,20 @@ start=$(date +%s)
 step() { echo "== $(( $(date +%s) - start )) s: $*"; }
 
 step "package"
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S "$SOURCE" -B "$OUT" "${launcher[@]}" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-  -DWAVEDECK_BUILD_TESTS=OFF -DWAVEDECK_BUILD_BENCH=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build "$OUT" -j2 --target wavedeck lame_enc wavedeck_host wavedeck_gui
-rm -f "$OUT"/wavedeck_*.deb
-(cd "$OUT" && cpack -G DEB >/dev/null)
-DEB=$(ls "$OUT"/wavedeck_*.deb)
+TREE=$OUT
+if [ -n "${BUILD:-}" ]; then
+  TREE=$(cd "$BUILD" && pwd)
+else
+  launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S "$SOURCE" -B "$TREE" "${launcher[@]}" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+    -DWAVEDECK_BUILD_TESTS=OFF -DWAVEDECK_BUILD_BENCH=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+fi
+cmake --build "$TREE" -j2 --target wavedeck lame_enc wavedeck_host wavedeck_gui
+mkdir -p "$OUT"
+rm -f "$TREE"/wavedeck_*.deb
+(cd "$TREE" && cpack -G DEB >/dev/null)
+DEB=$(ls "$TREE"/wavedeck_*.deb)
 
 step "root"
 if [ -n "${FRESH:-}" ] || [ ! -x "$ROOT/usr/bin/apt-get" ]; then
