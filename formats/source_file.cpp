@@ -336,16 +336,18 @@ bool SourceFile::readChannel(int channel, int64_t first, int count, float* dst) 
     if (channel < 0 || channel >= info_.channels || first < 0 || count < 0 || first + count > info_.frames)
         return false;
     std::lock_guard lock(mutex_);
-    // Once changed, never read again, even when the time is set back.
-    changed_ = changed_ || !unchanged();
-    if (changed_) {
-        ++changedReads;
-        return false;
-    }
     const auto channels = static_cast<size_t>(info_.channels);
     const int64_t piece = std::max<int64_t>(1, kHeldSamples / info_.channels);
     for (int64_t at = first, end = first + count; at < end;) {
         if (at < framesFirst_ || at >= framesFirst_ + framesCount_) {
+            // Checked before every read of the file (frames held from earlier reads are
+            // the file's as it was opened). Once changed, never read again, even when its
+            // time is set back.
+            changed_ = changed_ || !unchanged();
+            if (changed_) {
+                ++changedReads;
+                return false;
+            }
             const int64_t want = std::min({piece, std::max(end - at, kReadAhead), info_.frames - at});
             frames_.resize(static_cast<size_t>(want) * channels);
             const int64_t got = reader_->readFrames(at, want, frames_.data());

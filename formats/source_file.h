@@ -19,7 +19,8 @@ namespace wd {
  * converted to float by libsndfile, as a copying read converts them.
  *
  * A file rewritten in place (its size or modification time differs from those at open)
- * is never read again: every later read fails.
+ * is never read again: every later read that needs the file fails (frames read before
+ * the change and still held are delivered: they are the file as it was opened).
  *
  * Threads: reads may come from any thread; they take turns.
  */
