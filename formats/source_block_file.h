@@ -26,6 +26,8 @@ public:
 
     /** Always 0: the samples are the file's. */
     int write(const float* data, int byteCount) override;
+    /** Whole samples only, which is all the sequences ask for: an offset off the sample
+     * grid fails (-1), a count is cut to whole samples. */
     int readBytes(void* dst, int byteCount, int byteOffset) const override;
     int readSummary64k(float* dst, int count, int firstEntry) const override;
     int readSummary256(float* dst, int count, int firstEntry) const override;

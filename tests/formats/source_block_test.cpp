@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "edit/edit_engine.h"
 #include "model/sequence.h"
 #include "model/track.h"
 #include "model/track_list.h"
@@ -192,6 +193,7 @@ TEST_F(SourceBlocks, AFileRewrittenInPlaceIsReportedNeverRead) {
     host.clearLog();
     ASSERT_EQ(WDXCut(progressWindow), 0);
     ASSERT_TRUE(host.waitForMessage(progressWindow, NotifyEditDone, std::chrono::seconds(20)));
+    wd::EditEngine::instance().waitForWorker();
     EXPECT_EQ(WDXCanPaste(), 0) << "no silence on the clipboard";
     EXPECT_EQ(track->length(), kFrames) << "nothing cut that could not be copied";
     EXPECT_FALSE(save(dir.file("saved.wav"), 1));
