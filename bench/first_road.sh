@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # The first road as whole processes, next to sox doing the same work on the same disk:
 #   open:    wavedeck info IN           vs  sox IN -e floating-point -b 32 OUT
+#   cold:    wavedeck info IN           vs  cat IN > /dev/null, IN out of the page cache
 #   convert: wavedeck convert IN -o OUT vs  sox IN to float, then that to 16-bit
+#   copy:    wavedeck convert IN -o OUT vs  sox IN OUT (16-bit to 16-bit in one step)
+#   effect:  wavedeck effect IN10 --id 1 --param gain=0.5 -o OUT  vs  sox IN10 OUT vol 0.5
+#            (IN10: the first 10 minutes of IN)
 #   redraw:  the fitted view of the opened track drawn from block files that are not in
 #            the page cache (bench_redraw)   vs  ffmpeg drawing the waveform of IN (cold)
 # Both sides run alternately, RUNS times each (default 3); medians and ratios are printed,
@@ -25,6 +29,9 @@ if [ ! -f "$in" ] || [ "$(soxi -D "$in" | cut -d. -f1)" != "$((minutes * 60))" ]
   echo "making $minutes minutes of 16-bit stereo at 44,100 Hz: $in"
   sox -n -r 44100 -c 2 -b 16 "$in" synth "$((minutes * 60))" sine 440 sine 554.37 vol 0.5
 fi
+
+in10="$work/in10.wav"
+if [ ! -f "$in10" ]; then sox "$in" "$in10" trim 0 600; fi
 
 can_drop=0
 if sync && echo 1 >/proc/sys/vm/drop_caches 2>/dev/null; then can_drop=1; fi
@@ -57,6 +64,19 @@ for ((i = 1; i <= runs; i++)); do
   rm -f "$work/out.wav"
   timed "$work/convert.peer.times" bash -c "sox '$in' -e floating-point -b 32 '$work/float.wav' && sox '$work/float.wav' -b 16 '$work/out.wav'"
   rm -f "$work/float.wav" "$work/out.wav"
+  timed "$work/copy.ours.times" "$wavedeck" convert "$in" -o "$work/out.wav"
+  rm -f "$work/out.wav"
+  timed "$work/copy.peer.times" sox "$in" "$work/out.wav"
+  rm -f "$work/out.wav"
+  timed "$work/effect.ours.times" "$wavedeck" effect "$in10" --id 1 --param gain=0.5 -o "$work/out.wav"
+  rm -f "$work/out.wav"
+  timed "$work/effect.peer.times" sox "$in10" "$work/out.wav" vol 0.5
+  rm -f "$work/out.wav"
+  evict "$in"; [ $can_drop = 1 ] && sync && echo 1 >/proc/sys/vm/drop_caches
+  timed "$work/cold.ours.times" "$wavedeck" info "$in"
+  evict "$in"; [ $can_drop = 1 ] && sync && echo 1 >/proc/sys/vm/drop_caches
+  timed "$work/cold.peer.times" bash -c "cat '$in' >/dev/null"
+  cat "$in" >/dev/null  # back in the page cache for the next run's open
   if [ -x "$build/bin/bench_redraw" ]; then
     "$build/bin/bench_redraw" "$in" >>"$work/redraw.ours.times"
     evict "$in"; [ $can_drop = 1 ] && sync && echo 1 >/proc/sys/vm/drop_caches
@@ -68,6 +88,9 @@ done
 
 echo "median of $runs runs, $minutes minutes of stereo; ratio = wavedeck / peer (goal <= 1.00)"
 report open "$work/open.ours.times" "$work/open.peer.times"
+report cold "$work/cold.ours.times" "$work/cold.peer.times"
 report convert "$work/convert.ours.times" "$work/convert.peer.times"
+report copy "$work/copy.ours.times" "$work/copy.peer.times"
+report effect "$work/effect.ours.times" "$work/effect.peer.times"
 if [ -s "$work/redraw.ours.times" ]; then report redraw "$work/redraw.ours.times" "$work/redraw.peer.times"; fi
 [ $can_drop = 1 ] || echo "(the page cache could not be dropped: cold reads are evicted file by file)"

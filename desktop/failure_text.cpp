@@ -22,6 +22,8 @@ std::string failureReason(int failure, bool writing) {
         case WD_FAILURE_TEMP_UNWRITABLE: return temp + " cannot be made or written.";
         case WD_FAILURE_ENCODER:
             return "the encoder is missing or cannot take this track's rate or channels (MP3 needs liblame_enc.so beside WaveDeck).";
+        case WD_FAILURE_SOURCE_CHANGED:
+            return "another program changed the sound file this track plays from since it was opened; open that file again.";
         default: return writing ? "the file could not be written." : "it could not be read to its end.";
     }
 }

@@ -168,9 +168,11 @@ void EditEngine::runClip(ClipJob& job) {
         for (int i = 0; i < job.track->channelCount(); ++i) {
             Sequence& source = job.track->channel(i)->sequence();
             const ClipJob::Part& part = job.parts[i];
+            bool unread = false;
             if (part.copied) {
                 auto clip = std::make_unique<Channel>();
                 Sequence& target = clip->sequence();
+                const uint32_t readFailures = BlockFile::readFailuresOnThisThread();
                 // Block write failures are not reported: the copy goes on.
                 forEachPiece(part.count, job.progressWindow, [&](int offset, int count) {
                     std::fill_n(buffer.get(), count, 0.0f);
@@ -178,9 +180,12 @@ void EditEngine::runClip(ClipJob& job) {
                     target.appendSamples(buffer.get(), count);
                 });
                 target.flushAppend();
-                clip_[i] = std::move(clip);
+                // Samples that could not be read (their file changed) are neither put on
+                // the clipboard as silence nor cut.
+                unread = BlockFile::readFailuresOnThisThread() != readFailures;
+                if (!unread) clip_[i] = std::move(clip);
             }
-            if (job.cut && part.count > 0) source.deleteRange(part.start, part.count);
+            if (job.cut && part.count > 0 && !unread) source.deleteRange(part.start, part.count);
         }
         clipChannelCount_ = (clip_[0] ? 1 : 0) + (clip_[1] ? 1 : 0);
         hasClipboard_ = clipChannelCount_ > 0;

@@ -21,6 +21,7 @@ enum class FileProblem : int {
     TempUnwritable = WD_FAILURE_TEMP_UNWRITABLE,  // the temporary folder cannot be made or written
     Encoder = WD_FAILURE_ENCODER,                // the encoder is missing or refused the set-up
     Other = WD_FAILURE_OTHER,
+    SourceChanged = WD_FAILURE_SOURCE_CHANGED,  // a file a track refers to was rewritten in place
 };
 
 /** The problem an errno value of an open, read or write stands for. */

@@ -9,6 +9,9 @@
 #include <cstring>
 #include <fstream>
 
+#include "formats/source_file.h"
+#include "model/block_file.h"
+
 namespace wd {
 namespace {
 
@@ -89,6 +92,8 @@ bool OutputFile::open(const std::string& target) {
         return false;
     }
     ::fchmod(fd, mode);
+    readFailuresAtOpen_ = BlockFile::readFailuresOnThisThread();
+    changedReadsAtOpen_ = SourceFile::changedReadsOnThisThread();
     descriptor_ = fd;
     temporaryPath_ = pattern;
     return true;
@@ -96,6 +101,11 @@ bool OutputFile::open(const std::string& target) {
 
 bool OutputFile::commit() {
     if (descriptor_ < 0) return false;
+    if (BlockFile::readFailuresOnThisThread() != readFailuresAtOpen_) {
+        problem_ = SourceFile::changedReadsOnThisThread() != changedReadsAtOpen_ ? FileProblem::SourceChanged : FileProblem::Other;
+        discard();
+        return false;
+    }
     bool ok = ::fsync(descriptor_) == 0;
     if (!ok) fail(errno);
     if (::close(descriptor_) != 0 && ok) {

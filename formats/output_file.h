@@ -2,6 +2,7 @@
 // replaces what was there only once it is complete.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "formats/file_problem.h"
@@ -36,7 +37,10 @@ private:
  * file keeps the target's permissions when it replaces one, else the usual ones for a new
  * file (0666 less the umask).
  *
- * One thread uses an object at a time.
+ * A block that could not be read on the thread that opened the file, between open() and
+ * commit(), would leave samples missing from it: commit() then refuses.
+ *
+ * One thread uses an object at a time, the one that writes the file.
  */
 class OutputFile {
 public:
@@ -59,7 +63,8 @@ public:
     FileProblem problem() const { return problem_; }
 
     /** Flushes the file to disk and renames it over the target. @returns false (the
-     * temporary file is removed, the target untouched) when that fails. */
+     * temporary file is removed, the target untouched) when that fails or a block read
+     * failed meanwhile (SourceChanged when its file had been rewritten, else Other). */
     bool commit();
     /** Closes and removes the temporary file; the target stays as it was. */
     void discard();
@@ -71,6 +76,8 @@ private:
     std::string temporaryPath_;
     int descriptor_ = -1;
     FileProblem problem_ = FileProblem::None;
+    uint32_t readFailuresAtOpen_ = 0;
+    uint32_t changedReadsAtOpen_ = 0;
 };
 
 }  // namespace wd

@@ -1,13 +1,24 @@
 #include "formats/sound_file_importer.h"
 
+#include <fcntl.h>
 #include <sndfile.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <climits>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "formats/output_file.h"
 #include "formats/sound_file_open.h"
+#include "formats/source_block_file.h"
+#include "formats/source_file.h"
+#include "model/block_factory.h"
 #include "model/track_list.h"
 #include "wavedeck_messages.h"
 
@@ -16,6 +27,9 @@ namespace {
 constexpr int kFrames = 1024;
 constexpr int kReadFrames = 64 * kFrames;
 constexpr int kMaxChannels = 2;
+// Threads summarising a file in place: the pass is bound by memory, which a few cores fill.
+constexpr int kMaxWorkers = 4;
+constexpr int kPrefetchBlocks = 128;
 }  // namespace
 
 SoundFileImporter::~SoundFileImporter() { Cancel(); }
@@ -25,6 +39,133 @@ void SoundFileImporter::fail(Track* track, FileProblem reason) {
     if (track) TrackList::instance().removeTrack(track);
     PostMessageA(finalWindow(), MsgImportFailed, 0, 0);
     NotifyProgressWindows(NotifyImportFailed, 0, 0);
+}
+
+void SoundFileImporter::cancel(Track* track) {
+    TrackList::instance().removeTrack(track);
+    PostMessageA(finalWindow(), MsgImportCancelled, 0, 0);
+}
+
+SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* track, int channels) {
+    SF_INFO info{};
+    std::shared_ptr<SourceFile> source = SourceFile::open(fd, &info);
+    if (!source) return Referred::Copy;
+    const int64_t frames = info.frames;
+    const int fileChannels = info.channels;
+    const int64_t blocks = (frames + BlockFile::kMaxSamples - 1) / BlockFile::kMaxSamples;
+    std::vector<BlockSummary> summaries(static_cast<size_t>(blocks * channels));
+    std::atomic<int64_t> nextBlock{0};
+    std::atomic<bool> stop{false};
+    std::atomic<bool> shortRead{false};
+    std::mutex progressMutex;
+    int64_t framesDone = 0;
+    // The bytes of one block's frames, at about their place in the file.
+    const off_t prefetchBytes = static_cast<off_t>(BlockFile::kMaxSamples) * source->frameBytes();
+    auto reportProgress = [this](int64_t total, int64_t done) {
+        NotifyProgressWindows(NotifyImportProgress, static_cast<WPARAM>(static_cast<uint32_t>(total)),
+                              static_cast<LPARAM>(static_cast<uint32_t>(done)));
+    };
+
+    // Each worker summarises whole blocks, the next one not yet taken, reading the file in
+    // pieces of at most 2 MiB of samples whatever its channel count.
+    auto summarise = [&] {
+        SourceFile::Reader reader(*source);
+        const int64_t piece = std::max<int64_t>(1, std::min<int64_t>(BlockFile::kMaxSamples, 2 * BlockFile::kMaxSamples / fileChannels));
+        const bool raw = source->rawAccess();
+        std::vector<float> interleaved(raw ? 0 : static_cast<size_t>(piece * fileChannels));
+        std::vector<unsigned char> stored(raw ? static_cast<size_t>(piece * source->frameBytes()) : 0);
+        std::vector<float> samples(static_cast<size_t>(channels) * BlockFile::kMaxSamples);
+        for (int64_t b = nextBlock++; b < blocks && !stop; b = nextBlock++) {
+            if (cancelled()) {
+                stop = true;
+                return;
+            }
+            ::posix_fadvise(fd, (b + kPrefetchBlocks) * prefetchBytes, prefetchBytes, POSIX_FADV_WILLNEED);
+            const int64_t first = b * BlockFile::kMaxSamples;
+            const int64_t count = std::min<int64_t>(BlockFile::kMaxSamples, frames - first);
+            auto summaryOf = [&](int c) -> BlockSummary& { return summaries[static_cast<size_t>(b * channels + c)]; };
+            std::array<bool, kMaxChannels> summarised{true, true};
+            for (int64_t at = 0; at < count;) {
+                const int64_t want = std::min(piece, count - at);
+                auto channelStart = [&](int c) { return samples.data() + static_cast<size_t>(c) * BlockFile::kMaxSamples + at; };
+                // Decoding the stored samples here takes a fraction of the time of
+                // libsndfile's reads, which convert every channel and copy twice.
+                if (raw ? !source->readRaw(first + at, want, stored.data())
+                        : reader.readFrames(first + at, want, interleaved.data()) != want) {
+                    // A file shorter than its header says is read as far as it goes.
+                    shortRead = true;
+                    stop = true;
+                    return;
+                }
+                for (int c = 0; c < channels; ++c) {
+                    float* to = channelStart(c);
+                    if (raw && want == count && source->summarise(stored.data(), static_cast<int>(count), c, summaryOf(c))) {
+                        continue;
+                    }
+                    summarised[static_cast<size_t>(c)] = false;
+                    if (raw) {
+                        source->decode(stored.data(), want, c, to);
+                    } else {
+                        for (int64_t i = 0; i < want; ++i) to[i] = interleaved[static_cast<size_t>(i * fileChannels + c)];
+                    }
+                }
+                at += want;
+            }
+            for (int c = 0; c < channels; ++c) {
+                if (!summarised[static_cast<size_t>(c)]) {
+                    summaryOf(c).compute(samples.data() + static_cast<size_t>(c) * BlockFile::kMaxSamples, static_cast<int>(count));
+                }
+            }
+            // Progress as a copying read reports it, 1024 frames a step, in increasing order.
+            std::lock_guard lock(progressMutex);
+            const int64_t done = framesDone + count;
+            while (framesDone < done) {
+                framesDone = std::min<int64_t>(framesDone + kFrames, done);
+                reportProgress(frames, framesDone);
+            }
+        }
+    };
+    // The workers take blocks in file order: a file not in the page cache is read ahead
+    // as one stream, asked for kPrefetchBlocks blocks before it is needed.
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(fd, 0, prefetchBytes * kPrefetchBlocks, POSIX_FADV_WILLNEED);
+    std::atomic<bool> outOfMemory{false};
+    auto guarded = [&] {
+        try {
+            summarise();
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;
+            stop = true;
+        }
+    };
+    std::vector<std::thread> helpers;
+    const int64_t wanted = std::min<int64_t>(blocks, std::clamp<int>(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxWorkers));
+    for (int64_t i = 1; i < wanted; ++i) {
+        try {
+            helpers.emplace_back(guarded);
+        } catch (const std::system_error&) {
+            break;  // fewer helpers: the work is shared by those there are
+        }
+    }
+    guarded();
+    for (std::thread& helper : helpers) helper.join();
+    if (cancelled()) return Referred::Cancelled;
+    if (outOfMemory) return Referred::Failed;
+    if (shortRead) return Referred::Copy;
+    reportProgress(frames, frames);  // the step that finds the end
+
+    for (int64_t b = 0; b < blocks; ++b) {
+        const int64_t first = b * BlockFile::kMaxSamples;
+        const int count = static_cast<int>(std::min<int64_t>(BlockFile::kMaxSamples, frames - first));
+        for (int c = 0; c < channels; ++c) {
+            auto* block = new SourceBlockFile(BlockFactory::instance().takeSerial(), source, c, first, count,
+                                              std::move(summaries[static_cast<size_t>(b * channels + c)]));
+            if (track->channel(c)->sequence().appendBlock(block) < 0) return Referred::Failed;
+        }
+    }
+    PostMessageA(finalWindow(), MsgImportComplete, 0, reinterpret_cast<LPARAM>(track));
+    NotifyProgressWindows(NotifyImportDone, 0, 0);
+    return Referred::Done;
 }
 
 void SoundFileImporter::run() {
@@ -57,6 +198,13 @@ void SoundFileImporter::run() {
     }
     track->sampleRate = info.samplerate;
     for (int c = 0; c < channels; ++c) track->channel(c)->viewRecord.sampleRate = info.samplerate;
+    if (SourceFile::randomAccess(info)) {
+        const Referred referred = referToSource(fd.get(), track, channels);
+        if (referred != Referred::Copy) sf_close(file);
+        if (referred == Referred::Failed) fail(track, FileProblem::Other);
+        if (referred == Referred::Cancelled) cancel(track);
+        if (referred != Referred::Copy) return;
+    }
 
     // The file is read in large pieces (fewer calls, and progress messages come in bursts
     // that the user-interface thread takes in one wake-up); samples still go to the track
@@ -76,8 +224,7 @@ void SoundFileImporter::run() {
         for (int at = 0; at < read || (!more && at == 0); at += kFrames) {
             if (cancelled()) {
                 sf_close(file);
-                TrackList::instance().removeTrack(track);
-                PostMessageA(finalWindow(), MsgImportCancelled, 0, 0);
+                cancel(track);
                 return;
             }
             const int n = std::min(kFrames, read - at);

@@ -73,6 +73,9 @@ std::string failureText(int failure, bool writing) {
                    " (choose another with 'wavedeck settings --temp-folder DIR')";
         case WD_FAILURE_ENCODER:
             return "the encoder is missing or refused the settings (rate, channels or quality)";
+        case WD_FAILURE_SOURCE_CHANGED:
+            return "another program rewrote the sound file the track reads its audio from since it was opened"
+                   " (open that file again)";
         default:
             return writing ? "the file could not be written" : "the file could not be read to its end";
     }

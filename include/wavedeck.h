@@ -174,6 +174,8 @@ WD_EXPORT void WDXExitProgram(void);
 #define WD_FAILURE_TEMP_UNWRITABLE 9  /* the temporary folder cannot be made or written */
 #define WD_FAILURE_ENCODER 10         /* the encoder library is missing or refused the set-up */
 #define WD_FAILURE_OTHER 11
+#define WD_FAILURE_SOURCE_CHANGED 12  /* a file the track's samples are read from was rewritten
+                                         in place by another program since it was opened */
 /** Why the last WDXOpenTrackFile (operation 0) or the last WDXSaveTrackFile or
  * WDXSaveSelectFile (operation 1) failed: a WD_FAILURE_ code, read after 1127 (open) or
  * 1146 (save); WD_FAILURE_NONE while it runs, after success, after a cancel, and for any

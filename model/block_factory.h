@@ -28,6 +28,10 @@ public:
      */
     BlockFile* create(BlockFile::Kind kind);
 
+    /** Takes the next serial number, for a block made elsewhere (one that refers to a
+     * source file). */
+    uint32_t takeSerial() { return serial_++; }
+
     /** The folder new disk blocks go to (inside their private block folder); a change
      * takes effect for the next block. The block folders of processes that are gone are
      * removed from it. */

@@ -3,6 +3,16 @@
 #include <utility>
 
 namespace wd {
+namespace {
+thread_local uint32_t readFailures = 0;
+}  // namespace
+
+uint32_t BlockFile::readFailuresOnThisThread() { return readFailures; }
+
+int BlockFile::noteReadFailure() {
+    ++readFailures;
+    return -1;
+}
 
 BlockFile::BlockFile(Kind kind, uint32_t serial, std::string path) : path_(std::move(path)), kind_(kind), serial_(serial) {}
 

@@ -29,7 +29,8 @@ public:
     static constexpr int kSummary64kSamples = 65536;
     static constexpr int kSummary256Samples = 256;
 
-    enum class Kind : int { Disk = 0, Silent = 1 };
+    /** Source: the samples are read from a sound file the block only refers to. */
+    enum class Kind : int { Disk = 0, Silent = 1, Source = 2 };
 
     virtual ~BlockFile();
     BlockFile(const BlockFile&) = delete;
@@ -73,8 +74,15 @@ public:
     /** As readSummary64k, for the 256-sample level. */
     virtual int readSummary256(float* dst, int count, int firstEntry) const = 0;
 
+    /** Block reads that failed on the calling thread so far. An operation that builds a
+     * result from samples compares it before and after, so a block it could not read
+     * fails the operation instead of leaving silence in the result. */
+    static uint32_t readFailuresOnThisThread();
+
 protected:
     BlockFile(Kind kind, uint32_t serial, std::string path);
+    /** Counts a failed read on the calling thread; returns -1, the failed read's result. */
+    static int noteReadFailure();
 
     const int capacity_ = kCapacityBytes;
     // Written only before the block is published to other holders (its one write()).

@@ -6,20 +6,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <utility>
-
-#if defined(__SSE__)
-#include <immintrin.h>
-#endif
 
 #include "model/block_factory.h"
 
 namespace wd {
 namespace {
-
-constexpr int kEntryFloats = 2;
-constexpr int kEntryBytes = kEntryFloats * static_cast<int>(sizeof(float));
 
 // Writes every byte of the parts in order, resuming after short writes; false on any
 // error. Pieces of at most kWritePiece bytes: the kernel copies a piece that size into the
@@ -58,58 +50,6 @@ bool readAll(int fd, char* dst, size_t n, off_t offset) {
     return true;
 }
 
-// The minimum and maximum of data[from, to) by the stored floats' own comparisons
-// (x < min, x > max), starting from the first sample: ties keep the first value seen,
-// which decides between -0.0 and +0.0, and a NaN counts only as the first sample.
-void scalarMinMax(const float* data, int from, int to, float& lo, float& hi) {
-    lo = hi = data[from];
-    for (int i = from + 1; i < to; ++i) {
-        const float v = data[i];
-        lo = v < lo ? v : lo;
-        hi = v > hi ? v : hi;
-    }
-}
-
-#if defined(__SSE__)
-// The same result, four lanes at a time in two accumulators. minps(v, l) is exactly
-// `v < l ? v : l` (maxps likewise): a NaN in v is never taken, a NaN in l stays. Each lane
-// starts from the first sample, so a NaN there spreads to every lane as it stays in the
-// scalar fold. Lanes can only disagree with the scalar fold on which of two equal values
-// came first, which matters only for zeros (-0.0 == +0.0): those runs are folded again in
-// order.
-void fastMinMax(const float* data, int from, int to, float& lo, float& hi) {
-    const __m128 first = _mm_set1_ps(data[from]);
-    __m128 l0 = first, l1 = first, h0 = first, h1 = first;
-    int i = from;
-    for (; i + 8 <= to; i += 8) {
-        const __m128 a = _mm_loadu_ps(data + i);
-        const __m128 b = _mm_loadu_ps(data + i + 4);
-        l0 = _mm_min_ps(a, l0);
-        h0 = _mm_max_ps(a, h0);
-        l1 = _mm_min_ps(b, l1);
-        h1 = _mm_max_ps(b, h1);
-    }
-    alignas(16) float lows[8], highs[8];
-    _mm_store_ps(lows, l0);
-    _mm_store_ps(lows + 4, l1);
-    _mm_store_ps(highs, h0);
-    _mm_store_ps(highs + 4, h1);
-    lo = lows[0];
-    hi = highs[0];
-    for (int k = 1; k < 8; ++k) {
-        lo = lows[k] < lo ? lows[k] : lo;
-        hi = highs[k] > hi ? highs[k] : hi;
-    }
-    for (; i < to; ++i) {
-        lo = data[i] < lo ? data[i] : lo;
-        hi = data[i] > hi ? data[i] : hi;
-    }
-    if (lo == 0.0f || hi == 0.0f) scalarMinMax(data, from, to, lo, hi);
-}
-#else
-void fastMinMax(const float* data, int from, int to, float& lo, float& hi) { scalarMinMax(data, from, to, lo, hi); }
-#endif
-
 }  // namespace
 
 DiskBlockFile::DiskBlockFile(uint32_t serial, std::string path) : BlockFile(Kind::Disk, serial, std::move(path)) {}
@@ -121,43 +61,12 @@ DiskBlockFile::~DiskBlockFile() {
     }
 }
 
-void DiskBlockFile::computeSummary(const float* data, int sampleCount) {
-    summary64kCount_ = (sampleCount + kSummary64kSamples - 1) >> 16;
-    summary256Offset_ = summary64kCount_ * kEntryBytes;
-    summary256Count_ = (sampleCount + kSummary256Samples - 1) >> 8;
-    summaryBytes_ = (summary64kCount_ + summary256Count_) * kEntryBytes;
-    summary_ = std::make_unique<float[]>(static_cast<size_t>(summaryBytes_) / sizeof(float));
-    float* coarse = summary_.get();
-    float* fine = coarse + summary64kCount_ * kEntryFloats;
-
-    // Each run's minimum and maximum start from its first sample and fold in its
-    // sub-runs' ones in order.
-    for (int run = 0; run * kSummary64kSamples < sampleCount; ++run) {
-        const int runStart = run * kSummary64kSamples;
-        float runMin = data[runStart];
-        float runMax = data[runStart];
-        for (int sub = 0; sub < kSummary64kSamples / kSummary256Samples; ++sub) {
-            const int subStart = runStart + sub * kSummary256Samples;
-            if (subStart >= sampleCount) break;
-            float lo, hi;
-            fastMinMax(data, subStart, std::min(subStart + kSummary256Samples, sampleCount), lo, hi);
-            float* entry = fine + (run * (kSummary64kSamples / kSummary256Samples) + sub) * kEntryFloats;
-            entry[0] = lo;
-            entry[1] = hi;
-            runMin = lo < runMin ? lo : runMin;
-            runMax = hi > runMax ? hi : runMax;
-        }
-        coarse[run * kEntryFloats] = runMin;
-        coarse[run * kEntryFloats + 1] = runMax;
-    }
-}
-
 int DiskBlockFile::write(const float* data, int byteCount) {
     if (!data || byteCount < static_cast<int>(sizeof(float)) || length_ == capacity_) return 0;
     // Whole samples only, and never more than a block holds.
     const int bytes = std::min(byteCount, capacity_) & ~3;
     const int sampleCount = bytes / static_cast<int>(sizeof(float));
-    computeSummary(data, sampleCount);
+    summary_.compute(data, sampleCount);
     length_ = 0;
 
     int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -165,7 +74,7 @@ int DiskBlockFile::write(const float* data, int byteCount) {
         BlockFactory::instance().noteWriteError(errno);
         return -1;
     }
-    iovec parts[2] = {{summary_.get(), static_cast<size_t>(summaryBytes_)},
+    iovec parts[2] = {{const_cast<float*>(summary_.data()), static_cast<size_t>(summary_.bytes())},
                       {const_cast<float*>(data), static_cast<size_t>(bytes)}};
     const bool written = writeAll(fd, parts, 2);
     const int writeError = errno;
@@ -184,26 +93,18 @@ int DiskBlockFile::readBytes(void* dst, int byteCount, int byteOffset) const {
     const int n = std::min(length_ - byteOffset, byteCount);
     if (n <= 0) return 0;
     int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    const bool ok = readAll(fd, static_cast<char*>(dst), static_cast<size_t>(n), static_cast<off_t>(summaryBytes_) + byteOffset);
+    if (fd < 0) return noteReadFailure();
+    const bool ok = readAll(fd, static_cast<char*>(dst), static_cast<size_t>(n), static_cast<off_t>(summary_.bytes()) + byteOffset);
     ::close(fd);
-    return ok ? n : -1;
-}
-
-int DiskBlockFile::readSummary(float* dst, int count, int firstEntry, int levelStart, int levelCount) const {
-    if (firstEntry < 0 || count < 0) return -1;
-    const int n = std::min(count, levelCount - firstEntry);
-    if (n < 1) return 0;
-    std::memcpy(dst, summary_.get() + (levelStart + firstEntry) * kEntryFloats, static_cast<size_t>(n) * kEntryBytes);
-    return n;
+    return ok ? n : noteReadFailure();
 }
 
 int DiskBlockFile::readSummary64k(float* dst, int count, int firstEntry) const {
-    return readSummary(dst, count, firstEntry, 0, summary64kCount_);
+    return summary_.read64k(dst, count, firstEntry);
 }
 
 int DiskBlockFile::readSummary256(float* dst, int count, int firstEntry) const {
-    return readSummary(dst, count, firstEntry, summary64kCount_, summary256Count_);
+    return summary_.read256(dst, count, firstEntry);
 }
 
 }  // namespace wd

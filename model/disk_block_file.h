@@ -1,10 +1,10 @@
 // A block whose samples and min/max summaries live in a temporary file.
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "model/block_file.h"
+#include "model/block_summary.h"
 
 namespace wd {
 
@@ -15,10 +15,10 @@ namespace wd {
  *   summary256Offset         summary256Count x (minimum, maximum), one per 256 samples
  *   summaryBytes             the samples
  *
- * The last run of each level covers the samples that remain. The layout is kept only in
- * memory, so a file cannot be reopened by a later process. The summary area is also kept
- * in memory (at most 8,224 bytes per block): drawing a zoomed-out view then needs no file
- * access at all, while sample reads open the file, read and close it again.
+ * The summary area is BlockSummary's layout. The layout is kept only in memory, so a file
+ * cannot be reopened by a later process. The summary area is also kept in memory: drawing
+ * a zoomed-out view then needs no file access at all, while sample reads open the file,
+ * read and close it again.
  */
 class DiskBlockFile final : public BlockFile {
 public:
@@ -33,24 +33,16 @@ public:
     int readSummary256(float* dst, int count, int firstEntry) const override;
 
     /** Entries of the 65,536-sample level: (samples + 65535) >> 16. */
-    int summary64kCount() const { return summary64kCount_; }
+    int summary64kCount() const { return summary_.count64k(); }
     /** Byte offset of the 256-sample level in the file: summary64kCount x 8. */
-    int summary256Offset() const { return summary256Offset_; }
+    int summary256Offset() const { return summary_.count64k() * 8; }
     /** Entries of the 256-sample level: (samples + 255) >> 8. */
-    int summary256Count() const { return summary256Count_; }
+    int summary256Count() const { return summary_.count256(); }
     /** Bytes of both levels; the samples start at this offset. */
-    int summaryBytes() const { return summaryBytes_; }
+    int summaryBytes() const { return summary_.bytes(); }
 
 private:
-    void computeSummary(const float* data, int sampleCount);
-    int readSummary(float* dst, int count, int firstEntry, int levelStart, int levelCount) const;
-
-    int summary64kCount_ = 0;
-    int summary256Offset_ = 0;
-    int summary256Count_ = 0;
-    int summaryBytes_ = 0;
-    // The file's summary area, float for float.
-    std::unique_ptr<float[]> summary_;
+    BlockSummary summary_;
 };
 
 }  // namespace wd

@@ -277,6 +277,17 @@ int Sequence::flushAppend() {
     return bytes;
 }
 
+int Sequence::appendBlock(BlockFile* block) {
+    if (spliceOpen_ || appendFill_ > 0 || length_ + static_cast<int64_t>(block->sampleCount()) > kMaxLength) {
+        block->release();
+        return -1;
+    }
+    std::lock_guard lock(mutex_);
+    blocks_.push_back(block);
+    length_ += block->sampleCount();
+    return block->sampleCount();
+}
+
 int Sequence::beginOverwrite(int position) { return begin(position, SpliceKind::Overwrite, 0); }
 
 int Sequence::beginInsert(int position) { return begin(position, SpliceKind::Insert, 0); }
@@ -306,6 +317,7 @@ int Sequence::begin(int position, SpliceKind kind, int count) {
     // appended samples.
     setSpliceOpen(true);
     spliceKind_ = kind;
+    spliceReadFailures_ = BlockFile::readFailuresOnThisThread();
     pendingBlocks_.clear();
     spliceWritten_ = 0;
     spliceHead_ = 0;
@@ -442,7 +454,7 @@ int Sequence::commit() {
             keepFrom = resume.index + 1;
         }
     }
-    if (!sealStaged()) {
+    if (!sealStaged() || BlockFile::readFailuresOnThisThread() != spliceReadFailures_) {
         cancelSplice();
         return -1;
     }

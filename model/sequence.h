@@ -98,6 +98,14 @@ public:
     int flushAppend();
 
     /**
+     * Appends a block made elsewhere, taking over the caller's reference (also when it
+     * is refused). Refused while a splice is open or samples are staged.
+     * @returns the block's samples, or -1 (the block released) when refused or when the
+     *          length would pass kMaxLength.
+     */
+    int appendBlock(BlockFile* block);
+
+    /**
      * Opens a splice that overwrites samples from position on with what writeSplice()
      * passes; commitOverwrite() puts it in place. A position past the end is reached
      * through silence. Staged appended samples are flushed first.
@@ -136,8 +144,10 @@ public:
      * touched are replaced by new ones (the samples of the first and last touched block
      * outside the range are copied) and released, every other block stays. An overwrite
      * grows the length only when it ran past the end.
-     * @returns 0, or -1 without an open splice or when a block cannot be read or written:
-     *          the splice is then cancelled and the sequence unchanged.
+     * @returns 0, or -1 without an open splice or when a block cannot be read or written
+     *          (also a read on this thread while the splice was open, whose samples the
+     *          caller may have written into it): the splice is then cancelled and the
+     *          sequence unchanged.
      */
     int commitOverwrite();
     /** The same as commitOverwrite(), named for the splice beginInsert() opened. */
@@ -240,6 +250,7 @@ private:
     int64_t spliceFirstSample_ = 0; // its first sample (the end when past the end)
     int spliceHead_ = 0;            // samples of the first block before the splice point
     int64_t replaceEnd_ = 0;        // a replace splice: where the old samples resume
+    uint32_t spliceReadFailures_ = 0;  // the thread's failed block reads when it opened
 };
 
 /**

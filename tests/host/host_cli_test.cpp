@@ -21,12 +21,14 @@
 
 namespace {
 
-// A WAV header promising `frames` stereo 16-bit frames, over a sparse file of zeros: a
-// long file that costs no disk and reads quickly.
-void writeSparseWav(const std::string& path, uint32_t frames) {
-    const uint32_t data = frames * 4;
-    const uint32_t words[] = {0x46464952u, 36 + data, 0x45564157u, 0x20746d66u, 16, 1 | 2u << 16, 44100, 44100 * 4,
-                              4 | 16u << 16, 0x61746164u, data};
+// A WAV header promising `frames` stereo frames over a sparse file of zeros: a long file
+// that costs no disk and reads quickly. 16-bit PCM is read in place; 8-bit mu-law is
+// copied into block files.
+void writeSparseWav(const std::string& path, uint32_t frames, bool copied = true) {
+    const uint32_t bytesPerSample = copied ? 1 : 2;
+    const uint32_t data = frames * 2 * bytesPerSample;
+    const uint32_t words[] = {0x46464952u, 36 + data, 0x45564157u, 0x20746d66u, 16, (copied ? 7u : 1u) | 2u << 16, 44100,
+                              44100 * 2 * bytesPerSample, 2 * bytesPerSample | (8 * bytesPerSample) << 16, 0x61746164u, data};
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::write(fd, words, sizeof words), static_cast<ssize_t>(sizeof words));
@@ -210,6 +212,14 @@ void writeSparseRf64(const std::string& path, uint64_t frames) {
 TEST_F(HostCli, AFailureNamesItsRealCause) {
     // Ten seconds of stereo: its block files are at most 1 MiB each, its 16-bit WAV 1.7 MB.
     ASSERT_TRUE(wdtest::writePcm16(dir.file("ten.wav"), SF_FORMAT_WAV, 2, 44100, wdtest::testPattern(44100 * 10 * 2, 2)));
+    // The same coded as mu-law: opening it copies it into block files.
+    {
+        SF_INFO info{0, 44100, 2, SF_FORMAT_WAV | SF_FORMAT_ULAW, 0, 0};
+        SNDFILE* copied = sf_open(dir.file("ten-ulaw.wav").c_str(), SFM_WRITE, &info);
+        ASSERT_TRUE(copied);
+        sf_writef_short(copied, wdtest::testPattern(44100 * 10 * 2, 2).data(), 44100 * 10);
+        sf_close(copied);
+    }
     ASSERT_TRUE(wdtest::writeFile(dir.file("words.wav"), "not a sound at all\n"));
     ASSERT_EQ(::mkfifo(dir.file("pipe.wav").c_str(), 0600), 0);
     ASSERT_TRUE(wdtest::writeFile(dir.file("plain"), "a file where a folder should be\n"));
@@ -221,6 +231,7 @@ TEST_F(HostCli, AFailureNamesItsRealCause) {
     std::filesystem::copy_file(dir.file("ten.wav"), deep + "/ten.wav");
 
     const std::string ten = "'" + dir.file("ten.wav") + "'";
+    const std::string tenCopied = "'" + dir.file("ten-ulaw.wav") + "'";
     const std::string cache = "XDG_CACHE_HOME='" + dir.file("cache") + "'";
     const struct {
         const char* what;
@@ -239,9 +250,9 @@ TEST_F(HostCli, AFailureNamesItsRealCause) {
         {"too many samples", "", cache, "info '" + dir.file("huge.wav") + "'", 1,
          "longer than the 2,147,483,647 samples per channel a track can hold"},
         {"temporary folder beneath a file", "",
-         "WAVEDECK_REGISTRY='" + dir.file("fresh") + "' XDG_CACHE_HOME='" + dir.file("plain") + "'", "info " + ten, 1,
+         "WAVEDECK_REGISTRY='" + dir.file("fresh") + "' XDG_CACHE_HOME='" + dir.file("plain") + "'", "info " + tenCopied, 1,
          "cannot be made or written"},
-        {"temporary folder full", "prlimit --fsize=500000", cache, "info " + ten, 1,
+        {"temporary folder full", "prlimit --fsize=500000", cache, "info " + tenCopied, 1,
          "no space is left in the temporary folder"},
         {"disk full on save", "prlimit --fsize=1300000", cache, "convert " + ten + " -o '" + dir.file("out.wav") + "'", 1,
          "the disk it goes to is full"},
@@ -363,6 +374,30 @@ TEST_F(HostCli, AKilledRunLeavesBlocksThatTheNextStartRemoves) {
     run("settings", &code);
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(blockFolders().empty()) << "the next start reclaims the folder of a process that is gone";
+}
+
+TEST_F(HostCli, AKilledRunReadingAFileInPlaceLeavesNothingBehind) {
+    writeSparseWav(dir.file("long.wav"), 10u * 44100, false);
+    const pid_t pid = start({"play", dir.file("long.wav")});
+    // Playing: the track's blocks hold the file open.
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    bool open = false;
+    for (int i = 0; i < 1000 && !open; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::error_code ec;
+        for (const auto& e : std::filesystem::directory_iterator(fds, ec)) {
+            open = open || std::filesystem::read_symlink(e.path(), ec) == dir.file("long.wav");
+        }
+    }
+    ASSERT_TRUE(open);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    int code = -1;
+    run("settings", &code);
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(blockFolders().empty()) << "nothing left in the temporary folder";
+    EXPECT_EQ(std::filesystem::file_size(dir.file("long.wav")), 44u + 10u * 44100 * 4) << "the file itself untouched";
 }
 
 TEST_F(HostCli, TerminationCancelsTheOpenAndEndsCleanly) {

@@ -1,0 +1,223 @@
+// Tracks that read uncompressed sound files in place: the same samples and summaries as a
+// copy, whatever happens to the file's name, and a loud failure when its content changes.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "edit/edit_engine.h"
+#include "model/sequence.h"
+#include "model/track.h"
+#include "model/track_list.h"
+#include "model/undo_history.h"
+#include "support/file_fixture.h"
+#include "support/sound_files.h"
+#include "wavedeck.h"
+#include "wavedeck_messages.h"
+
+namespace {
+
+using wd::BlockFile;
+using wd::Track;
+
+constexpr int kFrames = 2 * BlockFile::kMaxSamples + 1000;
+
+// Interleaved noise from -1.25 to 1.25 (float files keep values past full scale).
+std::vector<float> noise(size_t count, uint32_t seed) {
+    std::vector<float> out(count);
+    for (float& v : out) {
+        seed = seed * 1664525u + 1013904223u;
+        v = static_cast<float>(static_cast<int32_t>(seed)) / 1717986918.0f;
+    }
+    return out;
+}
+
+// Writes the file, and returns what libsndfile reads back from it: the floats a copying
+// open stores.
+std::vector<float> writeAndReadBack(const std::string& path, int format, int channels, int frames) {
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE* out = sf_open(path.c_str(), SFM_WRITE, &info);
+    EXPECT_TRUE(out) << sf_strerror(nullptr);
+    if (!out) return {};
+    sf_writef_float(out, noise(static_cast<size_t>(frames) * channels, static_cast<uint32_t>(format)).data(), frames);
+    sf_close(out);
+    SF_INFO back{};
+    SNDFILE* in = sf_open(path.c_str(), SFM_READ, &back);
+    // Block codings may pad the last block with frames of their own.
+    std::vector<float> samples(static_cast<size_t>(back.frames) * channels);
+    EXPECT_EQ(sf_readf_float(in, samples.data(), back.frames), back.frames);
+    sf_close(in);
+    return samples;
+}
+
+std::vector<float> channelOf(const std::vector<float>& interleaved, int channels, int c) {
+    std::vector<float> out(interleaved.size() / static_cast<size_t>(channels));
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = interleaved[i * static_cast<size_t>(channels) + static_cast<size_t>(c)];
+    return out;
+}
+
+// The descriptors of this process open on path.
+int descriptorsOn(const std::string& path) {
+    int n = 0;
+    const auto wanted = std::filesystem::canonical(path);
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        if (std::filesystem::read_symlink(entry.path(), ec) == wanted) ++n;
+    }
+    return n;
+}
+
+class SourceBlocks : public wdtest::FileFixture {
+protected:
+    // A stereo 16-bit WAV of kFrames frames, opened; its interleaved samples in pcm.
+    Track* openStereo(const std::string& path) {
+        pcm = wdtest::testPattern(static_cast<size_t>(kFrames) * 2, 11);
+        EXPECT_TRUE(wdtest::writePcm16(path, SF_FORMAT_WAV, 2, 44100, pcm));
+        Track* track = open(path);
+        // As the library's main window does when it takes a track over.
+        if (track) wd::UndoHistory::instance().addHistory(track->id());
+        return track;
+    }
+    void select(Track& track, int start, int count) {
+        for (int c = 0; c < track.channelCount(); ++c) {
+            track.channel(c)->selStart = start;
+            track.channel(c)->selLength = count;
+            track.channel(c)->selectedFlag = true;
+        }
+    }
+    std::vector<int16_t> pcm;
+};
+
+TEST_F(SourceBlocks, UncompressedFilesReadInPlaceWithTheSamplesAndSummariesOfACopy) {
+    const struct {
+        int format;
+        bool inPlace;
+    } cases[] = {
+        {SF_FORMAT_WAV | SF_FORMAT_PCM_U8, true},     {SF_FORMAT_WAV | SF_FORMAT_PCM_16, true},
+        {SF_FORMAT_AIFF | SF_FORMAT_PCM_S8, true},    {SF_FORMAT_AIFF | SF_FORMAT_PCM_24, true},
+        {SF_FORMAT_W64 | SF_FORMAT_PCM_32, true},     {SF_FORMAT_RF64 | SF_FORMAT_FLOAT, true},
+        {SF_FORMAT_WAV | SF_FORMAT_DOUBLE, true},     {SF_FORMAT_WAVEX | SF_FORMAT_PCM_24, true},
+        {SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, false}, {SF_FORMAT_WAV | SF_FORMAT_ULAW, false},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.file("f" + std::to_string(c.format) + ".wav");
+        const std::vector<float> expected = writeAndReadBack(path, c.format, 2, kFrames);
+        const int frames = static_cast<int>(expected.size() / 2);
+        Track* track = open(path);
+        ASSERT_TRUE(track) << c.format;
+        ASSERT_EQ(track->length(), frames) << c.format;
+        for (int ch = 0; ch < 2; ++ch) {
+            const wd::Sequence& got = track->channel(ch)->sequence();
+            for (const auto& block : got.blockInfo()) {
+                EXPECT_EQ(block.kind == BlockFile::Kind::Source, c.inPlace) << c.format;
+            }
+            const std::vector<float> want = channelOf(expected, 2, ch);
+            const std::vector<float> samples = samplesOf(*track, ch);
+            ASSERT_EQ(std::memcmp(samples.data(), want.data(), want.size() * sizeof(float)), 0)
+                << c.format << " channel " << ch;
+            wd::Sequence copy;
+            ASSERT_EQ(copy.appendSamples(want.data(), BlockFile::kMaxSamples), BlockFile::kMaxSamples);
+            ASSERT_EQ(copy.appendSamples(want.data() + BlockFile::kMaxSamples, frames - BlockFile::kMaxSamples),
+                      frames - BlockFile::kMaxSamples);
+            ASSERT_EQ(copy.flushAppend() > 0, true);
+            for (int perColumn : {256, 1000, 65536, 100000}) {
+                const int columns = frames / perColumn + 1;
+                std::vector<float> mins(columns), maxs(columns), copyMins(columns), copyMaxs(columns);
+                ASSERT_EQ(got.readColumns(mins.data(), maxs.data(), columns, 17, perColumn),
+                          copy.readColumns(copyMins.data(), copyMaxs.data(), columns, 17, perColumn));
+                EXPECT_EQ(mins, copyMins) << c.format << " per column " << perColumn;
+                EXPECT_EQ(maxs, copyMaxs) << c.format << " per column " << perColumn;
+            }
+        }
+        wd::TrackList::instance().removeTrack(track);
+    }
+}
+
+TEST_F(SourceBlocks, RenamingDeletingOrReplacingTheFileChangesNothingForTheTrack) {
+    const std::string path = dir.file("source.wav");
+    const std::vector<std::function<void()>> whatTheUserDoes = {
+        [&] { std::filesystem::rename(path, dir.file("moved.wav")); },
+        [&] { std::filesystem::remove(path); },
+        [&] {
+            ASSERT_TRUE(wdtest::writePcm16(dir.file("new.wav"), SF_FORMAT_WAV, 1, 8000, wdtest::testPattern(100, 3)));
+            std::filesystem::rename(dir.file("new.wav"), path);
+        },
+    };
+    for (size_t i = 0; i < whatTheUserDoes.size(); ++i) {
+        Track* track = openStereo(path);
+        ASSERT_TRUE(track);
+        whatTheUserDoes[i]();
+        select(*track, 1000, BlockFile::kMaxSamples);
+        ASSERT_EQ(WDXDeleteSelection(), 0) << i;
+        EXPECT_EQ(track->length(), kFrames - BlockFile::kMaxSamples) << i;
+        ASSERT_EQ(WDXUndo(), 0) << i;
+        ASSERT_TRUE(save(dir.file("saved.wav"), 1)) << i;
+        const auto saved = wdtest::readPcm16(dir.file("saved.wav"));
+        ASSERT_EQ(saved.size(), pcm.size());
+        for (size_t k = 0; k < pcm.size(); ++k) ASSERT_EQ(saved[k], pcm[k]) << "case " << i << " at " << k;
+        wd::TrackList::instance().removeTrack(track);
+        std::filesystem::remove(path);
+    }
+}
+
+TEST_F(SourceBlocks, AFileRewrittenInPlaceIsReportedNeverRead) {
+    const std::string path = dir.file("source.wav");
+    Track* track = openStereo(path);
+    ASSERT_TRUE(track);
+    // Another program writes other samples over the data, same size.
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    const std::vector<char> zeros(4096, 0);
+    ASSERT_EQ(::pwrite(fd, zeros.data(), zeros.size(), 1 << 20), static_cast<ssize_t>(zeros.size()));
+    const timespec later[2] = {{0, UTIME_OMIT}, {time(nullptr) + 60, 0}};
+    ASSERT_EQ(::futimens(fd, later), 0);
+    ::close(fd);
+
+    std::vector<float> samples(1000);
+    EXPECT_EQ(track->channel(0)->sequence().readSamples(samples.data(), BlockFile::kMaxSamples, 1000), 0);
+    select(*track, 1000, 5000);
+    EXPECT_NE(WDXDeleteSelection(), 0) << "an edit that needs the file's samples fails";
+    EXPECT_EQ(track->length(), kFrames);
+    host.clearLog();
+    ASSERT_EQ(WDXCut(progressWindow), 0);
+    ASSERT_TRUE(host.waitForMessage(progressWindow, NotifyEditDone, std::chrono::seconds(20)));
+    wd::EditEngine::instance().waitForWorker();
+    EXPECT_EQ(WDXCanPaste(), 0) << "no silence on the clipboard";
+    EXPECT_EQ(track->length(), kFrames) << "nothing cut that could not be copied";
+    EXPECT_FALSE(save(dir.file("saved.wav"), 1));
+    EXPECT_EQ(WDXGetLastFailure(1), WD_FAILURE_SOURCE_CHANGED);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("saved.wav"))) << "no file holding silence for the unread samples";
+}
+
+TEST_F(SourceBlocks, OneDescriptorPerFileHeldUntilTheLastHolderOfItsBlocksGoes) {
+    const std::string path = dir.file("source.wav");
+    Track* track = openStereo(path);
+    ASSERT_TRUE(track);
+    EXPECT_EQ(track->channel(0)->sequence().blockInfo().size(), 3u);
+    EXPECT_EQ(descriptorsOn(path), 1) << "six blocks, one descriptor";
+    select(*track, 10, 10);
+    ASSERT_EQ(WDXDeleteSelection(), 0);  // an undo state shares the blocks
+    const uint32_t id = track->id();
+    auto snapshot = std::make_unique<Track>();
+    snapshot->assignFrom(track);
+    wd::TrackList::instance().removeTrack(track);
+    EXPECT_EQ(descriptorsOn(path), 1) << "the undo state and a copy of the track still read the file";
+    wd::UndoHistory::instance().removeHistory(id);
+    EXPECT_EQ(descriptorsOn(path), 1) << "a copy of the track still reads the file";
+    snapshot.reset();
+    EXPECT_EQ(descriptorsOn(path), 0);
+}
+
+}  // namespace
