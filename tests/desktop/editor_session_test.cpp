@@ -529,4 +529,33 @@ TEST_F(EditorSession, EscapeStopsALongEffectAndUndoAndTheStatusNameTheSteps) {
 #endif
 }
 
+// Times typed into the status bar move the selection (a start keeps the length, which
+// the end cuts; a length or an end keeps the start).
+TEST_F(EditorSession, TypedTimesMoveTheSelection) {
+#ifdef WAVEDECK_GUI_PROGRAM
+    const std::string file = writeTone("typed", 3);
+    auto editor = startEditor(file);
+    xdotool({"key", "ctrl+a"});
+    ASSERT_TRUE(waitFor("event", "selection 00:00.000 00:03:000", 5s));
+    const std::vector<std::pair<std::string, std::string>> typed = {
+        {"alt+a", "1"},            // 0:00:01.000 to the end: the 3 s length is cut to 2
+        {"alt+g", "0.5"},
+        {"alt+n", "0:00:02.250"},
+    };
+    const std::vector<std::string> selections = {"selection 00:01.000 00:03:000 00:02:000", "selection 00:01.000 00:01:500 00:00:500",
+                                                 "selection 00:01.000 00:02:250 00:01:250"};
+    for (size_t i = 0; i < typed.size(); ++i) {
+        mark();
+        xdotool({"key", typed[i].first, "ctrl+a"});
+        xdotool({"type", typed[i].second});
+        xdotool({"key", "Return"});
+        EXPECT_TRUE(waitFor("event", selections[i], 5s)) << typed[i].second;
+    }
+    EXPECT_TRUE(waitFor("event", "times Selection 0:00:01.000 – 0:00:02.250 (0:00:01.250)", 2s));
+    screenshot("typed-selection");
+    xdotool({"key", "ctrl+q"});
+    ASSERT_EQ(editor->wait(10s), 0) << "moving the selection changes no sample";
+#endif
+}
+
 }  // namespace
