@@ -5,6 +5,7 @@
 
 #include "batch_dialog.h"
 #include "devices_dialog.h"
+#include "editor_settings.h"
 #include "effect_catalog.h"
 #include "event_log.h"
 #include "failure_text.h"
@@ -60,6 +61,7 @@ EditorWindow::EditorWindow() {
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window_), "WaveDeck");
     gtk_window_set_default_size(GTK_WINDOW(window_), 960, 620);
+    lastFolder_ = EditorSettings::lastFolder();
 
     notify_ = std::make_unique<HostWindow>([this](UINT m, WPARAM w, LPARAM l) { return onNotification(m, w, l); });
     progress_ = std::make_unique<HostWindow>([this](UINT m, WPARAM w, LPARAM l) { return onProgress(m, w, l); });
@@ -193,6 +195,7 @@ void EditorWindow::remember(const std::string& path) {
     if (uri) gtk_recent_manager_add_item(gtk_recent_manager_get_default(), uri);
     g_free(uri);
     gchar* folder = g_path_get_dirname(path.c_str());
+    if (lastFolder_ != folder) EditorSettings::setLastFolder(folder);
     lastFolder_ = folder;
     g_free(folder);
 }
@@ -457,6 +460,7 @@ void EditorWindow::chooseAndOpen() {
                                                      "_Open", GTK_RESPONSE_ACCEPT, nullptr);
     gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(chooser), TRUE);
     if (!lastFolder_.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), lastFolder_.c_str());
+    EventLog::instance().event("choose in " + lastFolder_);
     GtkFileFilter* sounds = gtk_file_filter_new();
     gtk_file_filter_set_name(sounds, "Sound files");
     for (const char* p : {"*.wav", "*.aif", "*.aiff", "*.aifc", "*.mp3", "*.mp2", "*.mp1", "*.ogg", "*.wma", "*.cda"}) {

@@ -43,7 +43,8 @@ private:
     void addEffectCommands();
     GtkWidget* buildLayout();
     void addRecentMenu();
-    /** A file opened or saved: in the desktop's recent files, its folder the dialogs' next. */
+    /** A file opened or saved: in the desktop's recent files, its folder the dialogs' next,
+     * in this run and the next. */
     void remember(const std::string& path);
     std::optional<LRESULT> onNotification(UINT message, WPARAM wParam, LPARAM lParam);
     std::optional<LRESULT> onProgress(UINT message, WPARAM wParam, LPARAM lParam);

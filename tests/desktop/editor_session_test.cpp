@@ -134,7 +134,8 @@ protected:
 
     std::map<std::string, std::string> environment() const {
         return {{"DISPLAY", display_}, {"GDK_BACKEND", "x11"}, {"NO_AT_BRIDGE", "1"}, {"GSETTINGS_BACKEND", "memory"},
-                {"WAVEDECK_GUI_LOG", log_}, {"XDG_DATA_HOME", (fs::path(dir_.path()) / "data").string()}};
+                {"WAVEDECK_GUI_LOG", log_}, {"XDG_DATA_HOME", (fs::path(dir_.path()) / "data").string()},
+                {"XDG_CONFIG_HOME", (fs::path(dir_.path()) / "config").string()}};
     }
 
     /** Waits until a logged line of the kind starts with the text (and holds `also`
@@ -530,8 +531,9 @@ TEST_F(EditorSession, EscapeStopsALongEffectAndUndoAndTheStatusNameTheSteps) {
 }
 
 // Times typed into the status bar move the selection (a start keeps the length, which
-// the end cuts; a length or an end keeps the start).
-TEST_F(EditorSession, TypedTimesMoveTheSelection) {
+// the end cuts; a length or an end keeps the start); the folder of the file stays the
+// Open dialog's in the next run.
+TEST_F(EditorSession, TypedTimesMoveTheSelectionAndTheNextRunOpensInTheLastFolder) {
 #ifdef WAVEDECK_GUI_PROGRAM
     const std::string file = writeTone("typed", 3);
     auto editor = startEditor(file);
@@ -555,6 +557,18 @@ TEST_F(EditorSession, TypedTimesMoveTheSelection) {
     screenshot("typed-selection");
     xdotool({"key", "ctrl+q"});
     ASSERT_EQ(editor->wait(10s), 0) << "moving the selection changes no sample";
+
+    fs::remove(log_);
+    since_ = 0;
+    Child again({WAVEDECK_GUI_PROGRAM}, environment());
+    ASSERT_TRUE(waitFor("event", "pane main"));
+    std::this_thread::sleep_for(300ms);
+    xdotool({"key", "ctrl+o"});
+    EXPECT_TRUE(waitFor("event", "choose in " + dir_.path(), 5s)) << "the folder outlives the run";
+    std::this_thread::sleep_for(300ms);
+    xdotool({"key", "Escape"});
+    xdotool({"key", "ctrl+q"});
+    EXPECT_EQ(again.wait(10s), 0);
 #endif
 }
 
