@@ -168,6 +168,16 @@ int WDXSelectEnd(void) {
     }
 }
 
+int WDXSetSelection(int start, int length) {
+    return wd::editCurrent([=](Track& t) {
+        // A worker works on the selection it found when it started.
+        const wd::TrackClaim claim = wd::TrackClaim::tryClaim(t);
+        if (!claim || !wd::selectRange(t, start, length)) return -1;
+        wd::HostWindows::instance().broadcast(NotifySelectionChanged);
+        return 0;
+    });
+}
+
 // A state copy that cannot be allocated fails the step; nothing is thrown to the host.
 int WDXUndo(void) { return wd::historyStep(false); }
 

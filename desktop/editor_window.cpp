@@ -5,6 +5,7 @@
 
 #include "batch_dialog.h"
 #include "devices_dialog.h"
+#include "editor_settings.h"
 #include "effect_catalog.h"
 #include "event_log.h"
 #include "failure_text.h"
@@ -60,6 +61,7 @@ EditorWindow::EditorWindow() {
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window_), "WaveDeck");
     gtk_window_set_default_size(GTK_WINDOW(window_), 960, 620);
+    lastFolder_ = EditorSettings::lastFolder();
 
     notify_ = std::make_unique<HostWindow>([this](UINT m, WPARAM w, LPARAM l) { return onNotification(m, w, l); });
     progress_ = std::make_unique<HostWindow>([this](UINT m, WPARAM w, LPARAM l) { return onProgress(m, w, l); });
@@ -130,7 +132,9 @@ EditorWindow::EditorWindow() {
     buildCommands();
     gtk_container_add(GTK_CONTAINER(window_), buildLayout());
 
-    g_signal_connect(window_, "key-press-event", G_CALLBACK(+[](GtkWidget*, GdkEventKey* e, gpointer self) -> gboolean {
+    g_signal_connect(window_, "key-press-event", G_CALLBACK(+[](GtkWidget* w, GdkEventKey* e, gpointer self) -> gboolean {
+        // Typing a time: the field takes its digits, Delete and Home before the commands do.
+        if (GTK_IS_ENTRY(gtk_window_get_focus(GTK_WINDOW(w))) && gtk_window_propagate_key_event(GTK_WINDOW(w), e)) return TRUE;
         return static_cast<EditorWindow*>(self)->commands_.handleKey(e);
     }), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) -> gboolean {
@@ -191,6 +195,7 @@ void EditorWindow::remember(const std::string& path) {
     if (uri) gtk_recent_manager_add_item(gtk_recent_manager_get_default(), uri);
     g_free(uri);
     gchar* folder = g_path_get_dirname(path.c_str());
+    if (lastFolder_ != folder) EditorSettings::setLastFolder(folder);
     lastFolder_ = folder;
     g_free(folder);
 }
@@ -209,11 +214,11 @@ GtkWidget* EditorWindow::buildLayout() {
     GtkWidget* status = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
     GtkWidget* bar = gtk_statusbar_new();
     EventLog::instance().setStatusBar(GTK_STATUSBAR(bar));
-    selectionLabel_ = gtk_label_new("");
+    selection_ = std::make_unique<SelectionFields>([this](const std::string& s) { error(s); });
     formatLabel_ = gtk_label_new("");
     gtk_box_pack_start(GTK_BOX(status), bar, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(status), formatLabel_, FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(status), selectionLabel_, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(status), selection_->widget(), FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(status), progressPanel_.widget(), FALSE, FALSE, 4);
     gtk_box_pack_start(GTK_BOX(box), status, FALSE, FALSE, 0);
     return box;
@@ -455,6 +460,7 @@ void EditorWindow::chooseAndOpen() {
                                                      "_Open", GTK_RESPONSE_ACCEPT, nullptr);
     gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(chooser), TRUE);
     if (!lastFolder_.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), lastFolder_.c_str());
+    EventLog::instance().event("choose in " + lastFolder_);
     GtkFileFilter* sounds = gtk_file_filter_new();
     gtk_file_filter_set_name(sounds, "Sound files");
     for (const char* p : {"*.wav", "*.aif", "*.aiff", "*.aifc", "*.mp3", "*.mp2", "*.mp1", "*.ogg", "*.wma", "*.cda"}) {
@@ -797,9 +803,10 @@ void EditorWindow::showTimes() {
         gtk_label_set_text(GTK_LABEL(formatLabel_), format.c_str());
         EventLog::instance().event("format " + format);
     }
+    selection_->show({times_[0], times_[1], times_[2]});
     const std::string text = times_[2].empty() ? "" : "Selection " + clock(times_[0]) + " – " + clock(times_[1]) + " (" + clock(times_[2]) + ")";
-    if (text == gtk_label_get_text(GTK_LABEL(selectionLabel_))) return;
-    gtk_label_set_text(GTK_LABEL(selectionLabel_), text.c_str());
+    if (text == timesText_) return;
+    timesText_ = text;
     EventLog::instance().event("times " + text);
 }
 

@@ -18,6 +18,7 @@
 #include "library_pane.h"
 #include "progress_panel.h"
 #include "record_panel.h"
+#include "selection_fields.h"
 #include "track_tabs.h"
 
 namespace desktop {
@@ -42,7 +43,8 @@ private:
     void addEffectCommands();
     GtkWidget* buildLayout();
     void addRecentMenu();
-    /** A file opened or saved: in the desktop's recent files, its folder the dialogs' next. */
+    /** A file opened or saved: in the desktop's recent files, its folder the dialogs' next,
+     * in this run and the next. */
     void remember(const std::string& path);
     std::optional<LRESULT> onNotification(UINT message, WPARAM wParam, LPARAM lParam);
     std::optional<LRESULT> onProgress(UINT message, WPARAM wParam, LPARAM lParam);
@@ -84,11 +86,12 @@ private:
     std::string nameOf(const std::string& path) const;
 
     GtkWidget* window_ = nullptr;
-    GtkWidget* selectionLabel_ = nullptr;
     GtkWidget* formatLabel_ = nullptr;
     CommandTable commands_;
     ProgressPanel progressPanel_;
     std::unique_ptr<RecordPanel> record_;
+    std::unique_ptr<SelectionFields> selection_;
+    std::string timesText_;  // the selection as the status bar words it
     std::unique_ptr<LibraryPane> main_;
     std::unique_ptr<LibraryPane> time_;
     std::unique_ptr<LibraryPane> volume_;

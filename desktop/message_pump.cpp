@@ -39,13 +39,4 @@ void MessagePump::defer(std::function<void()> work) {
     }, new std::function<void()>(std::move(work)), [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
 }
 
-bool MessagePump::dispatchPending() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) return false;
-        DispatchMessageA(&msg);
-    }
-    return true;
-}
-
 }  // namespace desktop

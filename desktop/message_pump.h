@@ -12,8 +12,6 @@ public:
     /** Attaches the calling (UI) thread's queue to the default main context; false when
      * the library gives no descriptor. Call once, after gtk_init. */
     static bool attach();
-    /** Dispatches everything queued now; false when WM_QUIT was met. */
-    static bool dispatchPending();
     /** Runs the function from the main loop once the current dispatch has returned. A
      * modal dialog opened from a library message must go this way: GLib does not re-enter
      * the descriptor's source while it dispatches, so the library's messages would wait

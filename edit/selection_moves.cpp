@@ -86,6 +86,14 @@ bool selectToEnd(Track& track) {
     return true;
 }
 
+bool selectRange(Track& track, int start, int length) {
+    if (start < 0 || length < 0) return false;
+    const int end = track.length();
+    const int s = std::min(start, end);
+    showSelection(track, s, std::min(length, end - s));
+    return true;
+}
+
 bool hasSelection(const Track& track) {
     const Channel* c0 = track.channel(0);
     if (c0 && c0->selectedFlag && c0->selLength > 0) return true;

@@ -26,6 +26,9 @@ void selectToStart(Track& track);
 /** Selects from the cursor to the end. @returns false (nothing changes) when the cursor
  * is at or past the end. */
 bool selectToEnd(Track& track);
+/** Selects length samples from start, cut at the track's end (a start past the end puts
+ * the cursor there). @returns false (nothing changes) for a negative start or length. */
+bool selectRange(Track& track, int start, int length);
 /** Whether a selected channel has a non-empty selection (what saving a selection and the
  * selection edits need). */
 bool hasSelection(const Track& track);

@@ -193,4 +193,13 @@ WD_EXPORT const char* WDXGetVersion(void);
  * to stop, -1 when none runs on the current track. */
 WD_EXPORT int WDXCancelEffect(void);
 
+/* ---- Setting the selection (this port's own) ---- */
+/** Selects length samples from start on every channel of the current track (the
+ * channels' selected flags stay as they are), repaints the track window, reports the
+ * selection times and posts 1151. A range running past the end is cut at the end; a
+ * start past the end puts the cursor at the end. -1 (nothing changes) without a current
+ * track, while the player plays, while a worker works on the track, and for a negative
+ * start or length; else 0. */
+WD_EXPORT int WDXSetSelection(int start, int length);
+
 #endif /* WAVEDECK_H */

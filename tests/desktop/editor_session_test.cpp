@@ -134,7 +134,8 @@ protected:
 
     std::map<std::string, std::string> environment() const {
         return {{"DISPLAY", display_}, {"GDK_BACKEND", "x11"}, {"NO_AT_BRIDGE", "1"}, {"GSETTINGS_BACKEND", "memory"},
-                {"WAVEDECK_GUI_LOG", log_}, {"XDG_DATA_HOME", (fs::path(dir_.path()) / "data").string()}};
+                {"WAVEDECK_GUI_LOG", log_}, {"XDG_DATA_HOME", (fs::path(dir_.path()) / "data").string()},
+                {"XDG_CONFIG_HOME", (fs::path(dir_.path()) / "config").string()}};
     }
 
     /** Waits until a logged line of the kind starts with the text (and holds `also`
@@ -526,6 +527,48 @@ TEST_F(EditorSession, EscapeStopsALongEffectAndUndoAndTheStatusNameTheSteps) {
     EXPECT_TRUE(waitFor("status", "Inserted the clipboard at the cursor.", 20s));
     EXPECT_TRUE(waitFor("event", "label undo _Undo Paste", 2s));
     EXPECT_TRUE(waitFor("event", "format ", 2s, "· 0:12:00.000")) << "the track is twice as long";
+#endif
+}
+
+// Times typed into the status bar move the selection (a start keeps the length, which
+// the end cuts; a length or an end keeps the start); the folder of the file stays the
+// Open dialog's in the next run.
+TEST_F(EditorSession, TypedTimesMoveTheSelectionAndTheNextRunOpensInTheLastFolder) {
+#ifdef WAVEDECK_GUI_PROGRAM
+    const std::string file = writeTone("typed", 3);
+    auto editor = startEditor(file);
+    xdotool({"key", "ctrl+a"});
+    ASSERT_TRUE(waitFor("event", "selection 00:00.000 00:03:000", 5s));
+    const std::vector<std::pair<std::string, std::string>> typed = {
+        {"alt+a", "1"},            // 0:00:01.000 to the end: the 3 s length is cut to 2
+        {"alt+g", "0.5"},
+        {"alt+n", "0:00:02.250"},
+    };
+    const std::vector<std::string> selections = {"selection 00:01.000 00:03:000 00:02:000", "selection 00:01.000 00:01:500 00:00:500",
+                                                 "selection 00:01.000 00:02:250 00:01:250"};
+    for (size_t i = 0; i < typed.size(); ++i) {
+        mark();
+        xdotool({"key", typed[i].first, "ctrl+a"});
+        xdotool({"type", typed[i].second});
+        xdotool({"key", "Return"});
+        EXPECT_TRUE(waitFor("event", selections[i], 5s)) << typed[i].second;
+    }
+    EXPECT_TRUE(waitFor("event", "times Selection 0:00:01.000 – 0:00:02.250 (0:00:01.250)", 2s));
+    screenshot("typed-selection");
+    xdotool({"key", "ctrl+q"});
+    ASSERT_EQ(editor->wait(10s), 0) << "moving the selection changes no sample";
+
+    fs::remove(log_);
+    since_ = 0;
+    Child again({WAVEDECK_GUI_PROGRAM}, environment());
+    ASSERT_TRUE(waitFor("event", "pane main"));
+    std::this_thread::sleep_for(300ms);
+    xdotool({"key", "ctrl+o"});
+    EXPECT_TRUE(waitFor("event", "choose in " + dir_.path(), 5s)) << "the folder outlives the run";
+    std::this_thread::sleep_for(300ms);
+    xdotool({"key", "Escape"});
+    xdotool({"key", "ctrl+q"});
+    EXPECT_EQ(again.wait(10s), 0);
 #endif
 }
 

@@ -127,4 +127,36 @@ TEST_F(EditRoad, ACutTailPastedBackGivesTheOriginalAndExitingLeavesNoBlockFile) 
     EXPECT_EQ(files, 0);
 }
 
+// A typed selection: what is saved as the selection is the range asked for, cut at the
+// end; a bad range or a playing track keeps the selection as it was.
+TEST_F(EditRoad, ASetSelectionIsWhatSaveSelectionWritesCutAtTheEnd) {
+    struct Case {
+        int start, length, result, from, to;
+    } const cases[] = {
+        {4000, 2000, 0, 4000, 6000},
+        {20000, 10000, 0, 20000, kFrames},  // runs past the end
+        {-1, 10, -1, 20000, kFrames},
+        {10, -1, -1, 20000, kFrames},
+        {0, kFrames, 0, 0, kFrames},
+    };
+    for (const Case& c : cases) {
+        host.clearLog();
+        EXPECT_EQ(WDXSetSelection(c.start, c.length), c.result) << c.start << " " << c.length;
+        const std::string path = dir.file("sel" + std::to_string(saves++) + ".wav");
+        ASSERT_EQ(WDXSaveSelectFile(progress, path.c_str(), 1), 0);
+        ASSERT_TRUE(host.waitForMessage(progress, NotifySaveDone, 20s));
+        EXPECT_EQ(host.count(host.frame(), NotifySelectionChanged), c.result == 0 ? 1u : 0u) << c.start;
+        EXPECT_EQ(wdtest::readPcm16(path), slice(c.from, c.to)) << c.start << " " << c.length;
+    }
+    ASSERT_EQ(WDXSetSelection(kFrames + 5, 3), 0);
+    EXPECT_EQ(WDXCanSaveSelect(), 0) << "a start past the end is the cursor at the end";
+
+    WDXSelStart();
+    ASSERT_EQ(WDXPlayTrack(1), 0);
+    EXPECT_EQ(WDXSetSelection(0, 100), -1) << "refused while the player plays";
+    WDXStopTrack();
+    WDXCloseCurTrack();
+    EXPECT_EQ(WDXSetSelection(0, 100), -1) << "refused without a track";
+}
+
 }  // namespace
