@@ -251,8 +251,9 @@ int EditEngine::paste(Track* track, HWND progressWindow, PasteMode mode) {
 
 void EditEngine::runPaste(PasteJob& job) {
     Sequence* targets[2] = {};
-    SpliceGuard guard;
     try {
+        // Gone before the claim is: the track may be closed once it is released.
+        SpliceGuard guard;
         for (int t = 0; t < job.targetCount; ++t) {
             Sequence& s = job.track->channel(job.targets[t].channel)->sequence();
             const int position = job.targets[t].position;
