@@ -4,9 +4,17 @@
 // the same problems on every system.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
+
+#ifndef EDQUOT
+// A C runtime without disk quotas never reports this; the value only keeps the code that
+// tells problems apart the same everywhere.
+#define EDQUOT 10069
+#endif
 
 namespace wd {
 
@@ -30,6 +38,8 @@ int createUniqueFile(std::string& pattern, const std::string& likeFile);
 long readFile(int fd, void* buffer, size_t size);
 long readFileAt(int fd, void* buffer, size_t size, int64_t offset);
 long writeFile(int fd, const void* data, size_t size);
+/** lseek(): the new position, or -1. whence is SEEK_SET, SEEK_CUR or SEEK_END. */
+int64_t seekFile(int fd, int64_t offset, int whence);
 /** The size of the open file; -1 when unknown. */
 int64_t fileSize(int fd);
 /** Flushes the file's data to the disk. */

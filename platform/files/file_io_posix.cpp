@@ -68,6 +68,8 @@ long readFileAt(int fd, void* buffer, size_t size, int64_t offset) { return ::pr
 
 long writeFile(int fd, const void* data, size_t size) { return ::write(fd, data, size); }
 
+int64_t seekFile(int fd, int64_t offset, int whence) { return ::lseek(fd, static_cast<off_t>(offset), whence); }
+
 int64_t fileSize(int fd) {
     struct stat st {};
     return ::fstat(fd, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;

@@ -139,6 +139,8 @@ long writeFile(int fd, const void* data, size_t size) {
     return _write(fd, data, static_cast<unsigned>(std::min<size_t>(size, 1u << 30)));
 }
 
+int64_t seekFile(int fd, int64_t offset, int whence) { return _lseeki64(fd, offset, whence); }
+
 int64_t fileSize(int fd) {
     LARGE_INTEGER size{};
     HANDLE handle = handleOf(fd);
