@@ -34,11 +34,11 @@ EOF
   touch "$WINEPREFIX/.wavedeck-ready"
 fi
 
-wineserver -p &
-server=$!
-stop() {
-  wineserver -k || true
-  wait "$server" 2>/dev/null || true
-}
-trap stop EXIT
+# It detaches itself once it listens, so every test process finds it; -k ends the server
+# of this prefix only.
+wineserver -p
+trap 'wineserver -k || true' EXIT
+# Wine's services start with the first program and live as long as the server; started
+# here, they do not hold the first test's output open (ctest would wait for them).
+wine cmd.exe /c exit >/dev/null 2>&1 </dev/null
 ctest --test-dir "$build" --output-on-failure "$@"
