@@ -33,7 +33,7 @@ install_tools() {
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
     -o DPkg::Lock::Timeout=600 "${missing[@]}"
 }
-[ "${1:-}" = --install-tools ] && install_tools
+[ "${1:-}" = --install-tools ] && install_tools >&2
 
 # ---- Private apt configuration: the system's Debian entries, as source entries ----
 APTDIR=$CACHE/apt
