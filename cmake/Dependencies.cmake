@@ -2,6 +2,11 @@
 find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 
+if(WIN32)
+  include(cmake/WindowsDependencies.cmake)
+  return()
+endif()
+
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 pkg_check_modules(VORBIS REQUIRED IMPORTED_TARGET vorbis vorbisenc vorbisfile ogg)
 pkg_check_modules(MAD REQUIRED IMPORTED_TARGET mad)

@@ -1,9 +1,9 @@
 #include "formats/buffered_file_writer.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
+
+#include "platform/files/file_io.h"
 
 namespace wd {
 
@@ -21,7 +21,7 @@ bool BufferedFileWriter::Open(const std::string& path) {
 
 bool BufferedFileWriter::writeAll(const unsigned char* data, size_t length) {
     while (length > 0) {
-        const ssize_t written = ::write(output_.descriptor(), data, length);
+        const long written = writeFile(output_.descriptor(), data, length);
         if (written < 0 && errno == EINTR) continue;
         if (written <= 0) {
             writeProblem_ = problemOfErrno(written < 0 ? errno : ENOSPC);

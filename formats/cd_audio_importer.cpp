@@ -1,7 +1,5 @@
 #include "formats/cd_audio_importer.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -11,6 +9,7 @@
 #include "model/sample_converter.h"
 #include "model/track_list.h"
 #include "platform/cdrom/cdrom.h"
+#include "platform/files/file_io.h"
 #include "wavedeck_messages.h"
 
 namespace wd {
@@ -32,7 +31,7 @@ int trackNumberOf(const std::string& path) {
     unsigned char record[kRecordSize];
     size_t got = 0;
     while (got < kRecordSize) {
-        const ssize_t n = ::read(fd.get(), record + got, kRecordSize - got);
+        const long n = readFile(fd.get(), record + got, kRecordSize - got);
         if (n == 0 || (n < 0 && errno != EINTR)) return -1;
         if (n > 0) got += static_cast<size_t>(n);
     }

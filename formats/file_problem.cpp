@@ -5,6 +5,7 @@
 
 #include "model/block_factory.h"
 #include "model/track.h"
+#include "platform/files/file_io.h"
 
 namespace wd {
 

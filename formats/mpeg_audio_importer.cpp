@@ -1,8 +1,6 @@
 #include "formats/mpeg_audio_importer.h"
 
 #include <mad.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +13,7 @@
 #include "formats/output_file.h"
 #include "formats/stream_resampler.h"
 #include "model/track_list.h"
+#include "platform/files/file_io.h"
 #include "wavedeck_messages.h"
 
 namespace wd {
@@ -130,9 +129,9 @@ enum mad_flow onInput(void* data, struct mad_stream* stream) {
     if (left <= 0) d.reported = d.fileSize;
     d.importer->NotifyProgressWindows(NotifyImportProgress, static_cast<WPARAM>(d.fileSize), static_cast<LPARAM>(d.reported));
     const size_t want = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(kInputBytes - keep), std::max<int64_t>(left, 0)));
-    ssize_t got = 0;
+    long got = 0;
     do {
-        got = want ? ::pread(d.fd, d.input.get() + keep, want, d.position) : 0;
+        got = want ? readFileAt(d.fd, d.input.get() + keep, want, d.position) : 0;
     } while (got < 0 && errno == EINTR);
     if (got < 0) {
         d.failed = true;
@@ -234,7 +233,7 @@ bool MpegAudioImporter::Start(const std::string& path) {
     try {
         thread_ = std::thread([this, fd] { run(fd); });
     } catch (const std::system_error&) {
-        ::close(fd);
+        closeFile(fd);
         setFailure(FileProblem::Other);
         NotifyProgressWindows(NotifyImportFailed, 0, 0);
         cancelled_ = true;
@@ -256,8 +255,7 @@ void MpegAudioImporter::run(int fd) {
     d.cancelled = &cancelled_;
     d.path = path_;
     d.fd = fd;
-    struct stat st {};
-    d.fileSize = ::fstat(fd, &st) == 0 ? st.st_size : 0;
+    d.fileSize = std::max<int64_t>(fileSize(fd), 0);
     d.layout = MpegStreamLayout::scan(fd, d.fileSize);
     d.position = d.layout.audioStart;
     if (d.layout.gapless) {

@@ -1,9 +1,9 @@
 #include "formats/mpeg_stream_layout.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
+
+#include "platform/files/file_io.h"
 
 namespace wd {
 namespace {
@@ -16,7 +16,7 @@ constexpr int kLyricsFooterBytes = 15;  // six size digits and "LYRICS200"
 // Reads exactly length bytes at offset; false at the end of the file or on an error.
 bool readAt(int fd, int64_t offset, unsigned char* data, size_t length) {
     while (length > 0) {
-        const ssize_t got = ::pread(fd, data, length, offset);
+        const long got = readFileAt(fd, data, length, offset);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return false;
         data += got;

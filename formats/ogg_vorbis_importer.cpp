@@ -10,6 +10,7 @@
 #include "formats/output_file.h"
 #include "model/sample_converter.h"
 #include "model/track_list.h"
+#include "platform/files/file_io.h"
 #include "wavedeck_messages.h"
 
 namespace wd {
@@ -98,7 +99,7 @@ void OggVorbisImporter::run() {
     const int fd = openRegularFileForReading(path_, &problem);
     FILE* stream = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
     if (!stream) {
-        if (fd >= 0) ::close(fd);
+        if (fd >= 0) closeFile(fd);
         fail(problem);
         return;
     }

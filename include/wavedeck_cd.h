@@ -14,6 +14,6 @@
  * ".nrg"). Writes "disc.txt" naming the disc and "TrackNN.cda" for each audio track
  * (data tracks get none), removing track files of an earlier disc. Returns the number of
  * track files, or -1 when the disc cannot be read or the folder cannot be written. */
-WD_EXPORT int WDXMakeCdTrackFolder(const char* disc, const char* folder);
+WD_EXPORT int WINAPI WDXMakeCdTrackFolder(const char* disc, const char* folder);
 
 #endif /* WAVEDECK_CD_H */

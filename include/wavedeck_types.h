@@ -2,7 +2,8 @@
  *
  * The library keeps the names and meanings of the Windows types its interface was
  * designed around, so a host written against them ports with few changes. Handles are
- * pointer-sized; there is no calling-convention decoration on Linux. */
+ * pointer-sized; there is no calling-convention decoration on Linux. On Windows the
+ * system's own headers supply them, and exports use the standard calling convention. */
 #ifndef WAVEDECK_TYPES_H
 #define WAVEDECK_TYPES_H
 
@@ -13,6 +14,13 @@
 #else
 #define WD_EXTERN_C extern
 #endif
+
+#ifdef _WIN32
+#include <windows.h>
+
+/* The DLL's export list is its .def file, which also strips the stdcall decoration. */
+#define WD_EXPORT WD_EXTERN_C
+#else
 
 /** Marks a function exported from libwavedeck.so; everything else is hidden. */
 #define WD_EXPORT WD_EXTERN_C __attribute__((visibility("default")))
@@ -106,5 +114,7 @@ constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xff
 #define GetGValue(c) ((BYTE)(((WORD)(c)) >> 8))
 #define GetBValue(c) ((BYTE)((c) >> 16))
 #endif
+
+#endif /* _WIN32 */
 
 #endif /* WAVEDECK_TYPES_H */

@@ -16,6 +16,9 @@
 
 #include "wavedeck_types.h"
 
+#ifdef _WIN32
+/* The system's own user32 and gdi32, which wavedeck_types.h brought in. */
+#else
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
@@ -496,5 +499,7 @@ WD_EXPORT int WDXWatchWindowPixels(HWND window, HWND notify, UINT message);
  * window under the point, with the delta in the high word of wParam and the screen
  * point in lParam (see DefWindowProcA). 1 when queued, 0 for another message. */
 WD_EXPORT int WDXInjectMouseWheel(UINT message, int delta, int screenX, int screenY);
+
+#endif /* _WIN32 */
 
 #endif /* WAVEDECK_WIN_H */

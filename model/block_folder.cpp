@@ -1,26 +1,14 @@
 #include "model/block_folder.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
+#include "platform/files/file_io.h"
 #include "platform/files/files.h"
 
 namespace wd {
 namespace {
-
-bool isDirectory(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 // Runs at exit, or when the library is unloaded: atexit() from a shared object is bound
 // to that object.
@@ -29,27 +17,13 @@ void removeFoldersAtExit() { BlockFolder::instance().removeAll(); }
 constexpr const char* kPrefix = "wavedeck-";
 
 // The pid in a block folder's name ("wavedeck-<pid>-XXXXXX"), or 0 when it is not one.
-pid_t ownerOf(const std::string& name) {
+int ownerOf(const std::string& name) {
     if (name.rfind(kPrefix, 0) != 0) return 0;
     const char* digits = name.c_str() + std::char_traits<char>::length(kPrefix);
     char* end = nullptr;
     const long pid = std::strtol(digits, &end, 10);
     if (end == digits || *end != '-' || std::strlen(end + 1) != 6 || pid <= 0) return 0;
-    return static_cast<pid_t>(pid);
-}
-
-bool processAlive(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
-
-// A lock on the folder itself, held by its owner for its whole life; -1 when the folder
-// cannot be opened or another process holds the lock.
-int lockFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return static_cast<int>(pid);
 }
 
 }  // namespace
@@ -67,12 +41,12 @@ std::string BlockFolder::folderFor(const std::string& tempFolder) {
     }
     for (const Entry& entry : folders_) {
         if (entry.tempFolder != tempFolder) continue;
-        if (isDirectory(entry.folder) || ::mkdir(entry.folder.c_str(), 0700) == 0) return entry.folder;
+        if (kindOfPath(entry.folder) == PathKind::Folder || makePrivateFolder(entry.folder)) return entry.folder;
         return std::string();
     }
-    std::string pattern = tempFolder + "/" + kPrefix + std::to_string(::getpid()) + "-XXXXXX";
-    // mkdtemp makes the folder with mode 0700.
-    if (!::mkdtemp(pattern.data())) return std::string();
+    std::string pattern = tempFolder + "/" + kPrefix + std::to_string(currentProcessId()) + "-XXXXXX";
+    if (!makeUniqueFolder(pattern)) return std::string();
+    // The lock, held for the folder's whole life, tells other processes it is in use.
     folders_.push_back({tempFolder, pattern, lockFolder(pattern)});
     if (!exitHookInstalled_) exitHookInstalled_ = std::atexit(removeFoldersAtExit) == 0;
     return pattern;
@@ -83,27 +57,26 @@ void BlockFolder::removeAll() {
     for (const Entry& entry : folders_) {
         std::error_code ignored;
         std::filesystem::remove_all(entry.folder, ignored);
-        if (entry.lock >= 0) ::close(entry.lock);
+        if (entry.lock >= 0) closeFile(entry.lock);
     }
     folders_.clear();
 }
 
 int BlockFolder::reclaimAbandoned(const std::string& tempFolder) {
-    DIR* dir = ::opendir(tempFolder.c_str());
-    if (!dir) return 0;
+    namespace fs = std::filesystem;
     std::vector<std::string> abandoned;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        const pid_t owner = ownerOf(name);
+    std::error_code error;
+    for (fs::directory_iterator it(tempFolder, error); !error && it != fs::directory_iterator(); it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        const int owner = ownerOf(name);
         // A live owner may not have taken its lock yet: its folder stays.
-        if (owner == 0 || owner == ::getpid() || processAlive(owner)) continue;
+        if (owner == 0 || owner == currentProcessId() || processAlive(owner)) continue;
         const std::string folder = tempFolder + "/" + name;
         const int lock = lockFolder(folder);
         if (lock < 0) continue;
         abandoned.push_back(folder);
-        ::close(lock);
+        closeFile(lock);
     }
-    ::closedir(dir);
     for (const std::string& folder : abandoned) {
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);

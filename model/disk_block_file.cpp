@@ -1,14 +1,11 @@
 #include "model/disk_block_file.h"
 
-#include <fcntl.h>
-#include <sys/uio.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <utility>
 
 #include "model/block_factory.h"
+#include "platform/files/file_io.h"
 
 namespace wd {
 namespace {
@@ -19,12 +16,17 @@ namespace {
 // take a fifth of the processor time of 1 MiB writes).
 constexpr size_t kWritePiece = 64 * 1024;
 
-bool writeAll(int fd, const iovec* parts, int partCount) {
+struct Part {
+    const void* data;
+    size_t size;
+};
+
+bool writeAll(int fd, const Part* parts, int partCount) {
     for (int p = 0; p < partCount; ++p) {
-        const char* data = static_cast<const char*>(parts[p].iov_base);
-        size_t left = parts[p].iov_len;
+        const char* data = static_cast<const char*>(parts[p].data);
+        size_t left = parts[p].size;
         while (left > 0) {
-            const ssize_t done = ::write(fd, data, std::min(left, kWritePiece));
+            const long done = writeFile(fd, data, std::min(left, kWritePiece));
             if (done < 0 && errno == EINTR) continue;
             if (done <= 0) return false;
             data += done;
@@ -35,9 +37,9 @@ bool writeAll(int fd, const iovec* parts, int partCount) {
 }
 
 // Reads exactly n bytes at offset. False on an error or a short file.
-bool readAll(int fd, char* dst, size_t n, off_t offset) {
+bool readAll(int fd, char* dst, size_t n, int64_t offset) {
     while (n > 0) {
-        ssize_t got = ::pread(fd, dst, n, offset);
+        long got = readFileAt(fd, dst, n, offset);
         if (got < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -56,7 +58,7 @@ DiskBlockFile::DiskBlockFile(uint32_t serial, std::string path) : BlockFile(Kind
 
 DiskBlockFile::~DiskBlockFile() {
     if (!path_.empty()) {
-        ::unlink(path_.c_str());
+        removeFile(path_);
         path_.clear();
     }
 }
@@ -69,17 +71,16 @@ int DiskBlockFile::write(const float* data, int byteCount) {
     summary_.compute(data, sampleCount);
     length_ = 0;
 
-    int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    int fd = createPrivateFile(path_);
     if (fd < 0) {
         BlockFactory::instance().noteWriteError(errno);
         return -1;
     }
-    iovec parts[2] = {{const_cast<float*>(summary_.data()), static_cast<size_t>(summary_.bytes())},
-                      {const_cast<float*>(data), static_cast<size_t>(bytes)}};
+    const Part parts[2] = {{summary_.data(), static_cast<size_t>(summary_.bytes())}, {data, static_cast<size_t>(bytes)}};
     const bool written = writeAll(fd, parts, 2);
     const int writeError = errno;
     // A full disk may only be reported when the file is closed.
-    const bool closed = ::close(fd) == 0;
+    const bool closed = closeFile(fd);
     if (!written || !closed) {
         BlockFactory::instance().noteWriteError(written ? errno : writeError);
         return -1;
@@ -92,10 +93,10 @@ int DiskBlockFile::readBytes(void* dst, int byteCount, int byteOffset) const {
     if (byteCount < 0 || byteOffset < 0) return -1;
     const int n = std::min(length_ - byteOffset, byteCount);
     if (n <= 0) return 0;
-    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = openForReading(path_);
     if (fd < 0) return noteReadFailure();
-    const bool ok = readAll(fd, static_cast<char*>(dst), static_cast<size_t>(n), static_cast<off_t>(summary_.bytes()) + byteOffset);
-    ::close(fd);
+    const bool ok = readAll(fd, static_cast<char*>(dst), static_cast<size_t>(n), static_cast<int64_t>(summary_.bytes()) + byteOffset);
+    closeFile(fd);
     return ok ? n : noteReadFailure();
 }
 

@@ -1,12 +1,11 @@
 #include "services/settings.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "services/file_names.h"
+#include "platform/files/file_io.h"
 #include "platform/files/files.h"
 #include "platform/registry/registry.h"
 #include "model/block_factory.h"
@@ -39,15 +38,7 @@ Settings::Settings()
 std::string Settings::defaultTempFolder() {
     // Block files can take gigabytes: the user's cache, not a RAM-backed /tmp, and never the
     // library's own folder (a system folder once installed).
-    std::string cache;
-    if (const char* x = std::getenv("XDG_CACHE_HOME"); x && *x == '/') {
-        cache = x;
-    } else if (const char* home = std::getenv("HOME"); home && *home == '/') {
-        cache = std::string(home) + "/.cache";
-    } else {
-        cache = "/tmp";
-    }
-    return cache + "/wavedeck";
+    return userCacheFolder() + "/wavedeck";
 }
 
 void Settings::load() {
@@ -59,7 +50,7 @@ void Settings::load() {
     // A folder that is not absolute would depend on where the program happens to start:
     // it counts as missing, like a value of the wrong type.
     std::string folder;
-    if (tempDirKey_.getString(kFolderValue, folder) && folder[0] == '/') {
+    if (tempDirKey_.getString(kFolderValue, folder) && isAbsolutePath(folder)) {
         storeTempFolder(folder);
     } else {
         folder = defaultTempFolder();
@@ -99,7 +90,7 @@ std::string Settings::tempFolder() const {
 }
 
 bool Settings::setTempFolder(const char* folder) {
-    if (!folder || folder[0] != '/' || GetFileAttributesA(folder) != FILE_ATTRIBUTE_DIRECTORY) return false;
+    if (!folder || !isAbsolutePath(folder) || GetFileAttributesA(folder) != FILE_ATTRIBUTE_DIRECTORY) return false;
     // Written at once (and again at detach), so a folder that cannot be kept is refused
     // now rather than lost at the end.
     if (!tempDirKey_.setString(kFolderValue, folder)) return false;

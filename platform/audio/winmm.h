@@ -17,6 +17,11 @@
 
 #include "wavedeck_types.h"
 
+#ifdef _WIN32
+// The system's own winmm.
+#include <windows.h>
+#include <mmsystem.h>
+#else
 typedef uintptr_t DWORD_PTR;
 typedef UINT MMRESULT;
 typedef UINT MMVERSION;
@@ -312,3 +317,5 @@ MMRESULT mixerGetLineInfoA(HMIXEROBJ object, MIXERLINEA* line, DWORD flags);
 MMRESULT mixerGetLineControlsA(HMIXEROBJ object, MIXERLINECONTROLSA* controls, DWORD flags);
 MMRESULT mixerGetControlDetailsA(HMIXEROBJ object, MIXERCONTROLDETAILS* details, DWORD flags);
 MMRESULT mixerSetControlDetails(HMIXEROBJ object, MIXERCONTROLDETAILS* details, DWORD flags);
+
+#endif  // _WIN32

@@ -53,7 +53,7 @@ uint32_t serialOf(const DiscToc& toc) {
 }
 
 bool writeWhole(const fs::path& path, const std::string& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::FILE* f = std::fopen(path.string().c_str(), "wb");
     if (!f) return false;
     const bool wrote = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && wrote;

@@ -13,6 +13,7 @@
 
 namespace wd::cdrom {
 
+#ifndef _WIN32  // <windows.h> has them, with the same values
 constexpr UINT DRIVE_UNKNOWN = 0;
 constexpr UINT DRIVE_NO_ROOT_DIR = 1;
 constexpr UINT DRIVE_FIXED = 3;
@@ -22,6 +23,7 @@ constexpr DWORD GENERIC_READ = 0x80000000u;
 constexpr DWORD FILE_SHARE_READ = 1;
 constexpr DWORD FILE_SHARE_WRITE = 2;
 constexpr DWORD OPEN_EXISTING = 3;
+#endif
 
 constexpr DWORD IOCTL_CDROM_READ_TOC = 0x00024000;
 constexpr DWORD IOCTL_CDROM_CHECK_VERIFY = 0x00024800;

@@ -1,8 +1,16 @@
-// File, folder and module calls the engine is written against, over POSIX and dlfcn.
+// File, folder and module calls the engine is written against: kernel32's on Windows,
+// over POSIX and dlfcn elsewhere.
 #pragma once
 
 #include "wavedeck_types.h"
 
+/** The module (shared object or program) that contains the given code address. */
+HMODULE moduleOfAddress(const void* address);
+
+#ifdef _WIN32
+// kernel32's own.
+#include <windows.h>
+#else
 constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x1;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
@@ -30,8 +38,6 @@ BOOL CreateDirectoryA(LPCSTR path, void* security);
 HANDLE FindFirstFileA(LPCSTR path, WIN32_FIND_DATAA* data);
 BOOL FindClose(HANDLE find);
 
-/** The module (shared object or program) that contains the given code address. */
-HMODULE moduleOfAddress(const void* address);
 /** Full file name of a module; null gives the program. Copies at most size - 1
  * characters plus a zero; returns the characters copied, 0 on failure. */
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
@@ -39,3 +45,5 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
 HMODULE LoadLibraryA(LPCSTR path);
 void* GetProcAddress(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
+
+#endif  // _WIN32

@@ -4,6 +4,10 @@
 
 #include "wavedeck_types.h"
 
+#ifdef _WIN32
+// advapi32's own registry.
+#include <windows.h>
+#else
 #define HKEY_CLASSES_ROOT (reinterpret_cast<HKEY>(static_cast<uintptr_t>(0x80000000u)))
 #define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<uintptr_t>(0x80000001u)))
 #define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<uintptr_t>(0x80000002u)))
@@ -41,3 +45,5 @@ LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYT
 LONG RegQueryValueExA(HKEY key, LPCSTR name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size);
 /** Forgets an opened key; closing a predefined root is a no-op. */
 LONG RegCloseKey(HKEY key);
+
+#endif  // _WIN32

@@ -7,15 +7,12 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <limits>
 
+#include "platform/files/file_io.h"
 #include "platform/wmrt/ffmpeg_quiet.h"
 
 namespace wd::wm {
@@ -40,8 +37,8 @@ uint64_t littleEndian(const uint8_t* p, int bytes) {
 }
 
 bool readAt(int fd, uint8_t* buffer, size_t size, uint64_t offset) {
-    return offset <= static_cast<uint64_t>(std::numeric_limits<off_t>::max()) &&
-           ::pread(fd, buffer, size, static_cast<off_t>(offset)) == static_cast<ssize_t>(size);
+    return offset <= static_cast<uint64_t>(std::numeric_limits<int64_t>::max()) &&
+           readFileAt(fd, buffer, size, static_cast<int64_t>(offset)) == static_cast<long>(size);
 }
 
 // The runtime refuses protected files without a licence; FFmpeg would decode their
@@ -95,20 +92,17 @@ AsfSource::~AsfSource() {
     avformat_close_input(&format_);
     if (io_) av_freep(&io_->buffer);
     avio_context_free(&io_);
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) closeFile(fd_);
 }
 
 HRESULT AsfSource::open(const std::string& path, const std::atomic<bool>& abort, std::unique_ptr<AsfSource>& source) {
     source.reset();
     silenceFfmpeg();
-    // Non-blocking, so a FIFO without a writer does not hold the open; it is refused below.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    bool notRegular = false;
+    const int fd = openRegularForReading(path, notRegular);
     if (fd < 0) return NS_E_FILE_OPEN_FAILED;
     std::unique_ptr<AsfSource> s(new AsfSource(abort));
     s->fd_ = fd;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return NS_E_FILE_OPEN_FAILED;
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (HRESULT hr = checkHeader(fd); failed(hr)) return hr;
     if (HRESULT hr = s->openInput(fd); failed(hr)) return hr;
     s->addOutputs();
@@ -124,7 +118,7 @@ HRESULT AsfSource::openInput(int fd) {
     frame_ = av_frame_alloc();
     if (!io_) av_free(buffer);
     if (!io_ || !format_ || !packet_ || !frame_) return E_OUTOFMEMORY;
-    ::lseek(fd, 0, SEEK_SET);
+    seekFile(fd, 0, SEEK_SET);
     format_->pb = io_;
     format_->flags |= AVFMT_FLAG_CUSTOM_IO;
     format_->interrupt_callback.callback = &AsfSource::interrupted;
@@ -293,7 +287,7 @@ void AsfSource::convert(size_t output, const AVFrame* frame) {
 int AsfSource::readPacket(void* opaque, uint8_t* buffer, int size) {
     auto* self = static_cast<AsfSource*>(opaque);
     for (;;) {
-        const ssize_t got = ::read(self->fd_, buffer, static_cast<size_t>(size));
+        const long got = readFile(self->fd_, buffer, static_cast<size_t>(size));
         if (got > 0) return static_cast<int>(got);
         if (got == 0) return AVERROR_EOF;
         if (errno != EINTR) return AVERROR(errno);
@@ -303,11 +297,11 @@ int AsfSource::readPacket(void* opaque, uint8_t* buffer, int size) {
 int64_t AsfSource::seek(void* opaque, int64_t offset, int whence) {
     auto* self = static_cast<AsfSource*>(opaque);
     if (whence & AVSEEK_SIZE) {
-        struct stat st {};
-        return ::fstat(self->fd_, &st) == 0 ? static_cast<int64_t>(st.st_size) : AVERROR(errno);
+        const int64_t size = fileSize(self->fd_);
+        return size >= 0 ? size : AVERROR(errno);
     }
-    const off_t at = ::lseek(self->fd_, static_cast<off_t>(offset), whence & ~AVSEEK_FORCE);
-    return at < 0 ? AVERROR(errno) : static_cast<int64_t>(at);
+    const int64_t at = seekFile(self->fd_, offset, whence & ~AVSEEK_FORCE);
+    return at < 0 ? AVERROR(errno) : at;
 }
 
 int AsfSource::interrupted(void* opaque) { return static_cast<AsfSource*>(opaque)->abort_ ? 1 : 0; }

@@ -14,6 +14,18 @@ constexpr bool succeeded(HRESULT hr) { return hr >= 0; }
 constexpr bool failed(HRESULT hr) { return hr < 0; }
 constexpr HRESULT resultOf(uint32_t code) { return static_cast<HRESULT>(code); }
 
+#ifdef _WIN32
+// <windows.h> makes these macros; here they name the stand-in's own constants (wm::S_OK).
+#undef S_OK
+#undef E_NOTIMPL
+#undef E_NOINTERFACE
+#undef E_FAIL
+#undef E_UNEXPECTED
+#undef E_OUTOFMEMORY
+#undef E_INVALIDARG
+#undef WAVE_FORMAT_PCM
+#endif
+
 // The COM results the runtime and its callers exchange.
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT E_NOTIMPL = resultOf(0x80004001u);

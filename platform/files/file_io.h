@@ -1,0 +1,74 @@
+// File and process calls of the engine's storage: block files, their folders, the
+// readers' and writers' files. Descriptors are the C runtime's (opened binary and not
+// inherited by child processes); a failure leaves its reason in errno, so callers report
+// the same problems on every system.
+#pragma once
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#ifndef EDQUOT
+// A C runtime without disk quotas never reports this; the value only keeps the code that
+// tells problems apart the same everywhere.
+#define EDQUOT 10069
+#endif
+
+namespace wd {
+
+/** What a path names; Unreadable when it cannot be looked at (errno says why). */
+enum class PathKind { Missing, RegularFile, Folder, Other, Unreadable };
+PathKind kindOfPath(const std::string& path);
+
+/** -1 on failure. */
+int openForReading(const std::string& path);
+/** Opens path for reading only when it is a regular file, never waiting on a pipe or a
+ * device: -1 with notRegular set for anything else, or -1 with errno. */
+int openRegularForReading(const std::string& path, bool& notRegular);
+/** Creates or truncates a file only this user may read, for writing. */
+int createPrivateFile(const std::string& path);
+/** Creates a new file for writing whose name is pattern with its last six characters
+ * ("XXXXXX") made unique; pattern then holds the name. The file gets the permissions of
+ * likeFile when that exists, else the usual ones of a new file. */
+int createUniqueFile(std::string& pattern, const std::string& likeFile);
+
+/** read(), pread() and write(): the bytes moved, 0 at the end of the file, -1 on error. */
+long readFile(int fd, void* buffer, size_t size);
+long readFileAt(int fd, void* buffer, size_t size, int64_t offset);
+long writeFile(int fd, const void* data, size_t size);
+/** lseek(): the new position, or -1. whence is SEEK_SET, SEEK_CUR or SEEK_END. */
+int64_t seekFile(int fd, int64_t offset, int whence);
+/** The size of the open file; -1 when unknown. */
+int64_t fileSize(int fd);
+/** Flushes the file's data to the disk. */
+bool syncFile(int fd);
+/** false when the last data could not be written (a full disk may show only here). */
+bool closeFile(int fd);
+/** A second descriptor for the same open file; -1 on failure. */
+int duplicateFile(int fd);
+
+bool removeFile(const std::string& path);
+/** Renames from over to, replacing a file of that name in one step. */
+bool replaceFile(const std::string& from, const std::string& to);
+/** Makes one folder only this user may enter; false when it exists or cannot be made. */
+bool makePrivateFolder(const std::string& path);
+/** Makes a new private folder named pattern with its last six characters ("XXXXXX") made
+ * unique; pattern then holds the name. */
+bool makeUniqueFolder(std::string& pattern);
+/** Takes an exclusive lock on a folder, held until the descriptor is closed; -1 when the
+ * folder cannot be opened or another process holds the lock. */
+int lockFolder(const std::string& folder);
+
+/** The position of the last folder separator in path, or std::string::npos. */
+size_t lastPathSeparator(const std::string& path);
+bool isAbsolutePath(const std::string& path);
+/** Where the user's cached, re-creatable data goes (no trailing separator). */
+std::string userCacheFolder();
+
+int currentProcessId();
+/** Whether a process with that id runs (one this user may not signal counts as running). */
+bool processAlive(int pid);
+
+}  // namespace wd

@@ -1,0 +1,3 @@
+// The platform layer is where a system is picked: this passes.
+#ifdef _WIN32
+#endif
