@@ -1,6 +1,5 @@
 #include "formats/sound_file_importer.h"
 
-#include <fcntl.h>
 #include <sndfile.h>
 
 #include <algorithm>
@@ -80,7 +79,7 @@ SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* trac
                 stop = true;
                 return;
             }
-            ::posix_fadvise(fd, (b + kPrefetchBlocks) * prefetchBytes, prefetchBytes, POSIX_FADV_WILLNEED);
+            adviseReadSoon(fd, (b + kPrefetchBlocks) * prefetchBytes, prefetchBytes);
             const int64_t first = b * BlockFile::kMaxSamples;
             const int64_t count = std::min<int64_t>(BlockFile::kMaxSamples, frames - first);
             auto summaryOf = [&](int c) -> BlockSummary& { return summaries[static_cast<size_t>(b * channels + c)]; };
@@ -127,8 +126,8 @@ SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* trac
     };
     // The workers take blocks in file order: a file not in the page cache is read ahead
     // as one stream, asked for kPrefetchBlocks blocks before it is needed.
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    ::posix_fadvise(fd, 0, prefetchBytes * kPrefetchBlocks, POSIX_FADV_WILLNEED);
+    adviseSequentialRead(fd);
+    adviseReadSoon(fd, 0, prefetchBytes * kPrefetchBlocks);
     std::atomic<bool> outOfMemory{false};
     auto guarded = [&] {
         try {

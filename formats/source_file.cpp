@@ -1,9 +1,5 @@
 #include "formats/source_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -31,8 +27,7 @@ thread_local uint32_t changedReads = 0;
 // libsndfile reads through these, with positioned reads on the shared descriptor, so any
 // number of readers share it without sharing a file position.
 sf_count_t fileLength(void* data) {
-    struct stat st {};
-    return ::fstat(static_cast<Cursor*>(data)->fd, &st) == 0 ? st.st_size : -1;
+    return fileSize(static_cast<Cursor*>(data)->fd);
 }
 
 sf_count_t seekTo(sf_count_t offset, int whence, void* data) {
@@ -50,7 +45,7 @@ sf_count_t readAt(void* dst, sf_count_t count, void* data) {
     char* out = static_cast<char*>(dst);
     sf_count_t done = 0;
     while (done < count) {
-        const ssize_t got = ::pread(cursor->fd, out + done, static_cast<size_t>(count - done), cursor->position);
+        const long got = readFileAt(cursor->fd, out + done, static_cast<size_t>(count - done), cursor->position);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;
         done += got;
@@ -216,7 +211,7 @@ int64_t SourceFile::Reader::readFrames(int64_t first, int64_t count, float* dst)
 }
 
 std::shared_ptr<SourceFile> SourceFile::open(int fd, SF_INFO* info) {
-    const int own = fd >= 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
+    const int own = fd >= 0 ? duplicateFile(fd) : -1;
     if (own < 0) return nullptr;
     *info = {};
     std::shared_ptr<SourceFile> file(new SourceFile(own, *info));
@@ -226,11 +221,7 @@ std::shared_ptr<SourceFile> SourceFile::open(int fd, SF_INFO* info) {
     if (!randomAccess(*info)) return nullptr;
     file->info_ = *info;
     file->findRawLayout();
-    struct stat st {};
-    if (::fstat(own, &st) != 0) return nullptr;
-    file->size_ = st.st_size;
-    file->modifiedSeconds_ = st.st_mtim.tv_sec;
-    file->modifiedNanoseconds_ = st.st_mtim.tv_nsec;
+    if (!identifyFile(own, file->identity_)) return nullptr;
     return file;
 }
 
@@ -238,7 +229,7 @@ SourceFile::SourceFile(int fd, const SF_INFO& info) : fd_(fd), info_(info) {}
 
 SourceFile::~SourceFile() {
     reader_.reset();
-    ::close(fd_);
+    closeFile(fd_);
 }
 
 bool SourceFile::randomAccess(const SF_INFO& info) {
@@ -327,9 +318,8 @@ uint32_t SourceFile::changedReadsOnThisThread() {
 }
 
 bool SourceFile::unchanged() const {
-    struct stat st {};
-    return ::fstat(fd_, &st) == 0 && st.st_size == size_ && st.st_mtim.tv_sec == modifiedSeconds_ &&
-           st.st_mtim.tv_nsec == modifiedNanoseconds_;
+    FileIdentity now;
+    return identifyFile(fd_, now) && now == identity_;
 }
 
 bool SourceFile::readChannel(int channel, int64_t first, int count, float* dst) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/block_summary.h"
+#include "platform/files/file_io.h"
 
 namespace wd {
 
@@ -103,9 +104,7 @@ private:
 
     const int fd_;
     SF_INFO info_{};
-    int64_t size_ = 0;
-    int64_t modifiedSeconds_ = 0;
-    int64_t modifiedNanoseconds_ = 0;
+    FileIdentity identity_;
     int64_t dataOffset_ = -1;  // -1: no raw access
     int bytesPerSample_ = 0;
     bool bigEndian_ = false;

@@ -42,6 +42,19 @@ long writeFile(int fd, const void* data, size_t size);
 int64_t seekFile(int fd, int64_t offset, int whence);
 /** The size of the open file; -1 when unknown. */
 int64_t fileSize(int fd);
+/** Hints for a file about to be read from start to end, and for a range about to be read;
+ * a system without such hints reads ahead on its own. */
+void adviseSequentialRead(int fd);
+void adviseReadSoon(int fd, int64_t offset, int64_t length);
+/** What shows that an open file was rewritten: its size and last modification time. */
+struct FileIdentity {
+    int64_t size = -1;
+    int64_t modifiedSeconds = 0;
+    int64_t modifiedNanoseconds = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+/** false when the open file cannot be looked at. */
+bool identifyFile(int fd, FileIdentity& identity);
 /** Flushes the file's data to the disk. */
 bool syncFile(int fd);
 /** false when the last data could not be written (a full disk may show only here). */

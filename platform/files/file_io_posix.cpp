@@ -75,6 +75,20 @@ int64_t fileSize(int fd) {
     return ::fstat(fd, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
 }
 
+void adviseSequentialRead(int fd) { ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL); }
+
+void adviseReadSoon(int fd, int64_t offset, int64_t length) {
+    ::posix_fadvise(fd, static_cast<off_t>(offset), static_cast<off_t>(length), POSIX_FADV_WILLNEED);
+}
+
+bool identifyFile(int fd, FileIdentity& identity) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return false;
+    identity = {static_cast<int64_t>(st.st_size), static_cast<int64_t>(st.st_mtim.tv_sec),
+                static_cast<int64_t>(st.st_mtim.tv_nsec)};
+    return true;
+}
+
 bool syncFile(int fd) { return ::fsync(fd) == 0; }
 
 bool closeFile(int fd) { return ::close(fd) == 0; }

@@ -147,6 +147,23 @@ int64_t fileSize(int fd) {
     return handle != INVALID_HANDLE_VALUE && GetFileSizeEx(handle, &size) ? size.QuadPart : -1;
 }
 
+// The cache manager notices a sequential reader by itself.
+void adviseSequentialRead(int) {}
+
+void adviseReadSoon(int, int64_t, int64_t) {}
+
+bool identifyFile(int fd, FileIdentity& identity) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    HANDLE handle = handleOf(fd);
+    if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &information)) return false;
+    // The write time counts 100-nanosecond steps.
+    const int64_t ticks = static_cast<int64_t>(information.ftLastWriteTime.dwHighDateTime) << 32 |
+                          information.ftLastWriteTime.dwLowDateTime;
+    identity = {static_cast<int64_t>(information.nFileSizeHigh) << 32 | information.nFileSizeLow, ticks / 10000000,
+                ticks % 10000000 * 100};
+    return true;
+}
+
 bool syncFile(int fd) { return _commit(fd) == 0; }
 
 bool closeFile(int fd) { return _close(fd) == 0; }
