@@ -2,6 +2,7 @@
 // into the editor, play it through the (null) output device, select with the mouse,
 // save, and read the results back with libsndfile.
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
 #include <cstring>
 #include <filesystem>
@@ -174,7 +175,15 @@ TEST_F(Road, ClosingASavedTrackEmptiesTheTemporaryFolder) {
         return std::count_if(fs::recursive_directory_iterator(temp.path()), fs::recursive_directory_iterator(),
                              [](const fs::directory_entry& e) { return e.is_regular_file(); });
     };
-    ASSERT_TRUE(wdtest::writePcm16(dir.file("long.wav"), SF_FORMAT_WAV, 2, 44100, wdtest::testPattern(2 * 300000, 5)));
+    {
+        // µ-law is copied into block files when opened (PCM would be read in place).
+        SF_INFO info{0, 44100, 2, SF_FORMAT_WAV | SF_FORMAT_ULAW, 0, 0};
+        SNDFILE* file = sf_open(dir.file("long.wav").c_str(), SFM_WRITE, &info);
+        ASSERT_TRUE(file);
+        const auto pcm = wdtest::testPattern(2 * 300000, 5);
+        EXPECT_EQ(sf_writef_short(file, pcm.data(), 300000), 300000);
+        sf_close(file);
+    }
     for (const int type : {1, 4}) {
         ASSERT_TRUE(open(dir.file("long.wav")));
         ASSERT_GT(files(), 0);

@@ -87,7 +87,10 @@ protected:
         EXPECT_TRUE(wdtest::writePcm16(path, SF_FORMAT_WAV, 2, 44100, pcm));
         Track* track = open(path);
         // As the library's main window does when it takes a track over.
-        if (track) wd::UndoHistory::instance().addHistory(track->id());
+        if (track) {
+            wd::TrackList::instance().builtTrack(track->id());
+            wd::UndoHistory::instance().addHistory(track->id());
+        }
         return track;
     }
     void select(Track& track, int start, int count) {
