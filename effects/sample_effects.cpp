@@ -19,14 +19,15 @@ Effect::Plan Amplify::plan() {
 }
 
 bool Amplify::process() {
-    const double gain = gain_;
+    // Worked in float: the product of two floats is exact in double, so rounding it once to
+    // float gives the float product, and clipping before or after that rounding agrees.
+    const float gain = gain_;
     return overwriteSelectedChannels([](int, int) {},
                                      [gain](float* x, int count, int) {
                                          for (int i = 0; i < count; ++i) {
-                                             double v = x[i] * gain;
-                                             if (v > 1.0) v = 1.0;
-                                             if (v < -1.0) v = -1.0;
-                                             x[i] = static_cast<float>(v);
+                                             float v = x[i] * gain;
+                                             v = v > 1.0f ? 1.0f : v;
+                                             x[i] = v < -1.0f ? -1.0f : v;
                                          }
                                      });
 }

@@ -339,17 +339,28 @@ bool SourceFile::readChannel(int channel, int64_t first, int count, float* dst) 
                 return false;
             }
             const int64_t want = std::min({piece, std::max(end - at, kReadAhead), info_.frames - at});
-            frames_.resize(static_cast<size_t>(want) * channels);
-            const int64_t got = reader_->readFrames(at, want, frames_.data());
+            int64_t got = -1;
+            if (dataOffset_ >= 0) {
+                // Stored samples in one read, decoded channel by channel as they are asked for.
+                raw_.resize(static_cast<size_t>(want * frameBytes()));
+                if (readRaw(at, want, raw_.data())) got = want;
+            } else {
+                frames_.resize(static_cast<size_t>(want) * channels);
+                got = reader_->readFrames(at, want, frames_.data());
+            }
             framesFirst_ = at;
             framesCount_ = std::max<int64_t>(got, 0);
             if (got <= 0) return false;
         }
         const int64_t n = std::min(end, framesFirst_ + framesCount_) - at;
-        const float* from =
-            frames_.data() + static_cast<size_t>(at - framesFirst_) * channels + static_cast<size_t>(channel);
         float* to = dst + (at - first);
-        for (int64_t i = 0; i < n; ++i) to[i] = from[static_cast<size_t>(i) * channels];
+        if (dataOffset_ >= 0) {
+            decode(raw_.data() + (at - framesFirst_) * frameBytes(), n, channel, to);
+        } else {
+            const float* from =
+                frames_.data() + static_cast<size_t>(at - framesFirst_) * channels + static_cast<size_t>(channel);
+            for (int64_t i = 0; i < n; ++i) to[i] = from[static_cast<size_t>(i) * channels];
+        }
         at += n;
     }
     return true;

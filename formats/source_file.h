@@ -113,7 +113,8 @@ private:
     // are usually asked for one after the other.
     std::mutex mutex_;
     std::unique_ptr<Reader> reader_;
-    std::vector<float> frames_;
+    std::vector<float> frames_;         // as libsndfile read them, when no raw access
+    std::vector<unsigned char> raw_;    // as stored, with raw access
     int64_t framesFirst_ = 0;
     int64_t framesCount_ = 0;
     bool changed_ = false;

@@ -4,18 +4,35 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "formats/output_file.h"
 #include "formats/sound_file_open.h"
-#include "model/sample_converter.h"
 #include "wavedeck_messages.h"
 
 namespace wd {
 namespace {
-constexpr int kBlock = 1024;
+
+// Frames read and written per step: large runs keep the per-call and per-message costs
+// small next to the samples themselves.
+constexpr int kRun = 65536;
+
+// The 16-bit value libsndfile stores for x with clipping on, bit for bit: scaled to 32-bit,
+// clipped there, rounded to nearest (ties to even) and shifted down. Not-a-number is
+// stored as silence (converted as it is it would become a full-scale click). Doing it here
+// lets the samples go to the file as they are, without libsndfile's own conversion pass.
+int16_t toPcm16(float x) {
+    double d = x * 2147483648.0f;
+    d = x == x ? d : 0.0;
+    d = d >= 2147483647.0 ? 2147418112.0 : d;
+    d = d <= -2147483648.0 ? -2147483648.0 : d;
+    // Adding and taking away 2^52 + 2^51 rounds to an integer in the current (nearest) mode.
+    d = (d + 6755399441055744.0) - 6755399441055744.0;
+    return static_cast<int16_t>(static_cast<int32_t>(d) >> 16);
 }
+
+}  // namespace
 
 WaveExporter::~WaveExporter() { Cancel(); }
 
@@ -39,38 +56,42 @@ void WaveExporter::write(const ExportRange& range, bool selection) {
         reportFailure(selection);
         return;
     }
-    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
-
     const Channel* first = t.channel(range.channels == 2 ? 0 : range.sourceChannel);
     const Channel* second = range.channels == 2 ? t.channel(1) : nullptr;
-    std::vector<float> left(kBlock), right(kBlock), interleaved(2 * kBlock);
+    const int channels = second ? 2 : 1;
+    std::vector<float> left(kRun), right(second ? kRun : 0);
+    std::vector<int16_t> pcm(static_cast<size_t>(channels) * kRun);
+    auto readRun = [&range](const Channel* c, std::vector<float>& into, int at, int n) {
+        const int got = std::max(c->sequence().readSamples(into.data(), range.start + at, n), 0);
+        std::fill(into.begin() + got, into.begin() + n, 0.0f);
+    };
     bool writeFailed = false;
     int done = 0;
+    int64_t percentPosted = -1;
     while (done < range.count && !cancelled) {
-        int n = std::min(kBlock, range.count - done);
-        std::fill(left.begin(), left.end(), 0.0f);
-        std::fill(right.begin(), right.end(), 0.0f);
-        std::fill(interleaved.begin(), interleaved.end(), 0.0f);
-        first->sequence().readSamples(left.data(), range.start + done, n);
-        const float* out = left.data();
+        const int n = std::min(kRun, range.count - done);
+        readRun(first, left, done, n);
         if (second) {
-            second->sequence().readSamples(right.data(), range.start + done, n);
-            SampleConverter::interleavePair(left.data(), right.data(), 4, n * 4, interleaved.data());
-            out = interleaved.data();
+            readRun(second, right, done, n);
+            for (int i = 0; i < n; ++i) {
+                pcm[2 * i] = toPcm16(left[i]);
+                pcm[2 * i + 1] = toPcm16(right[i]);
+            }
+        } else {
+            for (int i = 0; i < n; ++i) pcm[i] = toPcm16(left[i]);
         }
-        // Not-a-number samples are drawn and played as silence; they are saved so too
-        // (converted as they are they would become a full-scale click).
-        float* samples = second ? interleaved.data() : left.data();
-        for (int i = 0, total = n * (second ? 2 : 1); i < total; ++i) {
-            if (std::isnan(samples[i])) samples[i] = 0.0f;
-        }
-        if (sf_writef_float(file, out, n) != n) {
+        if (sf_writef_short(file, pcm.data(), n) != n) {
             setFailure(problemOfErrno(errno));
             writeFailed = true;
             break;
         }
         done += n;
-        PostMessageA(progressWindow, NotifySaveProgress, static_cast<WPARAM>(range.count), done);
+        // One message per percent: a slow host is not flooded, and the last one says "all".
+        const int64_t percent = static_cast<int64_t>(done) * 100 / range.count;
+        if (percent != percentPosted || done == range.count) {
+            percentPosted = percent;
+            PostMessageA(progressWindow, NotifySaveProgress, static_cast<WPARAM>(range.count), done);
+        }
     }
     bool closeFailed = sf_close(file) != 0;
     bool wasCancelled = cancelled.exchange(true);
@@ -82,7 +103,7 @@ void WaveExporter::write(const ExportRange& range, bool selection) {
     }
     left = {};
     right = {};
-    interleaved = {};
+    pcm = {};
 
     reportEnd(selection, writeFailed || closeFailed, wasCancelled, false);
 }

@@ -6,9 +6,9 @@
 namespace wd {
 
 /**
- * Output type 1. Samples go to libsndfile as floats with clipping on, so values beyond
- * ±1.0 are stored as full scale instead of wrapping around, and a track read from a
- * 16-bit file is written back bit for bit.
+ * Output type 1. Samples are stored as libsndfile stores floats with clipping on, so
+ * values beyond ±1.0 are stored as full scale instead of wrapping around, and a track read
+ * from a 16-bit file is written back bit for bit.
  */
 class WaveExporter : public RangeExporter {
 public:

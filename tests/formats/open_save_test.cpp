@@ -2,6 +2,7 @@
 // with a test window standing in for the library's main window.
 #include <gtest/gtest.h>
 
+#include <sndfile.h>
 #include <sys/stat.h>
 
 #include <cmath>
@@ -143,6 +144,36 @@ TEST_F(OpenSave, ValuesBeyondFullScaleAreClippedNotWrappedAndNotANumberIsSilence
     ASSERT_TRUE(save(dir.file("loud.wav"), 1));
     EXPECT_EQ(wdtest::readPcm16(dir.file("loud.wav")),
               (std::vector<int16_t>{32767, -32768, 32767, -32768, 16384, 0, 32767, -32768}));
+}
+
+TEST_F(OpenSave, SavedSamplesAreWhatLibsndfileStoresForTheSameFloatsWithClipping) {
+    // Rounding and clipping edges of the 16-bit steps, tiny values of both signs, and a
+    // stereo sweep beyond full scale, long enough for several write runs.
+    std::vector<float> edges{-0.0f, 1e-40f, -1e-40f, -2.3e-10f, 2.3e-10f, 3e38f, -std::numeric_limits<float>::infinity()};
+    for (int k : {-32769, -32768, -32767, -1, 0, 1, 16383, 32767, 32768}) {
+        for (float f : {(k - 0.5f) / 32768.0f, k / 32768.0f, (k + 0.5f) / 32768.0f})
+            edges.insert(edges.end(), {f, std::nextafter(f, 2.0f), std::nextafter(f, -2.0f)});
+    }
+    const auto sweep = wdtest::sweep(2, 44100, 150001, 20.0, 20000.0, 1.3);
+    for (const auto& [channels, samples] : {std::pair{1, edges}, std::pair{2, sweep}}) {
+        Track* track = TrackList::instance().addTrack("edges");
+        ASSERT_EQ(track->setChannelCount(channels), channels);
+        const int frames = static_cast<int>(samples.size()) / channels;
+        for (int c = 0; c < channels; ++c) {
+            const auto channel = wdtest::channel(samples, channels, c);
+            ASSERT_EQ(track->channel(c)->sequence().appendSamples(channel.data(), frames), frames);
+            ASSERT_GE(track->channel(c)->sequence().flushAppend(), 0);
+        }
+        TrackList::instance().setCurrent(track);
+        ASSERT_TRUE(save(dir.file("ours.wav"), 1));
+        SF_INFO info{0, 44100, channels, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
+        SNDFILE* theirs = sf_open(dir.file("theirs.wav").c_str(), SFM_WRITE, &info);
+        sf_command(theirs, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+        sf_writef_float(theirs, samples.data(), frames);
+        sf_close(theirs);
+        EXPECT_EQ(wdtest::readPcm16(dir.file("ours.wav")), wdtest::readPcm16(dir.file("theirs.wav"))) << channels;
+        TrackList::instance().removeTrack(track);
+    }
 }
 
 TEST_F(OpenSave, ASaveThatFailsOrIsCancelledLeavesTheOldFileByteForByte) {
