@@ -88,10 +88,23 @@ void BlockFolder::removeAll() {
     folders_.clear();
 }
 
-int BlockFolder::reclaimAbandoned(const std::string& tempFolder) {
+namespace {
+
+bool holds(const std::string& folder, const std::string& suffix) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The folders of tempFolder whose owner is gone, each with its lock taken.
+std::vector<BlockFolder::Abandoned> abandonedIn(const std::string& tempFolder) {
+    std::vector<BlockFolder::Abandoned> found;
     DIR* dir = ::opendir(tempFolder.c_str());
-    if (!dir) return 0;
-    std::vector<std::string> abandoned;
+    if (!dir) return found;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
         const pid_t owner = ownerOf(name);
@@ -99,16 +112,37 @@ int BlockFolder::reclaimAbandoned(const std::string& tempFolder) {
         if (owner == 0 || owner == ::getpid() || processAlive(owner)) continue;
         const std::string folder = tempFolder + "/" + name;
         const int lock = lockFolder(folder);
-        if (lock < 0) continue;
-        abandoned.push_back(folder);
-        ::close(lock);
+        if (lock >= 0) found.push_back({folder, lock});
     }
     ::closedir(dir);
-    for (const std::string& folder : abandoned) {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
+    return found;
+}
+
+}  // namespace
+
+int BlockFolder::reclaimAbandoned(const std::string& tempFolder, const std::string& keepSuffix) {
+    int removed = 0;
+    for (const Abandoned& a : abandonedIn(tempFolder)) {
+        if (!holds(a.folder, keepSuffix)) {
+            std::error_code ignored;
+            std::filesystem::remove_all(a.folder, ignored);
+            ++removed;
+        }
+        ::close(a.lock);
     }
-    return static_cast<int>(abandoned.size());
+    return removed;
+}
+
+std::vector<BlockFolder::Abandoned> BlockFolder::lockAbandoned(const std::string& tempFolder, const std::string& keepSuffix) {
+    std::vector<Abandoned> kept;
+    for (const Abandoned& a : abandonedIn(tempFolder)) {
+        if (holds(a.folder, keepSuffix)) {
+            kept.push_back(a);
+        } else {
+            ::close(a.lock);
+        }
+    }
+    return kept;
 }
 
 }  // namespace wd

@@ -1,12 +1,15 @@
 #include "model/disk_block_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <utility>
+#include <vector>
 
 #include "model/block_factory.h"
 
@@ -53,6 +56,25 @@ bool readAll(int fd, char* dst, size_t n, off_t offset) {
 }  // namespace
 
 DiskBlockFile::DiskBlockFile(uint32_t serial, std::string path) : BlockFile(Kind::Disk, serial, std::move(path)) {}
+
+DiskBlockFile* DiskBlockFile::reopen(uint32_t serial, std::string path, int sampleCount) {
+    if (sampleCount < 1 || sampleCount > kMaxSamples) return nullptr;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    auto block = std::make_unique<DiskBlockFile>(serial, std::move(path));
+    std::vector<char> stored(static_cast<size_t>(BlockSummary::bytesFor(sampleCount)));
+    struct stat st {};
+    const bool ok = ::fstat(fd, &st) == 0 && st.st_size == static_cast<off_t>(stored.size()) + sampleCount * 4 &&
+                    readAll(fd, stored.data(), stored.size(), 0);
+    ::close(fd);
+    if (!ok) {
+        block->path_.clear();  // not this block's to delete
+        return nullptr;
+    }
+    block->summary_.restore(sampleCount, stored.data());
+    block->length_ = sampleCount * static_cast<int>(sizeof(float));
+    return block.release();
+}
 
 DiskBlockFile::~DiskBlockFile() {
     if (!path_.empty()) {

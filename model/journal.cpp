@@ -1,0 +1,229 @@
+#include "model/journal.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+#include <set>
+#include <thread>
+
+#include "model/block_factory.h"
+#include "model/block_folder.h"
+#include "model/track_list.h"
+#include "model/undo_history.h"
+
+namespace wd {
+namespace {
+
+std::string number(int64_t v) { return std::to_string(v); }
+
+// A text field of any content: its byte count, a colon, the bytes.
+std::string field(const std::string& text) { return number(static_cast<int64_t>(text.size())) + ":" + text; }
+
+// FNV-1a: names state files after their content.
+uint64_t contentHash(const std::string& text) {
+    uint64_t h = 14695981039346656037ull;
+    for (const unsigned char c : text) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+bool writeAll(int fd, const std::string& content) {
+    size_t done = 0;
+    while (done < content.size()) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+}  // namespace
+
+bool writeFileAtomically(const std::string& path, const std::string& content) {
+    const std::string temporary = path + ".tmp";
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    const bool written = writeAll(fd, content);
+    if (::close(fd) != 0 || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+Journal& Journal::instance() {
+    static Journal* journal = new Journal;
+    return *journal;
+}
+
+std::string Journal::manifestName(uint32_t id) { return "track-" + std::to_string(id) + kSuffix; }
+
+std::string Journal::flushedManifestName(uint32_t id) {
+    return "track-" + std::to_string(id) + ".flushed" + kSuffix;
+}
+
+std::string Journal::stateText(const Track& track) {
+    std::string text = "state 1\nname " + field(track.name()) + "\nrate " + number(track.sampleRate) + "\nview " +
+                       number(track.fitSamplesPerColumn) + " " + number(track.zoomFactor) + " " +
+                       number(track.samplesPerColumn) + " " + number(track.viewColumns) + " " +
+                       number(track.viewStart) + "\nchannels " + number(track.channelCount()) + "\n";
+    for (int i = 0; i < track.channelCount(); ++i) {
+        const Channel& c = *track.channel(i);
+        text += "channel " + number(c.selStart) + " " + number(c.selLength) + " " + number(c.selectedFlag ? 1 : 0) +
+                " " + number(c.viewColumns) + " " + number(c.viewHeight) + " " + number(c.viewRecord.sampleRate) +
+                " " + number(c.viewRecord.viewStart) + " " + number(c.viewRecord.fitSamplesPerColumn) + "\n";
+        c.sequence().visitBlocks([&text](const BlockFile& block) {
+            BlockFile::SourceOrigin origin;
+            const std::string count = number(block.sampleCount());
+            if (block.sourceOrigin(origin)) {
+                text += "f " + count + " " + number(origin.channel) + " " + number(origin.firstFrame) + " " +
+                        number(origin.size) + " " + number(origin.modifiedNs) + " " + field(origin.path) + "\n";
+            } else if (block.kind() == BlockFile::Kind::Silent) {
+                text += "s " + count + "\n";
+            } else {
+                text += "d " + count + " " + field(block.path()) + "\n";
+            }
+        });
+    }
+    return text + "end\n";
+}
+
+std::string Journal::writeState(const std::string& text) {
+    char name[40];
+    std::snprintf(name, sizeof name, "state-%016" PRIx64 "%s", contentHash(text), kStateSuffix);
+    const std::string path = folder_ + "/" + name;
+    if (!exists(path) && !writeFileAtomically(path, text)) return std::string();
+    return name;
+}
+
+void Journal::hold(const std::vector<std::string>& files) {
+    for (const std::string& f : files) ++holders_[f];
+}
+
+void Journal::drop(const std::vector<std::string>& files) {
+    for (const std::string& f : files) {
+        auto it = holders_.find(f);
+        if (it == holders_.end() || --it->second > 0) continue;
+        holders_.erase(it);
+        ::unlink((folder_ + "/" + f).c_str());
+    }
+}
+
+void Journal::record(const Track& track) {
+    // Only the open tracks: a copy or a track of a tool that is not listed has nobody to
+    // give it back to.
+    if (TrackList::instance().findById(track.id()) != &track) return;
+    const std::string temp = BlockFactory::instance().tempFolder();
+    const std::string folder = temp.empty() ? std::string() : BlockFolder::instance().folderFor(temp);
+    if (folder.empty()) return;
+    std::lock_guard lock(mutex_);
+    // The folder of the first record; a temporary folder changed later keeps the journal
+    // where its earlier tracks are.
+    if (folder_.empty()) folder_ = folder;
+    TrackFiles& files = tracks_[track.id()];
+    std::vector<std::string> states;
+    std::vector<std::string> undo;
+    std::vector<std::string> redo;
+    std::map<uint64_t, std::string> named;
+    bool failed = false;
+    if (const TrackHistory* history = UndoHistory::instance().history(track.id())) {
+        history->visitStates([&](const Track& state, bool isRedo) {
+            auto known = files.named.find(state.instanceSerial());
+            std::string name = known != files.named.end() ? known->second : writeState(stateText(state));
+            failed = failed || name.empty();
+            named[state.instanceSerial()] = name;
+            (isRedo ? redo : undo).push_back(name);
+            states.push_back(name);
+        });
+    }
+    const std::string live = writeState(stateText(track));
+    if (failed || live.empty()) return;
+    states.push_back(live);
+    std::string manifest = "journal 1\nlive " + live + "\n";
+    for (const std::string& name : undo) manifest += "undo " + name + "\n";
+    for (const std::string& name : redo) manifest += "redo " + name + "\n";
+    manifest += "end\n";
+    files.named = std::move(named);
+    if (manifest == files.manifest) return;
+    if (!writeFileAtomically(folder_ + "/" + manifestName(track.id()), manifest)) return;
+    hold(states);
+    drop(files.states);
+    files.states = std::move(states);
+    files.manifest = std::move(manifest);
+    dirty_ = true;
+    startFlusher();
+    changed_.notify_all();
+}
+
+void Journal::forget(uint32_t id) {
+    std::lock_guard lock(mutex_);
+    auto it = tracks_.find(id);
+    if (it == tracks_.end()) return;
+    ::unlink((folder_ + "/" + manifestName(id)).c_str());
+    ::unlink((folder_ + "/" + flushedManifestName(id)).c_str());
+    drop(it->second.states);
+    drop(it->second.flushedStates);
+    tracks_.erase(it);
+}
+
+bool Journal::flush() {
+    // The flushed manifests are prepared, the file system synced, and only then are they
+    // put in place: a flushed manifest never names a file that might not be on disk.
+    std::map<uint32_t, std::vector<std::string>> pending;
+    std::string folder;
+    {
+        std::lock_guard lock(mutex_);
+        if (folder_.empty()) return true;
+        folder = folder_;
+        dirty_ = false;
+        for (const auto& [id, files] : tracks_) {
+            if (files.manifest.empty()) continue;
+            if (!writeFileAtomically(folder_ + "/" + flushedManifestName(id) + ".next", files.manifest)) continue;
+            hold(files.states);
+            pending[id] = files.states;
+        }
+    }
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::syncfs(fd) == 0;
+    std::lock_guard lock(mutex_);
+    for (auto& [id, states] : pending) {
+        const std::string next = folder_ + "/" + flushedManifestName(id) + ".next";
+        auto it = tracks_.find(id);
+        if (!synced || it == tracks_.end() || ::rename(next.c_str(), (folder_ + "/" + flushedManifestName(id)).c_str()) != 0) {
+            ::unlink(next.c_str());
+            drop(states);
+            continue;
+        }
+        drop(it->second.flushedStates);
+        it->second.flushedStates = std::move(states);
+    }
+    const bool durable = synced && ::fsync(fd) == 0;
+    if (fd >= 0) ::close(fd);
+    return durable;
+}
+
+void Journal::startFlusher() {
+    if (flusherStarted_) return;
+    flusherStarted_ = true;
+    // Lives as long as the process, as the journal does.
+    std::thread([this] {
+        for (;;) {
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [this] { return dirty_; });
+            }
+            std::this_thread::sleep_for(kFlushInterval);
+            flush();
+        }
+    }).detach();
+}
+
+}  // namespace wd
