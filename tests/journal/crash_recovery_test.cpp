@@ -97,8 +97,10 @@ void select(int start, int length) {
 
 // The child's session: opens in.wav, then runs random operations (seeded), logging the
 // state after each one that completed, until stopAfter operations (-1: until killed).
-// With saveAt >= 0 the track is saved after that operation (a flush), its line marked "S".
-void runSession(const std::string& folder, unsigned seed, int stopAfter, int saveAt) {
+// With saveAt >= 0 the track is saved after that operation (a flush), its line marked "S";
+// five operations later the session waits to be killed, its last state saved as final.wav
+// first when finalSave.
+void runSession(const std::string& folder, unsigned seed, int stopAfter, int saveAt, bool finalSave) {
     Session s(folder + "/temp");
     std::ofstream log(folder + "/log-" + std::to_string(stopAfter), std::ios::trunc);
     ASSERT_EQ(WDXOpenTrackFile(s.progress, (folder + "/in.wav").c_str()), 0);
@@ -153,6 +155,10 @@ void runSession(const std::string& folder, unsigned seed, int stopAfter, int sav
         }
         log << std::endl;
         if (saveAt >= 0 && op == saveAt + 5) {
+            if (finalSave) {
+                ASSERT_EQ(WDXSaveTrackFile(s.progress, (folder + "/final.wav").c_str(), 1), 0);
+                ASSERT_TRUE(s.host.waitForMessage(s.progress, NotifySaveDone, 20s));
+            }
             log << "done" << std::endl;
             for (;;) std::this_thread::sleep_for(1s);
         }
@@ -160,10 +166,10 @@ void runSession(const std::string& folder, unsigned seed, int stopAfter, int sav
 }
 
 // Starts this program as the child session.
-pid_t startChild(const std::string& folder, unsigned seed, int stopAfter, int saveAt) {
+pid_t startChild(const std::string& folder, unsigned seed, int stopAfter, int saveAt, bool finalSave = false) {
     const pid_t pid = fork();
     if (pid == 0) {
-        const std::string spec = folder + "|" + std::to_string(seed) + "|" + std::to_string(stopAfter) + "|" + std::to_string(saveAt);
+        const std::string spec = folder + "|" + std::to_string(seed) + "|" + std::to_string(stopAfter) + "|" + std::to_string(saveAt) + "|" + (finalSave ? "1" : "0");
         ::setenv(kChildVariable, spec.c_str(), 1);
         ::execl("/proc/self/exe", "test_journal", "--gtest_filter=JournalChild.Session", static_cast<char*>(nullptr));
         _exit(127);
@@ -227,6 +233,28 @@ void writeInput(const std::string& folder, unsigned seed) {
     ASSERT_TRUE(wdtest::writePcm16(folder + "/in.wav", SF_FORMAT_WAV, 2, 44100, wdtest::testPattern(2 * kFrames, seed)));
 }
 
+// Kills the session once it waits to be killed.
+void killWhenDone(const std::string& folder, pid_t child) {
+    ASSERT_GT(child, 0);
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (lines(folder + "/log--1").empty() || lines(folder + "/log--1").back() != "done") {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline);
+        std::this_thread::sleep_for(50ms);
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+}
+
+// Runs the wavedeck program; its standard output.
+std::string runProgram(const std::string& arguments) {
+    std::string out;
+    FILE* pipe = ::popen((std::string(WAVEDECK_PROGRAM) + " " + arguments + " 2>&1").c_str(), "r");
+    char buffer[4096];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    if (pipe) ::pclose(pipe);
+    return out;
+}
+
 }  // namespace
 
 // Not a test of its own: the session the tests below start and kill.
@@ -235,12 +263,12 @@ TEST(JournalChild, Session) {
     if (!spec) GTEST_SKIP() << "run by the crash tests";
     std::string folder;
     unsigned seed = 0;
-    int stopAfter = 0, saveAt = 0;
+    int stopAfter = 0, saveAt = 0, finalSave = 0;
     std::istringstream in(spec);
     std::getline(in, folder, '|');
     char bar;
-    in >> seed >> bar >> stopAfter >> bar >> saveAt;
-    runSession(folder, seed, stopAfter, saveAt);
+    in >> seed >> bar >> stopAfter >> bar >> saveAt >> bar >> finalSave;
+    runSession(folder, seed, stopAfter, saveAt, finalSave != 0);
 }
 
 TEST(Journal, AKilledSessionComesBackAfterItsLastCompletedOperationWithItsUndoSteps) {
@@ -283,15 +311,7 @@ TEST(Journal, AKilledSessionComesBackAfterItsLastCompletedOperationWithItsUndoSt
 TEST(Journal, APowerCutAfterASaveRecoversTheSavedStateWithItsHistory) {
     wdtest::TempDir dir;
     writeInput(dir.path(), 7);
-    const pid_t child = startChild(dir.path(), 77, -1, 12);
-    ASSERT_GT(child, 0);
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (lines(dir.file("log--1")).empty() || lines(dir.file("log--1")).back() != "done") {
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline);
-        std::this_thread::sleep_for(50ms);
-    }
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
+    killWhenDone(dir.path(), startChild(dir.path(), 77, -1, 12));
     // What the disk would hold after the power failed: nothing written after the flush.
     std::string folder;
     for (const auto& e : std::filesystem::directory_iterator(dir.file("temp"))) folder = e.path().string();
@@ -315,4 +335,39 @@ TEST(Journal, APowerCutAfterASaveRecoversTheSavedStateWithItsHistory) {
     const Recorded expected = parse(saved);
     ASSERT_TRUE(same(recover(s), expected));
     walkBack(expected);
+}
+
+TEST(Journal, ASourceFileRewrittenSinceIsReportedAndNotRecovered) {
+    wdtest::TempDir dir;
+    writeInput(dir.path(), 3);
+    killWhenDone(dir.path(), startChild(dir.path(), 5, -1, 2));
+    // Another program writes over the samples the track still reads from.
+    writeInput(dir.path(), 4);
+    Session s(dir.file("temp"));
+    ASSERT_EQ(WDXGetRecoveryTrackCount(), 1);
+    EXPECT_EQ(WDXGetRecoveryTrackProblem(0), WD_FAILURE_SOURCE_CHANGED);
+    EXPECT_EQ(WDXRecoverTrack(0), -1);
+    EXPECT_EQ(WDXGetTrackInfo(2), -1) << "no track came back";
+    EXPECT_EQ(WDXDiscardRecovery(), 0);
+    EXPECT_EQ(WDXGetRecoveryTrackCount(), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("temp"))) << "the discarded session's folder is gone";
+}
+
+TEST(Journal, TheRecoverCommandListsSavesAndDiscardsWhatAKilledSessionLeft) {
+    wdtest::TempDir dir;
+    writeInput(dir.path(), 9);
+    killWhenDone(dir.path(), startChild(dir.path(), 91, -1, 3, true));
+    const std::vector<int16_t> last = wdtest::readPcm16(dir.file("final.wav"));
+    ASSERT_FALSE(last.empty());
+    runProgram("settings --temp-folder " + dir.file("temp"));
+
+    const std::string listed = runProgram("recover");
+    EXPECT_NE(listed.find("1 track from 1 session"), std::string::npos) << listed;
+    EXPECT_NE(listed.find(dir.file("in.wav") + ", " + std::to_string(last.size() / 2) + " samples"), std::string::npos) << listed;
+    const std::string saved = runProgram("recover --out " + dir.file("out") + " --discard");
+    EXPECT_NE(saved.find("discarded"), std::string::npos) << saved;
+    int channels = 0;
+    EXPECT_EQ(wdtest::readPcm16(dir.file("out/1-in.wav"), &channels), last) << saved;
+    EXPECT_EQ(channels, 2);
+    EXPECT_NE(runProgram("recover").find("0 tracks from 0 sessions"), std::string::npos);
 }
