@@ -100,7 +100,9 @@ std::string Journal::writeState(const std::string& text) {
     char name[40];
     std::snprintf(name, sizeof name, "state-%016" PRIx64 "%s", contentHash(text), kStateSuffix);
     const std::string path = folder_ + "/" + name;
-    if (!exists(path) && !writeFileAtomically(path, text)) return std::string();
+    if (exists(path)) return name;
+    if (!writeFileAtomically(path, text)) return std::string();
+    bytesWritten_ += text.size();
     return name;
 }
 
@@ -154,6 +156,7 @@ void Journal::record(const Track& track) {
     files.named = std::move(named);
     if (manifest == files.manifest) return;
     if (!writeFileAtomically(folder_ + "/" + manifestName(track.id()), manifest)) return;
+    bytesWritten_ += manifest.size();
     hold(states);
     drop(files.states);
     files.states = std::move(states);

@@ -1,6 +1,7 @@
 // The record of this process's open tracks, kept beside their blocks for a later start.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -48,6 +49,9 @@ public:
     /** Makes everything recorded so far durable. @returns false when the sync failed. */
     bool flush();
 
+    /** Bytes of journal files written so far (what an operation costs the disk). */
+    uint64_t bytesWritten() const { return bytesWritten_.load(); }
+
     /** The state file content for a track state (one line per field, one per block). */
     static std::string stateText(const Track& track);
     /** The manifest file names of track id: the current and the flushed one. */
@@ -76,6 +80,7 @@ private:
     std::map<uint32_t, TrackFiles> tracks_;
     std::map<std::string, int> holders_;  // state file -> manifests naming it
     bool dirty_ = false;
+    std::atomic<uint64_t> bytesWritten_{0};
     bool flusherStarted_ = false;
 };
 
