@@ -43,8 +43,6 @@ bool writeAll(int fd, const std::string& content) {
     return true;
 }
 
-bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
-
 }  // namespace
 
 bool writeFileAtomically(const std::string& path, const std::string& content) {
@@ -70,7 +68,7 @@ std::string Journal::flushedManifestName(uint32_t id) {
     return "track-" + std::to_string(id) + ".flushed" + kSuffix;
 }
 
-std::string Journal::stateText(const Track& track) {
+std::string Journal::stateText(const Track& track, std::vector<std::pair<std::string, std::string>>& links) {
     std::string text = "state 1\nname " + field(track.name()) + "\nrate " + number(track.sampleRate) + "\nview " +
                        number(track.fitSamplesPerColumn) + " " + number(track.zoomFactor) + " " +
                        number(track.samplesPerColumn) + " " + number(track.viewColumns) + " " +
@@ -80,7 +78,7 @@ std::string Journal::stateText(const Track& track) {
         text += "channel " + number(c.selStart) + " " + number(c.selLength) + " " + number(c.selectedFlag ? 1 : 0) +
                 " " + number(c.viewColumns) + " " + number(c.viewHeight) + " " + number(c.viewRecord.sampleRate) +
                 " " + number(c.viewRecord.viewStart) + " " + number(c.viewRecord.fitSamplesPerColumn) + "\n";
-        c.sequence().visitBlocks([&text](const BlockFile& block) {
+        c.sequence().visitBlocks([&text, &links](const BlockFile& block) {
             BlockFile::SourceOrigin origin;
             const std::string count = number(block.sampleCount());
             if (block.sourceOrigin(origin)) {
@@ -89,20 +87,34 @@ std::string Journal::stateText(const Track& track) {
             } else if (block.kind() == BlockFile::Kind::Silent) {
                 text += "s " + count + "\n";
             } else {
-                text += "d " + count + " " + field(block.path()) + "\n";
+                const std::string link = "b-" + std::to_string(block.serial());
+                links.emplace_back(block.path(), link);
+                text += "d " + count + " " + field(link) + "\n";
             }
         });
     }
     return text + "end\n";
 }
 
-std::string Journal::writeState(const std::string& text) {
+std::string Journal::writeState(const Track& state) {
+    std::vector<std::pair<std::string, std::string>> links;
+    const std::string text = stateText(state, links);
     char name[40];
     std::snprintf(name, sizeof name, "state-%016" PRIx64 "%s", contentHash(text), kStateSuffix);
     const std::string path = folder_ + "/" + name;
-    if (exists(path)) return name;
-    if (!writeFileAtomically(path, text)) return std::string();
+    if (stateLinks_.count(name)) return name;
+    std::vector<std::string> held;
+    for (const auto& [block, link] : links) {
+        if (!linkHolders_.count(link) && ::link(block.c_str(), (folder_ + "/" + link).c_str()) != 0 && errno != EEXIST) break;
+        ++linkHolders_[link];
+        held.push_back(link);
+    }
+    if (held.size() != links.size() || !writeFileAtomically(path, text)) {
+        dropLinks(held);
+        return std::string();
+    }
     bytesWritten_ += text.size();
+    stateLinks_[name] = std::move(held);
     return name;
 }
 
@@ -116,6 +128,19 @@ void Journal::drop(const std::vector<std::string>& files) {
         if (it == holders_.end() || --it->second > 0) continue;
         holders_.erase(it);
         ::unlink((folder_ + "/" + f).c_str());
+        auto links = stateLinks_.find(f);
+        if (links == stateLinks_.end()) continue;
+        dropLinks(links->second);
+        stateLinks_.erase(links);
+    }
+}
+
+void Journal::dropLinks(const std::vector<std::string>& links) {
+    for (const std::string& link : links) {
+        auto it = linkHolders_.find(link);
+        if (it == linkHolders_.end() || --it->second > 0) continue;
+        linkHolders_.erase(it);
+        ::unlink((folder_ + "/" + link).c_str());
     }
 }
 
@@ -139,14 +164,14 @@ void Journal::record(const Track& track) {
     if (const TrackHistory* history = UndoHistory::instance().history(track.id())) {
         history->visitStates([&](const Track& state, bool isRedo) {
             auto known = files.named.find(state.instanceSerial());
-            std::string name = known != files.named.end() ? known->second : writeState(stateText(state));
+            std::string name = known != files.named.end() ? known->second : writeState(state);
             failed = failed || name.empty();
             named[state.instanceSerial()] = name;
             (isRedo ? redo : undo).push_back(name);
             states.push_back(name);
         });
     }
-    const std::string live = writeState(stateText(track));
+    const std::string live = writeState(track);
     if (failed || live.empty()) return;
     states.push_back(live);
     std::string manifest = "journal 1\nlive " + live + "\n";

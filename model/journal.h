@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/track.h"
@@ -19,7 +20,9 @@ namespace wd {
  * track's state and its undo and redo states, each state a file of its own: name, rate,
  * view fields, and per channel the selection and the block list (block files by path and
  * length, silent blocks by length, blocks of a sound file by its path, identity and frame
- * range). A state file is named after its content and written once, so an operation on a
+ * range). Block files are named through links of the journal's own ("b-<serial>"), so a
+ * block the track lets go of stays on disk while a manifest still names it. A state file
+ * is named after its content and written once, so an operation on a
  * long history writes the changed state and a manifest of one line per state. Files are
  * written to a temporary name and renamed, so a reader never meets a partial one; blocks
  * are complete before a track refers to them, so the files only ever name whole blocks.
@@ -52,8 +55,9 @@ public:
     /** Bytes of journal files written so far (what an operation costs the disk). */
     uint64_t bytesWritten() const { return bytesWritten_.load(); }
 
-    /** The state file content for a track state (one line per field, one per block). */
-    static std::string stateText(const Track& track);
+    /** The state file content for a track state (one line per field, one per block);
+     * links receives (block file, journal link name) for each block file it names. */
+    static std::string stateText(const Track& track, std::vector<std::pair<std::string, std::string>>& links);
     /** The manifest file names of track id: the current and the flushed one. */
     static std::string manifestName(uint32_t id);
     static std::string flushedManifestName(uint32_t id);
@@ -68,9 +72,11 @@ private:
         std::map<uint64_t, std::string> named;   // saved states' files, by Track instance
     };
 
-    // The file name of a state, writing the file unless it exists. Caller holds mutex_.
-    std::string writeState(const std::string& text);
+    // The file name of a state, writing the file (and linking its blocks) unless it
+    // exists. Caller holds mutex_.
+    std::string writeState(const Track& state);
     void hold(const std::vector<std::string>& files);
+    void dropLinks(const std::vector<std::string>& links);
     void drop(const std::vector<std::string>& files);
     void startFlusher();
 
@@ -79,6 +85,8 @@ private:
     std::string folder_;  // the block folder the files go to
     std::map<uint32_t, TrackFiles> tracks_;
     std::map<std::string, int> holders_;  // state file -> manifests naming it
+    std::map<std::string, std::vector<std::string>> stateLinks_;  // state file -> block links
+    std::map<std::string, int> linkHolders_;                       // block link -> state files
     bool dirty_ = false;
     std::atomic<uint64_t> bytesWritten_{0};
     bool flusherStarted_ = false;

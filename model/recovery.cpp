@@ -132,6 +132,12 @@ Recovery::Problem readManifest(const std::string& folder, const std::string& fil
         if (word == "end") break;
         StateRecord s;
         if (!parseState(readFile(folder + "/" + name), s)) return Recovery::Problem::Damaged;
+        // Block files are named by the journal's links beside it.
+        for (ChannelRecord& c : s.channels) {
+            for (BlockRecord& b : c.blocks) {
+                if (b.kind == 'd') b.path = folder + "/" + b.path;
+            }
+        }
         if (word == "live") {
             m.live = std::move(s);
         } else if (word == "undo") {
