@@ -43,6 +43,14 @@ bool writeAll(int fd, const std::string& content) {
     return true;
 }
 
+// One holder of key less; true when it was the last (its entry is gone).
+bool lastHolder(std::map<std::string, int>& holders, const std::string& key) {
+    auto it = holders.find(key);
+    if (it == holders.end() || --it->second > 0) return false;
+    holders.erase(it);
+    return true;
+}
+
 }  // namespace
 
 bool writeFileAtomically(const std::string& path, const std::string& content) {
@@ -124,9 +132,7 @@ void Journal::hold(const std::vector<std::string>& files) {
 
 void Journal::drop(const std::vector<std::string>& files) {
     for (const std::string& f : files) {
-        auto it = holders_.find(f);
-        if (it == holders_.end() || --it->second > 0) continue;
-        holders_.erase(it);
+        if (!lastHolder(holders_, f)) continue;
         ::unlink((folder_ + "/" + f).c_str());
         auto links = stateLinks_.find(f);
         if (links == stateLinks_.end()) continue;
@@ -137,10 +143,7 @@ void Journal::drop(const std::vector<std::string>& files) {
 
 void Journal::dropLinks(const std::vector<std::string>& links) {
     for (const std::string& link : links) {
-        auto it = linkHolders_.find(link);
-        if (it == linkHolders_.end() || --it->second > 0) continue;
-        linkHolders_.erase(it);
-        ::unlink((folder_ + "/" + link).c_str());
+        if (lastHolder(linkHolders_, link)) ::unlink((folder_ + "/" + link).c_str());
     }
 }
 
