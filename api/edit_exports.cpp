@@ -12,6 +12,7 @@
 #include "edit/in_place_edits.h"
 #include "edit/selection_moves.h"
 #include "model/busy_tracks.h"
+#include "model/journal.h"
 #include "model/track_list.h"
 #include "model/undo_history.h"
 #include "services/host_windows.h"
@@ -82,6 +83,7 @@ int historyStep(bool forward) {
         } else {
             UndoHistory::instance().undo(track.id(), track);
         }
+        Journal::instance().record(track);
         refreshAfterHistoryStep(track);
         return 0;
     });

@@ -5,6 +5,7 @@
 
 #include "edit/selection_moves.h"
 #include "model/busy_tracks.h"
+#include "model/journal.h"
 #include "model/track.h"
 #include "model/undo_history.h"
 #include "services/host_windows.h"
@@ -82,6 +83,7 @@ int applyEdit(Track& track, Redo redo, const std::function<bool()>& change, int 
     if (history && redo == Redo::Clear) history->clearRedo();
     if (cursor >= 0) setSelection(track, cursor, 0);
     refresh(track, reported, 0);
+    Journal::instance().record(track);
     if (notify) notifyHost();
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "model/journal.h"
 #include "services/library_windows.h"
 #include "wavedeck_messages.h"
 
@@ -57,6 +58,8 @@ void Exporter::reportEnd(bool selection, bool failed, bool wasCancelled, bool pr
         PostMessageA(endWindow, MsgSaveCancelled, 0, 0);
         return;
     }
+    // The saved file and the edits before it survive a power cut together.
+    Journal::instance().flush();
     if (progressFirst) PostMessageA(progressWindow, NotifySaveDone, 0, 0);
     PostMessageA(endWindow, MsgSaveComplete, 0, 0);
     if (!progressFirst) PostMessageA(progressWindow, NotifySaveDone, 0, 0);

@@ -49,6 +49,7 @@ SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* trac
     SF_INFO info{};
     std::shared_ptr<SourceFile> source = SourceFile::open(fd, &info);
     if (!source) return Referred::Copy;
+    source->setPath(path());
     const int64_t frames = info.frames;
     const int fileChannels = info.channels;
     const int64_t blocks = (frames + BlockFile::kMaxSamples - 1) / BlockFile::kMaxSamples;

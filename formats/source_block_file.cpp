@@ -32,6 +32,11 @@ int SourceBlockFile::readBytes(void* dst, int byteCount, int byteOffset) const {
     return count * static_cast<int>(sizeof(float));
 }
 
+bool SourceBlockFile::sourceOrigin(SourceOrigin& origin) const {
+    origin = {source_->path(), source_->openedSize(), source_->openedModifiedNs(), channel_, firstFrame_};
+    return true;
+}
+
 int SourceBlockFile::readSummary64k(float* dst, int count, int firstEntry) const {
     return summary_.read64k(dst, count, firstEntry);
 }

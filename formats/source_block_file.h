@@ -31,6 +31,7 @@ public:
     int readBytes(void* dst, int byteCount, int byteOffset) const override;
     int readSummary64k(float* dst, int count, int firstEntry) const override;
     int readSummary256(float* dst, int count, int firstEntry) const override;
+    bool sourceOrigin(SourceOrigin& origin) const override;
 
 private:
     const std::shared_ptr<SourceFile> source_;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "model/block_summary.h"
@@ -38,6 +39,14 @@ public:
     /** Whether libsndfile reads files of this description with random access at no cost
      * (uncompressed sample formats in WAV, AIFF, RF64 and W64). */
     static bool randomAccess(const SF_INFO& info);
+
+    /** The path the file was opened by (as the opener says: kept for a later process,
+     * which opens it again by name). */
+    const std::string& path() const { return path_; }
+    void setPath(std::string path) { path_ = std::move(path); }
+    /** The size in bytes and modification time in nanoseconds the file had when opened. */
+    int64_t openedSize() const { return identity_.size; }
+    int64_t openedModifiedNs() const { return identity_.modifiedSeconds * 1000000000 + identity_.modifiedNanoseconds; }
 
     int channels() const { return info_.channels; }
     int64_t frames() const { return info_.frames; }
@@ -103,6 +112,7 @@ private:
     void findRawLayout();
 
     const int fd_;
+    std::string path_;
     SF_INFO info_{};
     FileIdentity identity_;
     int64_t dataOffset_ = -1;  // -1: no raw access

@@ -554,6 +554,57 @@ int commandEffect(const Args& args) {
     return 0;
 }
 
+// The file a recovered track is saved to: its number and its former file's name.
+std::string recoveredPath(const std::string& folder, int number, const std::string& name) {
+    std::string stem = name.substr(name.find_last_of('/') + 1);
+    stem = stem.substr(0, stem.find_last_of('.'));
+    return folder + "/" + std::to_string(number) + "-" + (stem.empty() ? "track" : stem) + ".wav";
+}
+
+int commandRecover(const Args& args) {
+    Parsed p;
+    std::string error;
+    if (!parse(args, {"--out"}, {"--discard"}, p, error)) return usageError("recover", error);
+    if (!p.positional.empty()) return usageError("recover", "takes no FILE");
+    host::Session session;
+    const int count = WDXGetRecoveryTrackCount();
+    std::printf("%d track%s from %d session%s that ended unexpectedly\n", count, count == 1 ? "" : "s",
+                WDXGetRecoverySessionCount(), WDXGetRecoverySessionCount() == 1 ? "" : "s");
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) {
+        char name[4096];
+        WDXGetRecoveryTrackName(i, name, sizeof name);
+        names.push_back(name);
+        const int problem = WDXGetRecoveryTrackProblem(i);
+        const std::string why = problem == WD_FAILURE_NONE ? "" : ": cannot be recovered, " + host::failureText(problem, false);
+        std::printf("  %d. %s, %d samples%s\n", i + 1, name, WDXGetRecoveryTrackLength(i), why.c_str());
+    }
+    int failed = 0;
+    if (p.options.count("--out")) {
+        const std::string folder = host::absolutePath(p.options["--out"]);
+        ::mkdir(folder.c_str(), 0777);
+        // Each recovery removes its offer: the next one moves to the place of the first kept.
+        for (int i = 0, kept = 0; i < count; ++i) {
+            if (WDXRecoverTrack(kept) != 0) {
+                ++kept;
+                ++failed;
+                continue;
+            }
+            session.pumpFor(std::chrono::milliseconds(0));
+            const std::string path = recoveredPath(folder, i + 1, names[static_cast<size_t>(i)]);
+            if (!saveWithProgress(session, path, error)) return fail(error);
+            std::printf("wrote %s\n", path.c_str());
+            WDXCloseCurTrack();
+            session.pumpFor(std::chrono::milliseconds(0));
+        }
+    }
+    if (p.options.count("--discard")) {
+        WDXDiscardRecovery();
+        std::printf("discarded what was left\n");
+    }
+    return failed > 0 ? 1 : 0;
+}
+
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
         {"info", {"wavedeck info FILE",
@@ -595,6 +646,11 @@ const std::map<std::string, Command>& commands() {
                     "  other FILEs into the first; 'copy' writes the selection alone.",
                     "wavedeck effect take1.wav --id echo --param delay-ms=250 --param decay=0.4 -o echo.wav",
                     commandEffect}},
+        {"recover", {"wavedeck recover [--out DIR] [--discard]",
+                     "Lists the tracks a session that ended unexpectedly (a crash, a kill, a power cut) left\n"
+                     "  unsaved, with their length. --out saves each as DIR/N-NAME.wav (DIR made when\n"
+                     "  missing); --discard then deletes what is left. Without either nothing changes.",
+                     "wavedeck recover --out ~/recovered --discard", commandRecover}},
         {"demo", {"wavedeck demo [--out DIR]",
                   "Makes a sample, opens it, plays one second of it, saves it and pictures the editor,\n"
                   "  all through the library's exports. Files go to DIR (default ./wavedeck-demo).",

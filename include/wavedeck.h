@@ -202,4 +202,32 @@ WD_EXPORT int WINAPI WDXCancelEffect(void);
  * start or length; else 0. */
 WD_EXPORT int WINAPI WDXSetSelection(int start, int length);
 
+/* ---- Tracks left by a process that ended without closing them (this port's own) ---- */
+/* A process keeps a journal of its open tracks and their undo histories beside their
+ * blocks in the temporary folder. The next process to look (the first of these calls)
+ * finds the journals of processes that are gone and offers their tracks, which no other
+ * process can take meanwhile. Offers are numbered 0 to count - 1; recovering one removes
+ * it, so the numbers after it move down by one. */
+/** Sessions (ended processes) with tracks on offer. */
+WD_EXPORT int WINAPI WDXGetRecoverySessionCount(void);
+/** Tracks on offer in all sessions. */
+WD_EXPORT int WINAPI WDXGetRecoveryTrackCount(void);
+/** Copies the name of offer index (at most size bytes with the terminating zero) into out.
+ * 0, or -1 for a bad index, a null out or a size below 1. */
+WD_EXPORT int WINAPI WDXGetRecoveryTrackName(int index, char* out, int size);
+/** The length in samples of offer index; -1 for a bad index. */
+WD_EXPORT int WINAPI WDXGetRecoveryTrackLength(int index);
+/** Why offer index cannot be recovered: WD_FAILURE_NONE when it can,
+ * WD_FAILURE_SOURCE_CHANGED when a file its samples are read from was changed, moved or
+ * deleted since, WD_FAILURE_NOT_SOUND when its journal is damaged; -1 for a bad index. */
+WD_EXPORT int WINAPI WDXGetRecoveryTrackProblem(int index);
+/** Brings offer index back as a new track with its undo history, taken over as an opened
+ * file is (1154, then 1151) and made current. Needs the main window. 0, or -1 (the offer
+ * stays) for a bad index, an offer with a problem or when its blocks cannot be read. */
+WD_EXPORT int WINAPI WDXRecoverTrack(int index);
+/** WDXRecoverTrack for every offer that can be recovered. The number recovered. */
+WD_EXPORT int WINAPI WDXRecoverAllTracks(void);
+/** Gives up every offer: their journals and blocks are deleted. 0. */
+WD_EXPORT int WINAPI WDXDiscardRecovery(void);
+
 #endif /* WAVEDECK_H */

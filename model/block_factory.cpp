@@ -1,11 +1,14 @@
 #include "model/block_factory.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <string>
 
 #include "model/block_folder.h"
 #include "model/disk_block_file.h"
+#include "model/journal.h"
 #include "model/silent_block_file.h"
+#include "platform/files/file_io.h"
 
 namespace wd {
 
@@ -20,12 +23,26 @@ void BlockFactory::setTempFolder(const std::string& folder) {
         tempFolder_ = folder;
     }
     // Block folders left by processes that were killed take space nobody will free.
-    BlockFolder::reclaimAbandoned(folder);
+    BlockFolder::reclaimAbandoned(folder, Journal::kSuffix);
 }
 
 std::string BlockFactory::tempFolder() const {
     std::lock_guard lock(folderMutex_);
     return tempFolder_;
+}
+
+BlockFile* BlockFactory::adopt(const std::string& path, int sampleCount) {
+    const std::string temp = tempFolder();
+    const std::string folder = temp.empty() ? std::string() : BlockFolder::instance().folderFor(temp);
+    if (folder.empty()) return nullptr;
+    std::string target = folder + "/" + std::to_string(fileNumber_++) + ".temp";
+    std::error_code error;
+    std::filesystem::create_hard_link(path, target, error);
+    if (error && !std::filesystem::copy_file(path, target, std::filesystem::copy_options::overwrite_existing, error))
+        return nullptr;
+    BlockFile* block = DiskBlockFile::reopen(serial_++, target, sampleCount);
+    if (!block) removeFile(target);
+    return block;
 }
 
 BlockFile* BlockFactory::create(BlockFile::Kind kind) {

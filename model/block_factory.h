@@ -28,6 +28,15 @@ public:
      */
     BlockFile* create(BlockFile::Kind kind);
 
+    /**
+     * A disk block of sampleCount samples over a copy of the block file at path, written
+     * by another process: the file is linked (copied where it cannot be) into this
+     * process's block folder under the next file number; path stays.
+     * @returns the block with one reference, or null when the file is missing, does not
+     *          hold sampleCount samples, or cannot be brought into the folder.
+     */
+    BlockFile* adopt(const std::string& path, int sampleCount);
+
     /** Takes the next serial number, for a block made elsewhere (one that refers to a
      * source file). */
     uint32_t takeSerial() { return serial_++; }

@@ -3,6 +3,9 @@
 #include <utility>
 
 namespace wd {
+
+bool BlockFile::sourceOrigin(SourceOrigin&) const { return false; }
+
 namespace {
 thread_local uint32_t readFailures = 0;
 }  // namespace

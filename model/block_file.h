@@ -32,6 +32,17 @@ public:
     /** Source: the samples are read from a sound file the block only refers to. */
     enum class Kind : int { Disk = 0, Silent = 1, Source = 2 };
 
+    /** Where a block that refers to a sound file takes its samples from: frames
+     * [firstFrame, firstFrame + sampleCount()) of channel of the file at path, as the file
+     * was when opened (its size in bytes and modification time in nanoseconds). */
+    struct SourceOrigin {
+        std::string path;
+        int64_t size = 0;
+        int64_t modifiedNs = 0;
+        int channel = 0;
+        int64_t firstFrame = 0;
+    };
+
     virtual ~BlockFile();
     BlockFile(const BlockFile&) = delete;
     BlockFile& operator=(const BlockFile&) = delete;
@@ -78,6 +89,9 @@ public:
      * result from samples compares it before and after, so a block it could not read
      * fails the operation instead of leaving silence in the result. */
     static uint32_t readFailuresOnThisThread();
+
+    /** Fills origin for a block whose samples stay in a sound file; false for the others. */
+    virtual bool sourceOrigin(SourceOrigin& origin) const;
 
 protected:
     BlockFile(Kind kind, uint32_t serial, std::string path);

@@ -62,26 +62,60 @@ void BlockFolder::removeAll() {
     folders_.clear();
 }
 
-int BlockFolder::reclaimAbandoned(const std::string& tempFolder) {
-    namespace fs = std::filesystem;
-    std::vector<std::string> abandoned;
+namespace {
+
+bool holds(const std::string& folder, const std::string& suffix) {
     std::error_code error;
-    for (fs::directory_iterator it(tempFolder, error); !error && it != fs::directory_iterator(); it.increment(error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The folders of tempFolder whose owner is gone, each with its lock taken.
+std::vector<BlockFolder::Abandoned> abandonedIn(const std::string& tempFolder) {
+    std::vector<BlockFolder::Abandoned> found;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(tempFolder, error); !error && it != std::filesystem::directory_iterator();
+         it.increment(error)) {
         const std::string name = it->path().filename().string();
         const int owner = ownerOf(name);
         // A live owner may not have taken its lock yet: its folder stays.
         if (owner == 0 || owner == currentProcessId() || processAlive(owner)) continue;
         const std::string folder = tempFolder + "/" + name;
         const int lock = lockFolder(folder);
-        if (lock < 0) continue;
-        abandoned.push_back(folder);
-        closeFile(lock);
+        if (lock >= 0) found.push_back({folder, lock});
     }
-    for (const std::string& folder : abandoned) {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
+    return found;
+}
+
+}  // namespace
+
+int BlockFolder::reclaimAbandoned(const std::string& tempFolder, const std::string& keepSuffix) {
+    int removed = 0;
+    for (const Abandoned& a : abandonedIn(tempFolder)) {
+        if (!holds(a.folder, keepSuffix)) {
+            std::error_code ignored;
+            std::filesystem::remove_all(a.folder, ignored);
+            ++removed;
+        }
+        closeFile(a.lock);
     }
-    return static_cast<int>(abandoned.size());
+    return removed;
+}
+
+std::vector<BlockFolder::Abandoned> BlockFolder::lockAbandoned(const std::string& tempFolder, const std::string& keepSuffix) {
+    std::vector<Abandoned> kept;
+    for (const Abandoned& a : abandonedIn(tempFolder)) {
+        if (holds(a.folder, keepSuffix)) {
+            kept.push_back(a);
+        } else {
+            closeFile(a.lock);
+        }
+    }
+    return kept;
 }
 
 }  // namespace wd

@@ -32,8 +32,19 @@ public:
     void removeAll();
 
     /** Removes the block folders in tempFolder of processes that are gone (no lock held
-     * on them and no live process of the pid in their name). @returns how many. */
-    static int reclaimAbandoned(const std::string& tempFolder);
+     * on them and no live process of the pid in their name), except those holding a file
+     * ending in keepSuffix (their owner's journal, kept for recovery). @returns how many. */
+    static int reclaimAbandoned(const std::string& tempFolder, const std::string& keepSuffix);
+
+    /** A folder of abandoned in tempFolder kept for its journal, with the lock that keeps
+     * other processes away from it while held. */
+    struct Abandoned {
+        std::string folder;
+        int lock;  // descriptor; close() it to let go
+    };
+    /** The abandoned block folders in tempFolder holding a file ending in keepSuffix, each
+     * locked for the caller. */
+    static std::vector<Abandoned> lockAbandoned(const std::string& tempFolder, const std::string& keepSuffix);
 
 private:
     BlockFolder() = default;

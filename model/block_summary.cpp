@@ -76,6 +76,15 @@ int BlockSummary::bytes() const {
     return (count64k_ + count256_) * kEntryBytes;
 }
 
+int BlockSummary::bytesFor(int sampleCount) {
+    return (((sampleCount + kCoarseSamples - 1) >> 16) + ((sampleCount + kRunSamples - 1) >> 8)) * kEntryBytes;
+}
+
+void BlockSummary::restore(int sampleCount, const void* stored) {
+    allocate(sampleCount);
+    std::memcpy(entries_.get(), stored, static_cast<size_t>(bytes()));
+}
+
 void BlockSummary::allocate(int sampleCount) {
     count64k_ = (sampleCount + kCoarseSamples - 1) >> 16;
     count256_ = (sampleCount + kRunSamples - 1) >> 8;

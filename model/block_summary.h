@@ -28,6 +28,12 @@ public:
     template <typename RunMinMax>
     void computeRuns(int sampleCount, RunMinMax runMinMax);
 
+    /** bytes() of a summary of sampleCount samples. */
+    static int bytesFor(int sampleCount);
+    /** Takes both levels of sampleCount samples as bytes() bytes stored earlier (in
+     * data()'s layout). */
+    void restore(int sampleCount, const void* stored);
+
     /** Entries of the 65,536-sample level: (samples + 65535) >> 16. */
     int count64k() const { return count64k_; }
     /** Entries of the 256-sample level: (samples + 255) >> 8. */

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <utility>
+#include <vector>
 
 #include "model/block_factory.h"
 #include "platform/files/file_io.h"
@@ -55,6 +57,24 @@ bool readAll(int fd, char* dst, size_t n, int64_t offset) {
 }  // namespace
 
 DiskBlockFile::DiskBlockFile(uint32_t serial, std::string path) : BlockFile(Kind::Disk, serial, std::move(path)) {}
+
+DiskBlockFile* DiskBlockFile::reopen(uint32_t serial, std::string path, int sampleCount) {
+    if (sampleCount < 1 || sampleCount > kMaxSamples) return nullptr;
+    const int fd = openForReading(path);
+    if (fd < 0) return nullptr;
+    auto block = std::make_unique<DiskBlockFile>(serial, std::move(path));
+    std::vector<char> stored(static_cast<size_t>(BlockSummary::bytesFor(sampleCount)));
+    const bool ok = fileSize(fd) == static_cast<int64_t>(stored.size()) + sampleCount * 4 &&
+                    readAll(fd, stored.data(), stored.size(), 0);
+    closeFile(fd);
+    if (!ok) {
+        block->path_.clear();  // not this block's to delete
+        return nullptr;
+    }
+    block->summary_.restore(sampleCount, stored.data());
+    block->length_ = sampleCount * static_cast<int>(sizeof(float));
+    return block.release();
+}
 
 DiskBlockFile::~DiskBlockFile() {
     if (!path_.empty()) {

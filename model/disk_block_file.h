@@ -24,6 +24,10 @@ class DiskBlockFile final : public BlockFile {
 public:
     /** A block that will be written to path (an existing file there is overwritten). */
     DiskBlockFile(uint32_t serial, std::string path);
+    /** A block over a file written earlier by a block of sampleCount samples (kept, as
+     * it is, at path): its summary is read back. @returns null when the file is missing or
+     * its size does not match. */
+    static DiskBlockFile* reopen(uint32_t serial, std::string path, int sampleCount);
     /** Deletes the file. */
     ~DiskBlockFile() override;
 

@@ -110,6 +110,11 @@ std::vector<Sequence::BlockInfo> Sequence::blockInfo() const {
     return info;
 }
 
+void Sequence::visitBlocks(const std::function<void(const BlockFile&)>& visit) const {
+    std::lock_guard lock(mutex_);
+    for (const BlockFile* block : blocks_) visit(*block);
+}
+
 Sequence::Position Sequence::find(int64_t sample) const {
     Position pos;
     if (sample < 0) return pos;

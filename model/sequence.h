@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <climits>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -60,6 +61,8 @@ public:
     int length() const;
     /** The block list, in order. */
     std::vector<BlockInfo> blockInfo() const;
+    /** Calls visit for every block of the list, in order, while the list cannot change. */
+    void visitBlocks(const std::function<void(const BlockFile&)>& visit) const;
 
     /**
      * Copies up to count samples from position start into dst. Only samples in blocks

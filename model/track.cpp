@@ -1,6 +1,7 @@
 #include "model/track.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "model/time_text.h"
 #include "model/time_text_receiver.h"
@@ -23,7 +24,14 @@ void clampSelection(Channel& c, int bound) {
 
 }  // namespace
 
-Track::Track() = default;
+namespace {
+uint64_t nextInstanceSerial() {
+    static std::atomic<uint64_t> serial{0};
+    return serial++;
+}
+}  // namespace
+
+Track::Track() : instanceSerial_(nextInstanceSerial()) {}
 
 Track::~Track() = default;
 

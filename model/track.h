@@ -41,6 +41,10 @@ public:
     /** Samples of the longest channel. */
     int length() const;
 
+    /** Unique within the process and never reused: tells one Track object (a saved state
+     * never changes after it is made) from another that took its address. */
+    uint64_t instanceSerial() const { return instanceSerial_; }
+
     uint32_t id() const { return id_; }
     void setId(uint32_t id) { id_ = id; }
     std::string name() const { return name_; }
@@ -93,6 +97,7 @@ private:
     std::unique_ptr<Channel> channels_[2];
     std::string name_;
     uint32_t id_ = 0;
+    const uint64_t instanceSerial_;
 };
 
 }  // namespace wd

@@ -84,4 +84,16 @@ void TrackHistory::clearRedo() {
     }
 }
 
+void TrackHistory::visitStates(const std::function<void(const Track&, bool)>& visit) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& state : undoStates_) visit(*state, false);
+    for (const auto& state : redoStates_) visit(*state, true);
+}
+
+void TrackHistory::adoptStates(std::vector<std::unique_ptr<Track>> undo, std::vector<std::unique_ptr<Track>> redo) {
+    std::lock_guard lock(mutex_);
+    for (auto& state : undo) undoStates_.push_back(std::move(state));
+    for (auto& state : redo) redoStates_.push_back(std::move(state));
+}
+
 }  // namespace wd

@@ -1,6 +1,7 @@
 // The saved states of one track, for undo and redo.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -41,6 +42,12 @@ public:
     bool withdrawState(Track& track);
     /** Destroys every redo state. */
     void clearRedo();
+
+    /** Calls visit for every undo state, oldest first, then every redo state, in the
+     * order they were made; the lists do not change meanwhile. */
+    void visitStates(const std::function<void(const Track& state, bool redo)>& visit) const;
+    /** Appends states made elsewhere (a recovered history) to the undo and redo lists. */
+    void adoptStates(std::vector<std::unique_ptr<Track>> undo, std::vector<std::unique_ptr<Track>> redo);
 
     int undoCount() const;
     int redoCount() const;

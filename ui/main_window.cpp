@@ -11,6 +11,7 @@
 #include "audio/player.h"
 #include "audio/record_line_mixer.h"
 #include "effects/effect.h"
+#include "model/journal.h"
 #include "model/track_list.h"
 #include "model/undo_history.h"
 #include "platform/audio/winmm.h"
@@ -223,6 +224,7 @@ void MainWindow::takeOver(LPARAM lParam) const {
     if (track && isListedTrack(track)) {
         TrackList::instance().builtTrack(track->id());
         UndoHistory::instance().addHistory(track->id());
+        Journal::instance().record(*track);
         TabWindow& tabs = TabWindow::instance();
         tabs.addTab(tabText(track->name()).c_str(), track->id());
         // While a play runs the new track only gets its tab; the view keeps the played one.
@@ -255,6 +257,7 @@ void MainWindow::effectFinished(Track* track, Effect* effect) const {
     delete effect;
     if (track) {
         track->refreshView();
+        Journal::instance().record(*track);
         TrackWindow::instance().invalidate();
         reportSelectionAndView(*track);
         RulerWindow::instance().invalidate();
@@ -270,6 +273,7 @@ void MainWindow::editFinished(uint32_t trackId) {
     Track* track = TrackList::instance().findById(trackId);
     if (!track) return;
     track->refreshView();
+    Journal::instance().record(*track);
     if (track != TrackList::instance().current()) return;
     TrackWindow& view = TrackWindow::instance();
     view.invalidate();
@@ -295,6 +299,7 @@ void MainWindow::tabClosed(uint32_t trackId) const {
     Player::instance().stopPlayingTrack(list.findById(trackId));
     list.removeTrackById(trackId);
     UndoHistory::instance().removeHistory(trackId);
+    Journal::instance().forget(trackId);
     if (const Track* current = list.current()) {
         TabWindow::instance().selectById(current->id());
         TrackWindow::instance().invalidate();

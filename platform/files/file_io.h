@@ -65,6 +65,13 @@ int duplicateFile(int fd);
 bool removeFile(const std::string& path);
 /** Renames from over to, replacing a file of that name in one step. */
 bool replaceFile(const std::string& from, const std::string& to);
+/** Gives an existing file a second name (a hard link); false with errno (EEXIST when the
+ * name is taken). */
+bool linkFile(const std::string& existing, const std::string& link);
+/** Puts everything written to the files of folder's file system on the disk. */
+bool syncFileSystemOf(const std::string& folder);
+/** Puts the folder's own entries (names made, renamed or removed) on the disk. */
+bool syncFolder(const std::string& folder);
 /** Makes one folder only this user may enter; false when it exists or cannot be made. */
 bool makePrivateFolder(const std::string& path);
 /** Makes a new private folder named pattern with its last six characters ("XXXXXX") made

@@ -99,6 +99,27 @@ bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 bool replaceFile(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
 
+bool linkFile(const std::string& existing, const std::string& link) {
+    return ::link(existing.c_str(), link.c_str()) == 0;
+}
+
+namespace {
+
+// Runs sync on a descriptor of the folder itself.
+bool syncThroughFolder(const std::string& folder, int (*sync)(int)) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = sync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+}  // namespace
+
+bool syncFileSystemOf(const std::string& folder) { return syncThroughFolder(folder, ::syncfs); }
+
+bool syncFolder(const std::string& folder) { return syncThroughFolder(folder, ::fsync); }
+
 bool makePrivateFolder(const std::string& path) { return ::mkdir(path.c_str(), 0700) == 0; }
 
 bool makeUniqueFolder(std::string& pattern) { return ::mkdtemp(pattern.data()) != nullptr; }

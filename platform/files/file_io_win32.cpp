@@ -172,6 +172,38 @@ int duplicateFile(int fd) { return _dup(fd); }
 
 bool removeFile(const std::string& path) { return _unlink(path.c_str()) == 0; }
 
+bool linkFile(const std::string& existing, const std::string& link) {
+    if (CreateHardLinkA(link.c_str(), existing.c_str(), nullptr)) return true;
+    failWith(GetLastError());
+    return false;
+}
+
+bool syncFileSystemOf(const std::string& folder) {
+    // Flushing a whole volume needs administrator rights: each file of the folder is
+    // flushed instead, which covers everything the folder's owner wrote there.
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        failWith(GetLastError());
+        return false;
+    }
+    bool synced = true;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        HANDLE file = CreateFileA((folder + "\\" + found.cFileName).c_str(), GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) continue;  // gone meanwhile
+        synced = FlushFileBuffers(file) && synced;
+        CloseHandle(file);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return synced;
+}
+
+// NTFS logs changes of names itself, and replaceFile writes through.
+bool syncFolder(const std::string&) { return true; }
+
 bool replaceFile(const std::string& from, const std::string& to) {
     if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
     failWith(GetLastError());

@@ -396,6 +396,9 @@ TEST_F(HostCli, AKilledRunReadingAFileInPlaceLeavesNothingBehind) {
     int code = -1;
     run("settings", &code);
     EXPECT_EQ(code, 0);
+    // The open track's journal keeps its folder for recovery until it is discarded.
+    EXPECT_NE(run("recover --discard", &code).find("1 track from 1 session"), std::string::npos);
+    EXPECT_EQ(code, 0);
     EXPECT_TRUE(blockFolders().empty()) << "nothing left in the temporary folder";
     EXPECT_EQ(std::filesystem::file_size(dir.file("long.wav")), 44u + 10u * 44100 * 4) << "the file itself untouched";
 }

@@ -261,15 +261,18 @@ TEST(BlockFile, FoldersOfProcessesThatAreGoneAreReclaimedAndLiveOnesStay) {
     const std::string abandoned = dir.file("wavedeck-" + std::to_string(gone) + "-abcdef");
     const std::string live = dir.file("wavedeck-" + std::to_string(getppid()) + "-ghijkl");
     const std::string other = dir.file("wavedeck-notes");
-    for (const std::string& folder : {abandoned, live, other}) {
+    const std::string journalled = dir.file("wavedeck-" + std::to_string(gone) + "-mnopqr");
+    for (const std::string& folder : {abandoned, live, other, journalled}) {
         std::filesystem::create_directories(folder);
         ASSERT_TRUE(wdtest::writeFile(folder + "/0.temp", std::string(4096, 'x')));
     }
+    ASSERT_TRUE(wdtest::writeFile(journalled + "/track-0.wdj", "journal 1\n"));
     // This process's own folder is locked and stays too.
     const std::string mine = wd::BlockFolder::instance().folderFor(dir.path());
     ASSERT_FALSE(mine.empty());
 
-    EXPECT_EQ(wd::BlockFolder::reclaimAbandoned(dir.path()), 1);
+    EXPECT_EQ(wd::BlockFolder::reclaimAbandoned(dir.path(), ".wdj"), 1);
+    EXPECT_TRUE(std::filesystem::exists(journalled + "/0.temp")) << "kept for recovery";
     EXPECT_FALSE(std::filesystem::exists(abandoned));
     EXPECT_TRUE(std::filesystem::exists(live + "/0.temp")) << "its process lives";
     EXPECT_TRUE(std::filesystem::exists(other + "/0.temp")) << "not a block folder";
