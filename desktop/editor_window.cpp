@@ -12,6 +12,7 @@
 #include "message_pump.h"
 #include "parameter_dialog.h"
 #include "quit_question.h"
+#include "recovery_question.h"
 #include "settings_dialog.h"
 #include "time_format.h"
 #include "wavedeck.h"
@@ -409,6 +410,38 @@ std::optional<LRESULT> EditorWindow::onProgress(UINT message, WPARAM wParam, LPA
 }
 
 // ---------------------------------------------------------------- files
+
+void EditorWindow::offerRecovery() {
+    const std::vector<RecoveryQuestion::Offer> offers = RecoveryQuestion::offers();
+    if (offers.empty()) return;
+    EventLog::instance().event("asked to recover " + std::to_string(offers.size()) + " tracks");
+    const RecoveryQuestion::Answer answer = RecoveryQuestion::ask(GTK_WINDOW(window_), offers);
+    if (answer == RecoveryQuestion::Answer::Discard) {
+        WDXDiscardRecovery();
+        say("The tracks of the earlier session were discarded.");
+    }
+    if (answer != RecoveryQuestion::Answer::Recover) return;
+    // Each recovery removes its offer, so the next one moves to the place of the first kept;
+    // the take-over comes within the call and names the tab.
+    int kept = 0, recovered = 0;
+    for (const RecoveryQuestion::Offer& offer : offers) {
+        if (offer.problem == WD_FAILURE_NONE) {
+            newTrackComing(nameOf(offer.name));
+            if (WDXRecoverTrack(kept) == 0) {
+                ++recovered;
+                continue;
+            }
+            comingName_.clear();
+        }
+        ++kept;
+    }
+    const auto tracks = [](int n) { return n == 1 ? std::string("1 track") : std::to_string(n) + " tracks"; };
+    if (kept == 0) {
+        say("Recovered " + tracks(recovered) + ".");
+    } else {
+        error("Recovered " + tracks(recovered) + "; " + tracks(kept) + " could not be recovered.");
+    }
+}
 
 void EditorWindow::openFiles(const std::vector<std::string>& paths) {
     for (const std::string& p : paths) {

@@ -33,6 +33,9 @@ public:
     GtkWidget* window() const { return window_; }
     /** Opens the files one after another, each as a new track. */
     void openFiles(const std::vector<std::string>& paths);
+    /** Asks whether to bring back the tracks of a run that ended without closing them.
+     * Call before the main loop: the question runs a loop of its own. */
+    void offerRecovery();
 
 private:
     enum class Work { None, Opening, Saving, Effect, Edit };

@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
     }
     gtk_window_set_default_icon_name("org.wavedeck.WaveDeck");
     desktop::EditorWindow editor;
+    editor.offerRecovery();
     editor.openFiles(files);
     gtk_main();
     return 0;

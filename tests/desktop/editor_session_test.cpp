@@ -135,7 +135,9 @@ protected:
     std::map<std::string, std::string> environment() const {
         return {{"DISPLAY", display_}, {"GDK_BACKEND", "x11"}, {"NO_AT_BRIDGE", "1"}, {"GSETTINGS_BACKEND", "memory"},
                 {"WAVEDECK_GUI_LOG", log_}, {"XDG_DATA_HOME", (fs::path(dir_.path()) / "data").string()},
-                {"XDG_CONFIG_HOME", (fs::path(dir_.path()) / "config").string()}};
+                {"XDG_CONFIG_HOME", (fs::path(dir_.path()) / "config").string()},
+                // The library's blocks and journals: a killed run's tracks are offered to the next.
+                {"XDG_CACHE_HOME", (fs::path(dir_.path()) / "cache").string()}};
     }
 
     /** Waits until a logged line of the kind starts with the text (and holds `also`
@@ -475,6 +477,39 @@ TEST_F(EditorSession, EachTabKeepsItsFileAndQuitAsksAboutTheRecordedTake) {
     screenshot("quit-question");
     xdotool({"key", "alt+w"});
     EXPECT_EQ(gui.wait(10s), 0) << "Quit without Saving quits";
+#endif
+}
+
+TEST_F(EditorSession, AStartAfterAKilledRunOffersItsTrackBackNamedAndUnsaved) {
+#ifdef WAVEDECK_GUI_PROGRAM
+    const std::string file = writeTone("lost", 3);
+    {
+        auto killed = startEditor(file);
+        selectMiddleHalf();
+        xdotool({"key", "Delete"});
+        ASSERT_TRUE(waitFor("event", "command delete"));
+        std::this_thread::sleep_for(500ms);
+        ::kill(killed->pid(), SIGKILL);
+        killed->wait(5s);
+    }
+    // The next run's log counts its seconds from its own start.
+    fs::remove(log_);
+    since_ = 0;
+    Child gui({WAVEDECK_GUI_PROGRAM}, environment());
+    ASSERT_TRUE(waitFor("event", "asked to recover 1 tracks")) << "the killed run's track is offered";
+    std::this_thread::sleep_for(700ms);
+    screenshot("recovery-question");
+    xdotool({"key", "alt+r"});
+    EXPECT_TRUE(waitFor("event", "title *lost.wav – WaveDeck", 10s)) << "recovered under its name, not saved";
+    const auto times = waitFor("event", "times", 5s);
+    ASSERT_TRUE(times);
+    EXPECT_NE(times->text, "times ") << "the recovered track is current";
+    mark();
+    xdotool({"key", "ctrl+q"});
+    ASSERT_TRUE(waitFor("event", "asked to save 1 tracks", 5s)) << "Quit asks about the recovered track";
+    std::this_thread::sleep_for(300ms);
+    xdotool({"key", "alt+w"});
+    EXPECT_EQ(gui.wait(10s), 0);
 #endif
 }
 
