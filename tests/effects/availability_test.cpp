@@ -13,10 +13,7 @@
 namespace {
 
 using wdtest::EffectSession;
-
-float tone(int, int i) {
-    return wdtest::testSignal(441, 0.4, i);
-}
+using wdtest::tone;
 
 TEST(EffectStart, IsRefusedWhileAnotherWorkerHoldsTheTrackOrThePlayerPlaysIt) {
     EffectSession session;

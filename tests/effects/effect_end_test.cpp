@@ -16,10 +16,7 @@ namespace {
 
 using wdtest::EffectBlock;
 using wdtest::EffectSession;
-
-float tone(int, int i) {
-    return wdtest::testSignal(441, 0.4, i);
-}
+using wdtest::tone;
 
 TEST(EffectEnd, AHostStartingTheNextEffectAtTheEndFindsTheConvertedTrack) {
     EffectSession session;

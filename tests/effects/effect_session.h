@@ -64,4 +64,7 @@ private:
 /** sin at frequency Hz with a little deterministic noise, so no two samples repeat. */
 float testSignal(double frequency, double amplitude, int frame, int rate = 44100);
 
+/** The effects' usual input: a 441 Hz tone at 0.4 on every channel. */
+inline float tone(int, int i) { return testSignal(441, 0.4, i); }
+
 }  // namespace wdtest
