@@ -2,7 +2,6 @@
 // into the editor, play it through the (null) output device, select with the mouse,
 // save, and read the results back with libsndfile.
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cstring>
 #include <filesystem>
@@ -175,15 +174,8 @@ TEST_F(Road, ClosingASavedTrackEmptiesTheTemporaryFolder) {
         return std::count_if(fs::recursive_directory_iterator(temp.path()), fs::recursive_directory_iterator(),
                              [](const fs::directory_entry& e) { return e.is_regular_file(); });
     };
-    {
-        // µ-law is copied into block files when opened (PCM would be read in place).
-        SF_INFO info{0, 44100, 2, SF_FORMAT_WAV | SF_FORMAT_ULAW, 0, 0};
-        SNDFILE* file = sf_open(dir.file("long.wav").c_str(), SFM_WRITE, &info);
-        ASSERT_TRUE(file);
-        const auto pcm = wdtest::testPattern(2 * 300000, 5);
-        EXPECT_EQ(sf_writef_short(file, pcm.data(), 300000), 300000);
-        sf_close(file);
-    }
+    // A copied file: its blocks are on disk while it is open.
+    ASSERT_TRUE(wdtest::writeUlawWav(dir.file("long.wav"), 2, 44100, wdtest::testPattern(2 * 300000, 5)));
     for (const int type : {1, 4}) {
         ASSERT_TRUE(open(dir.file("long.wav")));
         ASSERT_GT(files(), 0);
@@ -212,8 +204,8 @@ TEST_F(Road, CancellingASaveReportsOnlyToTheLibrary) {
 }
 
 TEST_F(Road, CancellingAnOpenLeavesNoTrack) {
-    auto pcm = wdtest::testPattern(44100 * 120 * 2, 5);
-    ASSERT_TRUE(wdtest::writePcm16(dir.file("long.wav"), SF_FORMAT_WAV, 2, 44100, pcm));
+    // Copied, so still reading at its first progress (PCM would open at once).
+    ASSERT_TRUE(wdtest::writeUlawWav(dir.file("long.wav"), 2, 44100, wdtest::testPattern(44100 * 120 * 2, 5)));
     ASSERT_EQ(WDXGetTrackInfo(0), -1);
     mainLog.clear();
     ASSERT_EQ(WDXOpenTrackFile(progress, dir.file("long.wav").c_str()), 0);
@@ -227,8 +219,7 @@ TEST_F(Road, CancellingAnOpenLeavesNoTrack) {
 }
 
 TEST_F(Road, ExitingStopsARunningOpenAndLeavesNoTrack) {
-    auto pcm = wdtest::testPattern(44100 * 120 * 2, 8);
-    ASSERT_TRUE(wdtest::writePcm16(dir.file("long.wav"), SF_FORMAT_WAV, 2, 44100, pcm));
+    ASSERT_TRUE(wdtest::writeUlawWav(dir.file("long.wav"), 2, 44100, wdtest::testPattern(44100 * 120 * 2, 8)));
     mainLog.clear();
     ASSERT_EQ(WDXOpenTrackFile(progress, dir.file("long.wav").c_str()), 0);
     ASSERT_TRUE(host.waitForMessage(progress, NotifyImportProgress));

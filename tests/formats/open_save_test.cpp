@@ -331,9 +331,9 @@ TEST_F(OpenSave, SavingNeedsAKnownTypeACurrentTrackAndAWritableFolder) {
 }
 
 TEST_F(OpenSave, CancellingAnOpenRemovesTheTrackAndReportsOnce) {
-    // Three minutes of stereo: long enough to still be reading at the first progress.
-    auto pcm = wdtest::testPattern(44100 * 180 * 2, 12);
-    ASSERT_TRUE(wdtest::writePcm16(dir.file("long.wav"), SF_FORMAT_WAV, 2, 44100, pcm));
+    // Three minutes of stereo, copied (PCM would open at once): still reading at the
+    // first progress.
+    ASSERT_TRUE(wdtest::writeUlawWav(dir.file("long.wav"), 2, 44100, wdtest::testPattern(44100 * 180 * 2, 12)));
     host.clearLog();
     ASSERT_EQ(WDXOpenTrackFile(progressWindow, dir.file("long.wav").c_str()), 0);
     ASSERT_TRUE(host.waitForMessage(progressWindow, NotifyImportProgress));

@@ -7,16 +7,28 @@
 
 namespace wdtest {
 
-bool writePcm16(const std::string& path, int format, int channels, int sampleRate, const std::vector<int16_t>& samples) {
+namespace {
+
+bool writeShorts(const std::string& path, int format, int channels, int sampleRate, const std::vector<int16_t>& samples) {
     SF_INFO info{};
     info.channels = channels;
     info.samplerate = sampleRate;
-    info.format = format | SF_FORMAT_PCM_16;
+    info.format = format;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (!file) return false;
     sf_count_t frames = static_cast<sf_count_t>(samples.size()) / channels;
     bool ok = sf_writef_short(file, samples.data(), frames) == frames;
     return sf_close(file) == 0 && ok;
+}
+
+}  // namespace
+
+bool writePcm16(const std::string& path, int format, int channels, int sampleRate, const std::vector<int16_t>& samples) {
+    return writeShorts(path, format | SF_FORMAT_PCM_16, channels, sampleRate, samples);
+}
+
+bool writeUlawWav(const std::string& path, int channels, int sampleRate, const std::vector<int16_t>& samples) {
+    return writeShorts(path, SF_FORMAT_WAV | SF_FORMAT_ULAW, channels, sampleRate, samples);
 }
 
 std::vector<int16_t> readPcm16(const std::string& path, int* channels, int* sampleRate, bool* ok) {

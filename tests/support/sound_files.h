@@ -12,6 +12,9 @@ namespace wdtest {
 /** Writes interleaved 16-bit frames; format is SF_FORMAT_WAV, SF_FORMAT_AIFF, ... (16-bit
  * PCM is added). @returns false on failure. */
 bool writePcm16(const std::string& path, int format, int channels, int sampleRate, const std::vector<int16_t>& samples);
+/** Writes a µ-law WAV: a file an open copies into block files (PCM is read in place and
+ * opens at once), for tests that must catch an open, or its blocks, while it reads. */
+bool writeUlawWav(const std::string& path, int channels, int sampleRate, const std::vector<int16_t>& samples);
 /** Reads a whole file as interleaved 16-bit values; channels and rate reported when
  * non-null. Empty on failure (check ok). */
 std::vector<int16_t> readPcm16(const std::string& path, int* channels = nullptr, int* sampleRate = nullptr,
