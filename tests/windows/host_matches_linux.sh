@@ -61,6 +61,17 @@ sample.mp3 same_file
 sample.ogg near_file
 INPUTS
 
+# A disc image of the sample (300 whole sectors) read through each host's drive folder,
+# then a batch of it and the MP3.
+tail -c 705600 sample.wav >disc.bin && printf 'FILE "disc.bin" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n' >disc.cue
+both cd-tracks disc.cue OUT/cd
+both convert OUT/cd/Track01.cda -o OUT/track1.wav
+same_file track1.wav
+check $? "a CD image's track converted to WAV gives the same bytes"
+both convert OUT/cd/Track01.cda sample.mp3 --to wav --out OUT/batch
+same_file batch/Track01.wav && same_file batch/sample.wav
+check $? "a batch conversion gives the same bytes"
+
 while read -r name compare args; do
   # shellcheck disable=SC2086  # the arguments are words
   both effect sample.wav $args -o "OUT/$name.wav"
