@@ -9,7 +9,8 @@
 
 namespace host {
 
-/** A visible top-level window of the class whose client area is width x height. */
+/** A top-level window of the class whose client area is width x height. On a desktop it
+ * shows only while it is pictured, so that a command flashes no window. */
 HWND createFrame(const char* className, int width, int height);
 
 /** The height of a horizontal scroll bar, which a window loses from its client area. */

@@ -33,10 +33,10 @@ void sendMouse(HWND frame, UINT message, WPARAM keys, POINT screen) {
 }  // namespace
 
 HWND createFrame(const char* className, int width, int height) {
-    // A popup has no border or caption, so its size is its client area. It stays on top
-    // without taking the keyboard from the console, and shows no task-bar button.
-    return CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST, className, "WaveDeck", WS_POPUP | WS_VISIBLE,
-                           0, 0, width, height, nullptr, nullptr, nullptr, nullptr);
+    // A popup has no border or caption, so its size is its client area. Shown, it stays on
+    // top without taking the keyboard from the console, and has no task-bar button.
+    return CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST, className, "WaveDeck", WS_POPUP, 0, 0,
+                           width, height, nullptr, nullptr, nullptr, nullptr);
 }
 
 int scrollBarHeight() { return GetSystemMetrics(SM_CYHSCROLL); }
@@ -73,11 +73,14 @@ bool writeSnapshot(HWND window, const std::string& path, std::string& why) {
     if (!picture) return false;
     HDC memory = CreateCompatibleDC(nullptr);
     HGDIOBJ before = SelectObject(memory, picture);
-    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const bool hidden = !IsWindowVisible(window);
+    if (hidden) ShowWindow(window, SW_SHOWNOACTIVATE);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     HDC source = GetWindowDC(window);
     const bool copied = source && BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
     if (source) ReleaseDC(window, source);
     GdiFlush();
+    if (hidden) ShowWindow(window, SW_HIDE);
     // The section's pixels are blue, green, red, unused: PNG wants red, green, blue.
     std::vector<uint8_t> rgb(copied ? static_cast<size_t>(width) * height * 3 : 0);
     const auto* pixel = static_cast<const uint8_t*>(bits);
