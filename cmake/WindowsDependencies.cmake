@@ -30,8 +30,3 @@ add_library(wavedeck_deps INTERFACE)
 target_link_libraries(wavedeck_deps INTERFACE
   PkgConfig::SNDFILE PkgConfig::VORBIS PkgConfig::MAD PkgConfig::SAMPLERATE PkgConfig::SOUNDTOUCH
   PkgConfig::FFMPEG PkgConfig::CDIO Threads::Threads user32 gdi32 advapi32 winmm shell32)
-
-# Floating point in SSE2 registers, rounded per operation as on x86-64, so that effects
-# give the Linux build's samples to the bit; the x87 unit's wider registers round
-# differently now and then (one step in a 16-bit sample).
-add_compile_options(-msse2 -mfpmath=sse)
