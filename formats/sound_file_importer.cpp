@@ -182,7 +182,7 @@ void SoundFileImporter::run() {
     // A track holds at most 2^31 - 1 samples per channel: a longer file is refused before
     // anything is read, rather than stored short.
     if (info.frames > INT_MAX) {
-        sf_close(file);
+        closeSoundFile(file);
         fail(nullptr, FileProblem::TooLong);
         return;
     }
@@ -192,7 +192,7 @@ void SoundFileImporter::run() {
 
     Track* track = TrackList::instance().addTrack(path(), TrackList::Building::Yes);
     if (!track || track->setChannelCount(channels) != channels) {
-        sf_close(file);
+        closeSoundFile(file);
         fail(track, FileProblem::NotSound);
         return;
     }
@@ -200,7 +200,7 @@ void SoundFileImporter::run() {
     for (int c = 0; c < channels; ++c) track->channel(c)->viewRecord.sampleRate = info.samplerate;
     if (SourceFile::randomAccess(info)) {
         const Referred referred = referToSource(fd.get(), track, channels);
-        if (referred != Referred::Copy) sf_close(file);
+        if (referred != Referred::Copy) closeSoundFile(file);
         if (referred == Referred::Failed) fail(track, FileProblem::Other);
         if (referred == Referred::Cancelled) cancel(track);
         if (referred != Referred::Copy) return;
@@ -223,7 +223,7 @@ void SoundFileImporter::run() {
         // An empty read still reports, as the last 1024-frame step that found nothing.
         for (int at = 0; at < read || (!more && at == 0); at += kFrames) {
             if (cancelled()) {
-                sf_close(file);
+                closeSoundFile(file);
                 cancel(track);
                 return;
             }
@@ -247,7 +247,7 @@ void SoundFileImporter::run() {
         failed = true;
         reason = sf_error(file) == SF_ERR_SYSTEM ? FileProblem::Other : FileProblem::NotSound;
     }
-    sf_close(file);
+    closeSoundFile(file);
     frames = {};
     one = {};
     for (int c = 0; c < channels && !failed; ++c) {
