@@ -31,7 +31,9 @@ TEST(SoundFileOpen, TheCallersDescriptorOutlivesTheSoundFileAndNoneIsLeft) {
             SF_INFO info{};  // a write with no format asked for fails
             SNDFILE* file = wd::openSoundFileOn(fd, c.mode, &info);
             EXPECT_EQ(file != nullptr, c.opens);
-            if (file) EXPECT_TRUE(wd::closeSoundFile(file));
+            if (file) {
+                EXPECT_TRUE(wd::closeSoundFile(file));
+            }
             const int next = wd::duplicateFile(fd);
             EXPECT_GE(next, 0) << "the library closed the caller's descriptor";
             wd::closeFile(next);
