@@ -59,6 +59,7 @@ SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* trac
     std::atomic<bool> shortRead{false};
     std::mutex progressMutex;
     int64_t framesDone = 0;
+    std::vector<LPARAM> steps;  // one block's progress messages, under progressMutex
     // The bytes of one block's frames, at about their place in the file.
     const off_t prefetchBytes = static_cast<off_t>(BlockFile::kMaxSamples) * source->frameBytes();
     auto reportProgress = [this](int64_t total, int64_t done) {
@@ -119,10 +120,12 @@ SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* trac
             // Progress as a copying read reports it, 1024 frames a step, in increasing order.
             std::lock_guard lock(progressMutex);
             const int64_t done = framesDone + count;
+            steps.clear();
             while (framesDone < done) {
                 framesDone = std::min<int64_t>(framesDone + kFrames, done);
-                reportProgress(frames, framesDone);
+                steps.push_back(static_cast<LPARAM>(static_cast<uint32_t>(framesDone)));
             }
+            NotifyProgressRun(NotifyImportProgress, static_cast<WPARAM>(static_cast<uint32_t>(frames)), steps);
         }
     };
     // The workers take blocks in file order: a file not in the page cache is read ahead
