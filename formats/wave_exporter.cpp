@@ -85,6 +85,7 @@ void WaveExporter::write(const ExportRange& range, bool selection) {
             writeFailed = true;
             break;
         }
+        output.wrote();
         done += n;
         // One message per percent: a slow host is not flooded, and the last one says "all".
         const int64_t percent = static_cast<int64_t>(done) * 100 / range.count;
