@@ -6,9 +6,7 @@
 #include <cstring>
 #include <type_traits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "platform/simd/sample_kernels.h"
 
 namespace wd {
 namespace {
@@ -155,40 +153,6 @@ int bytesOf(int subformat) {
     }
 }
 
-// The minimum and maximum of one channel's samples among count interleaved 16-bit samples
-// (in this machine's byte order) of one or two channels; count is a multiple of the
-// channels.
-void minMax16(const unsigned char* p, int count, int channels, int channel, int16_t& low, int16_t& high) {
-    auto at = [p](int i) {
-        int16_t v;
-        std::memcpy(&v, p + i * 2, sizeof v);
-        return v;
-    };
-    low = high = at(channel);
-    int i = 0;
-#if defined(__SSE2__)
-    // Eight lanes at a time over both channels; a channel's lanes are picked at the end.
-    __m128i lows = _mm_set1_epi16(low), highs = lows;
-    for (; i + 8 <= count; i += 8) {
-        __m128i v;
-        std::memcpy(&v, p + i * 2, sizeof v);
-        lows = _mm_min_epi16(lows, v);
-        highs = _mm_max_epi16(highs, v);
-    }
-    alignas(16) int16_t l[8], h[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(l), lows);
-    _mm_store_si128(reinterpret_cast<__m128i*>(h), highs);
-    for (int k = channel; k < 8; k += channels) {
-        low = std::min(low, l[k]);
-        high = std::max(high, h[k]);
-    }
-#endif
-    for (i += channel; i < count; i += channels) {
-        low = std::min(low, at(i));
-        high = std::max(high, at(i));
-    }
-}
-
 SF_VIRTUAL_IO& virtualIo() {
     static SF_VIRTUAL_IO io{fileLength, seekTo, readAt, refuseWrite, tellAt};
     return io;
@@ -288,7 +252,16 @@ bool SourceFile::readRaw(int64_t first, int64_t count, unsigned char* raw) const
     return readAt(raw, want, &cursor) == want;
 }
 
+bool SourceFile::nativePcm16() const {
+    return (info_.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_16 && bigEndian_ == (std::endian::native == std::endian::big) &&
+           info_.channels <= 2;
+}
+
 void SourceFile::decode(const unsigned char* raw, int64_t count, int channel, float* dst) const {
+    if (nativePcm16()) {
+        pcm16ToFloat(raw, count, info_.channels, channel, dst);
+        return;
+    }
     const unsigned char* from = raw + channel * bytesPerSample_;
     if (bigEndian_) {
         decodeAny<true>(info_.format & SF_FORMAT_SUBMASK, from, count, frameBytes(), dst);
@@ -298,15 +271,11 @@ void SourceFile::decode(const unsigned char* raw, int64_t count, int channel, fl
 }
 
 bool SourceFile::summarise(const unsigned char* raw, int count, int channel, BlockSummary& summary) const {
-    if ((info_.format & SF_FORMAT_SUBMASK) != SF_FORMAT_PCM_16 ||
-        bigEndian_ != (std::endian::native == std::endian::big)) {
-        return false;
-    }
+    if (!nativePcm16()) return false;
     const int channels = info_.channels;
-    if (channels > 2) return false;
     summary.computeRuns(count, [raw, channels, channel](int first, int end, float& lo, float& hi) {
         int16_t low, high;
-        minMax16(raw + first * channels * 2, (end - first) * channels, channels, channel, low, high);
+        minMaxPcm16(raw + first * channels * 2, (end - first) * channels, channels, channel, low, high);
         lo = static_cast<float>(low) * (1.0f / 32768.0f);
         hi = static_cast<float>(high) * (1.0f / 32768.0f);
     });

@@ -108,6 +108,9 @@ public:
 
 private:
     SourceFile(int fd, const SF_INFO& info);
+    // 16-bit samples of one or two channels in this machine's byte order: the coding the
+    // vectorised sample loops take.
+    bool nativePcm16() const;
     // Finds where the samples lie, from where libsndfile seeks to for frames 0 and 1.
     void findRawLayout();
 
