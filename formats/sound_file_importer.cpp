@@ -45,7 +45,7 @@ void SoundFileImporter::cancel(Track* track) {
     PostMessageA(finalWindow(), MsgImportCancelled, 0, 0);
 }
 
-SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* track, int channels) {
+SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* track, int channels, int64_t& reported) {
     SF_INFO info{};
     std::shared_ptr<SourceFile> source = SourceFile::open(fd, &info);
     if (!source) return Referred::Copy;
@@ -125,6 +125,7 @@ SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* trac
                 framesDone = std::min<int64_t>(framesDone + kFrames, done);
                 steps.push_back(static_cast<LPARAM>(static_cast<uint32_t>(framesDone)));
             }
+            reported = framesDone;
             NotifyProgressRun(NotifyImportProgress, static_cast<WPARAM>(static_cast<uint32_t>(frames)), steps);
         }
     };
@@ -201,8 +202,12 @@ void SoundFileImporter::run() {
     }
     track->sampleRate = info.samplerate;
     for (int c = 0; c < channels; ++c) track->channel(c)->viewRecord.sampleRate = info.samplerate;
+    // Frames the in-place pass reported before it found that the file must be copied
+    // after all: the copy's progress starts again from the beginning, and reports only
+    // once it is past them, so that progress never goes back.
+    int64_t reported = 0;
     if (SourceFile::randomAccess(info)) {
-        const Referred referred = referToSource(fd.get(), track, channels);
+        const Referred referred = referToSource(fd.get(), track, channels, reported);
         if (referred != Referred::Copy) sf_close(file);
         if (referred == Referred::Failed) fail(track, FileProblem::Other);
         if (referred == Referred::Cancelled) cancel(track);
@@ -241,7 +246,7 @@ void SoundFileImporter::run() {
             }
             if (failed) break;
             framesRead += static_cast<uint32_t>(std::max(n, 0));
-            NotifyProgressWindows(NotifyImportProgress, totalFrames, static_cast<LPARAM>(framesRead));
+            if (framesRead >= reported) NotifyProgressWindows(NotifyImportProgress, totalFrames, static_cast<LPARAM>(framesRead));
         }
     }
     // A read error ends the loop like the end of the file; libsndfile tells them apart.

@@ -204,6 +204,42 @@ TEST_F(SourceBlocks, AFileRewrittenInPlaceIsReportedNeverRead) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("saved.wav"))) << "no file holding silence for the unread samples";
 }
 
+TEST_F(SourceBlocks, AFileCutShortDuringTheOpenIsCopiedWithProgressThatNeverGoesBack) {
+    const std::string path = dir.file("long.wav");
+    constexpr int kLongFrames = 32 * BlockFile::kMaxSamples;
+    constexpr off_t kCutAt = 44 + 3 * BlockFile::kMaxSamples / 2 * 4;  // a block and a half of stereo 16-bit
+    // Cut when the first progress arrives, the file read from the disk so that the pass is
+    // still going then; tried again in the rare case that it was already through.
+    bool copied = false;
+    for (int attempt = 0; attempt < 3 && !copied; ++attempt) {
+        ASSERT_TRUE(wdtest::writePcm16(path, SF_FORMAT_WAV, 2, 44100, wdtest::testPattern(size_t{2} * kLongFrames, 5)));
+        const int fd = ::open(path.c_str(), O_RDWR);
+        ASSERT_GE(fd, 0);
+        ::fsync(fd);
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        host.setHandler(progressWindow, [&](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+            if (message == NotifyImportProgress) ::ftruncate(fd, kCutAt);
+            return std::nullopt;
+        });
+        Track* track = open(path);
+        host.setHandler(progressWindow, {});
+        ::close(fd);
+        const std::vector<LPARAM> steps = progress(NotifyImportProgress);
+        ASSERT_FALSE(steps.empty());
+        for (size_t i = 1; i < steps.size(); ++i) ASSERT_GE(steps[i], steps[i - 1]) << "step " << i << " of " << steps.size();
+        if (!track) continue;
+        // Frames the pass read before the cut may lie past the new end: progress then stays
+        // where it was rather than going back to the copy's end.
+        EXPECT_GE(steps.back(), track->length());
+        copied = track->channel(0)->sequence().blockInfo().front().kind != BlockFile::Kind::Source;
+        if (copied) {
+            EXPECT_EQ(track->length(), (kCutAt - 44) / 4);
+        }
+        wd::TrackList::instance().removeTrack(track);
+    }
+    EXPECT_TRUE(copied) << "the open was never caught reading";
+}
+
 TEST_F(SourceBlocks, OneDescriptorPerFileHeldUntilTheLastHolderOfItsBlocksGoes) {
     const std::string path = dir.file("source.wav");
     Track* track = openStereo(path);
