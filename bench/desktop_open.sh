@@ -27,18 +27,8 @@ if [ ! -f "$in" ] || [ "$(soxi -D "$in" | cut -d. -f1)" != "$((minutes * 60))" ]
 fi
 cat "$in" >/dev/null
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 960x620x24 -nolisten tcp -extension Composite 2>/dev/null &
-xvfb=$!
-gui_pid=""
-finish() {
-  [ -n "$gui_pid" ] && kill "$gui_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
-  wait 2>/dev/null || true
-}
-trap finish EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -1 "$work/display")"
+# shellcheck source=bench/virtual_display.sh
+source "$(dirname "$0")/virtual_display.sh"
 
 logged() { grep -q "$1" "$log" 2>/dev/null; }
 await() {  # a pattern of the log, within 30 s
