@@ -3,7 +3,6 @@
 #include <sndfile.h>
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <climits>
 #include <memory>
@@ -67,15 +66,17 @@ SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* trac
                               static_cast<LPARAM>(static_cast<uint32_t>(done)));
     };
 
-    // Each worker summarises whole blocks, the next one not yet taken, reading the file in
-    // pieces of at most 2 MiB of samples whatever its channel count.
+    // Each worker summarises whole blocks, the next one not yet taken: 16-bit files from
+    // their stored samples, others decoded, reading the file in pieces of at most 2 MiB of
+    // samples whatever its channel count.
     auto summarise = [&] {
         SourceFile::Reader reader(*source);
         const int64_t piece = std::max<int64_t>(1, std::min<int64_t>(BlockFile::kMaxSamples, 2 * BlockFile::kMaxSamples / fileChannels));
+        const bool stored16 = source->summarisesStored();
         const bool raw = source->rawAccess();
         std::vector<float> interleaved(raw ? 0 : static_cast<size_t>(piece * fileChannels));
-        std::vector<unsigned char> stored(raw ? static_cast<size_t>(piece * source->frameBytes()) : 0);
-        std::vector<float> samples(static_cast<size_t>(channels) * BlockFile::kMaxSamples);
+        std::vector<unsigned char> stored(raw && !stored16 ? static_cast<size_t>(piece * source->frameBytes()) : 0);
+        std::vector<float> samples(stored16 ? 0 : static_cast<size_t>(channels) * BlockFile::kMaxSamples);
         for (int64_t b = nextBlock++; b < blocks && !stop; b = nextBlock++) {
             if (cancelled()) {
                 stop = true;
@@ -84,38 +85,34 @@ SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* trac
             adviseReadSoon(fd, (b + kPrefetchBlocks) * prefetchBytes, prefetchBytes);
             const int64_t first = b * BlockFile::kMaxSamples;
             const int64_t count = std::min<int64_t>(BlockFile::kMaxSamples, frames - first);
-            auto summaryOf = [&](int c) -> BlockSummary& { return summaries[static_cast<size_t>(b * channels + c)]; };
-            std::array<bool, kMaxChannels> summarised{true, true};
-            for (int64_t at = 0; at < count;) {
-                const int64_t want = std::min(piece, count - at);
-                auto channelStart = [&](int c) { return samples.data() + static_cast<size_t>(c) * BlockFile::kMaxSamples + at; };
-                // Decoding the stored samples here takes a fraction of the time of
-                // libsndfile's reads, which convert every channel and copy twice.
-                if (raw ? !source->readRaw(first + at, want, stored.data())
-                        : reader.readFrames(first + at, want, interleaved.data()) != want) {
-                    // A file shorter than its header says is read as far as it goes.
-                    shortRead = true;
-                    stop = true;
-                    return;
-                }
-                for (int c = 0; c < channels; ++c) {
-                    float* to = channelStart(c);
-                    if (raw && want == count && source->summarise(stored.data(), static_cast<int>(count), c, summaryOf(c))) {
-                        continue;
-                    }
-                    summarised[static_cast<size_t>(c)] = false;
-                    if (raw) {
-                        source->decode(stored.data(), want, c, to);
-                    } else {
-                        for (int64_t i = 0; i < want; ++i) to[i] = interleaved[static_cast<size_t>(i * fileChannels + c)];
+            BlockSummary* blockSummaries = &summaries[static_cast<size_t>(b * channels)];
+            bool whole = true;
+            if (stored16) {
+                whole = source->summariseStored(first, static_cast<int>(count), blockSummaries, stored);
+            } else {
+                auto channelSamples = [&](int c) { return samples.data() + static_cast<size_t>(c) * BlockFile::kMaxSamples; };
+                for (int64_t at = 0; at < count && whole; at += piece) {
+                    const int64_t want = std::min(piece, count - at);
+                    // Decoding the stored samples here takes a fraction of the time of
+                    // libsndfile's reads, which convert every channel and copy twice.
+                    whole = raw ? source->readRaw(first + at, want, stored.data())
+                                : reader.readFrames(first + at, want, interleaved.data()) == want;
+                    for (int c = 0; c < channels && whole; ++c) {
+                        float* to = channelSamples(c) + at;
+                        if (raw) {
+                            source->decode(stored.data(), want, c, to);
+                        } else {
+                            for (int64_t i = 0; i < want; ++i) to[i] = interleaved[static_cast<size_t>(i * fileChannels + c)];
+                        }
                     }
                 }
-                at += want;
+                for (int c = 0; c < channels && whole; ++c) blockSummaries[c].compute(channelSamples(c), static_cast<int>(count));
             }
-            for (int c = 0; c < channels; ++c) {
-                if (!summarised[static_cast<size_t>(c)]) {
-                    summaryOf(c).compute(samples.data() + static_cast<size_t>(c) * BlockFile::kMaxSamples, static_cast<int>(count));
-                }
+            if (!whole) {
+                // A file shorter than its header says is read as far as it goes.
+                shortRead = true;
+                stop = true;
+                return;
             }
             // Progress as a copying read reports it, 1024 frames a step, in increasing order.
             std::lock_guard lock(progressMutex);
