@@ -82,7 +82,6 @@ SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* trac
                 stop = true;
                 return;
             }
-            adviseReadSoon(fd, (b + kPrefetchBlocks) * prefetchBytes, prefetchBytes);
             const int64_t first = b * BlockFile::kMaxSamples;
             const int64_t count = std::min<int64_t>(BlockFile::kMaxSamples, frames - first);
             BlockSummary* blockSummaries = &summaries[static_cast<size_t>(b * channels)];
@@ -127,7 +126,9 @@ SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* trac
         }
     };
     // The workers take blocks in file order: a file not in the page cache is read ahead
-    // as one stream, asked for kPrefetchBlocks blocks before it is needed.
+    // as one stream, its first kPrefetchBlocks blocks asked for at once and the rest by
+    // the system's own read-ahead (asking for each block ahead as well costs more time in
+    // the calls than it gains).
     adviseSequentialRead(fd);
     adviseReadSoon(fd, 0, prefetchBytes * kPrefetchBlocks);
     std::atomic<bool> outOfMemory{false};
