@@ -207,23 +207,22 @@ TEST_F(SourceBlocks, AFileRewrittenInPlaceIsReportedNeverRead) {
 TEST_F(SourceBlocks, AFileCutShortDuringTheOpenIsCopiedWithProgressThatNeverGoesBack) {
     const std::string path = dir.file("long.wav");
     constexpr int kLongFrames = 32 * BlockFile::kMaxSamples;
-    constexpr off_t kCutAt = 44 + 3 * BlockFile::kMaxSamples / 2 * 4;  // a block and a half of stereo 16-bit
-    // Cut when the first progress arrives, the file read from the disk so that the pass is
-    // still going then; tried again in the rare case that it was already through.
+    constexpr std::uintmax_t kCutAt = 44 + 3 * BlockFile::kMaxSamples / 2 * 4;  // a block and a half of stereo 16-bit
+    // Cut when the first progress arrives, while the pass still reads the later blocks;
+    // tried again in the rare case that it was already through.
     bool copied = false;
-    for (int attempt = 0; attempt < 3 && !copied; ++attempt) {
+    for (int attempt = 0; attempt < 5 && !copied; ++attempt) {
         ASSERT_TRUE(wdtest::writePcm16(path, SF_FORMAT_WAV, 2, 44100, wdtest::testPattern(size_t{2} * kLongFrames, 5)));
-        const int fd = ::open(path.c_str(), O_RDWR);
-        ASSERT_GE(fd, 0);
-        ::fsync(fd);
-        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        std::error_code cut;
+        bool tried = false;
         host.setHandler(progressWindow, [&](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-            if (message == NotifyImportProgress) ::ftruncate(fd, kCutAt);
+            if (message == NotifyImportProgress && !tried) std::filesystem::resize_file(path, kCutAt, cut);
+            tried = tried || message == NotifyImportProgress;
             return std::nullopt;
         });
         Track* track = open(path);
         host.setHandler(progressWindow, {});
-        ::close(fd);
+        if (cut) GTEST_SKIP() << "this system does not cut a file another handle reads: " << cut.message();
         const std::vector<LPARAM> steps = progress(NotifyImportProgress);
         ASSERT_FALSE(steps.empty());
         for (size_t i = 1; i < steps.size(); ++i) ASSERT_GE(steps[i], steps[i - 1]) << "step " << i << " of " << steps.size();
@@ -233,7 +232,7 @@ TEST_F(SourceBlocks, AFileCutShortDuringTheOpenIsCopiedWithProgressThatNeverGoes
         EXPECT_GE(steps.back(), track->length());
         copied = track->channel(0)->sequence().blockInfo().front().kind != BlockFile::Kind::Source;
         if (copied) {
-            EXPECT_EQ(track->length(), (kCutAt - 44) / 4);
+            EXPECT_EQ(track->length(), static_cast<int>((kCutAt - 44) / 4));
         }
         wd::TrackList::instance().removeTrack(track);
     }
