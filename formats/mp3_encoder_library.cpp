@@ -11,8 +11,9 @@ Mp3EncoderLibrary& Mp3EncoderLibrary::instance() {
 
 bool Mp3EncoderLibrary::load(const std::string& folder) {
     release();
-    module_ = LoadLibraryA((folder + "/" + kFileName).c_str());
-    if (!module_) module_ = LoadLibraryA(kFileName);
+    const std::string fileName = loadableLibraryFileName(kName);
+    module_ = LoadLibraryA((folder + "/" + fileName).c_str());
+    if (!module_) module_ = LoadLibraryA(fileName.c_str());
     if (!module_) return false;
     initStream = reinterpret_cast<BeInitStreamFn>(GetProcAddress(module_, "beInitStream"));
     closeStream = reinterpret_cast<BeCloseStreamFn>(GetProcAddress(module_, "beCloseStream"));

@@ -9,7 +9,7 @@
 namespace wd {
 
 /**
- * liblame_enc.so, loaded from the library's own folder (then from the run-time search
+ * The encoder library lame_enc, loaded from the library's own folder (then from the run-time search
  * path). When it cannot be loaded the entry points stay null and the rest of the library
  * works; MP3 saving then fails. Loaded and released on the attaching thread only.
  */
@@ -28,7 +28,8 @@ public:
     BeDeinitStreamFn deinitStream = nullptr;
     BeCloseStreamFn closeStream = nullptr;
 
-    static constexpr const char* kFileName = "liblame_enc.so";
+    /** The library's name; its file is lame_enc.dll on Windows, liblame_enc.so elsewhere. */
+    static constexpr const char* kName = "lame_enc";
 
 private:
     HMODULE module_ = nullptr;

@@ -184,7 +184,7 @@ void SoundFileImporter::run() {
     // A track holds at most 2^31 - 1 samples per channel: a longer file is refused before
     // anything is read, rather than stored short.
     if (info.frames > INT_MAX) {
-        sf_close(file);
+        closeSoundFile(file);
         fail(nullptr, FileProblem::TooLong);
         return;
     }
@@ -194,7 +194,7 @@ void SoundFileImporter::run() {
 
     Track* track = TrackList::instance().addTrack(path(), TrackList::Building::Yes);
     if (!track || track->setChannelCount(channels) != channels) {
-        sf_close(file);
+        closeSoundFile(file);
         fail(track, FileProblem::NotSound);
         return;
     }
@@ -206,7 +206,7 @@ void SoundFileImporter::run() {
     int64_t reported = 0;
     if (SourceFile::randomAccess(info)) {
         const Referred referred = referToSource(fd.get(), track, channels, reported);
-        if (referred != Referred::Copy) sf_close(file);
+        if (referred != Referred::Copy) closeSoundFile(file);
         if (referred == Referred::Failed) fail(track, FileProblem::Other);
         if (referred == Referred::Cancelled) cancel(track);
         if (referred != Referred::Copy) return;
@@ -229,7 +229,7 @@ void SoundFileImporter::run() {
         // An empty read still reports, as the last 1024-frame step that found nothing.
         for (int at = 0; at < read || (!more && at == 0); at += kFrames) {
             if (cancelled()) {
-                sf_close(file);
+                closeSoundFile(file);
                 cancel(track);
                 return;
             }
@@ -253,7 +253,7 @@ void SoundFileImporter::run() {
         failed = true;
         reason = sf_error(file) == SF_ERR_SYSTEM ? FileProblem::Other : FileProblem::NotSound;
     }
-    sf_close(file);
+    closeSoundFile(file);
     frames = {};
     one = {};
     for (int c = 0; c < channels && !failed; ++c) {

@@ -76,7 +76,7 @@ void WaveExporter::write(const ExportRange& range, bool selection) {
             PostMessageA(progressWindow, NotifySaveProgress, static_cast<WPARAM>(range.count), done);
         }
     }
-    bool closeFailed = sf_close(file) != 0;
+    bool closeFailed = !closeSoundFile(file);
     bool wasCancelled = cancelled.exchange(true);
     if (writeFailed || closeFailed || wasCancelled) {
         output.discard();

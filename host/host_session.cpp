@@ -1,13 +1,9 @@
 #include "host_session.h"
 
-#include <signal.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <climits>
-#include <csignal>
 #include <vector>
 
+#include "screen.h"
 #include "wavedeck_messages.h"
 
 namespace host {
@@ -27,22 +23,6 @@ constexpr int kTimeHeight = 56;    // the large time display
 constexpr int kMeterHeight = 24;   // the level meter: a bar per channel
 
 }  // namespace
-
-namespace {
-volatile std::sig_atomic_t gSignal = 0;
-void onSignal(int signal) { gSignal = signal; }
-}  // namespace
-
-void catchInterrupts() {
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
-}
-
-int interruption() { return gSignal; }
-
-void clearInterruption() { gSignal = 0; }
 
 std::string failureText(int failure, bool writing) {
     auto tempFolder = [] {
@@ -81,17 +61,6 @@ std::string failureText(int failure, bool writing) {
     }
 }
 
-std::string absolutePath(const std::string& path) {
-    if (path.empty() || path[0] == '/') return path;
-    // realpath() wants the file to exist; a name to be written may not yet.
-    std::vector<char> cwd(PATH_MAX + 1, 0);
-    if (!::getcwd(cwd.data(), cwd.size())) return path;
-    std::string base = cwd.data();
-    std::string rest = path;
-    while (rest.rfind("./", 0) == 0) rest.erase(0, 2);
-    return base == "/" ? "/" + rest : base + "/" + rest;
-}
-
 LRESULT CALLBACK Session::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (gSession && message >= WM_USER) {
         ++gSession->counts_[{window, message}];
@@ -108,13 +77,12 @@ Session::Session(int scale) : scale_(scale < 2 ? 1 : 2) {
     wc.lpszClassName = kClassName;
     RegisterClassA(&wc);
     const int trackWidth = kCanvasWidth * scale_;
-    const int trackHeight = kCanvasHeight * scale_ + WD_SCROLLBAR_SIZE;  // the client, then the bar
+    const int trackHeight = kCanvasHeight * scale_ + scrollBarHeight();  // the client, then the bar
     const int mainWidth = trackWidth + kRulerWidth;
     const int mainHeight = kTabHeight + trackHeight;
     const int width = mainWidth;
     const int height = mainHeight + kTimeHeight + kMeterHeight;
-    frame_ = CreateWindowExA(0, kClassName, "WaveDeck", WS_OVERLAPPED | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
-                             nullptr, nullptr);
+    frame_ = createFrame(kClassName, width, height);
     progress_ = CreateWindowExA(0, kClassName, "progress", WS_CHILD, 0, 0, 0, 0, frame_, nullptr, nullptr, nullptr);
     WDXRegisterMainWnd(frame_);
     // The editor across the top; the large time below it; the level meter, left channel
@@ -233,20 +201,20 @@ void Session::selectWithMouse(int first, int last) {
         ClientToScreen(main_, &p);
         return p;
     };
-    const POINT a = screenPoint(first), b = screenPoint(last);
-    WDXInjectMouse(WM_LBUTTONDOWN, a.x, a.y);
-    WDXInjectMouse(WM_MOUSEMOVE, b.x, b.y);
-    WDXInjectMouse(WM_LBUTTONUP, b.x, b.y);
     clear();
+    dragMouse(frame_, screenPoint(first), screenPoint(last));
     // Posted messages come before input: the press's own selection change can arrive while
     // the move and the release still wait, so the wait lasts until they are handled too.
     pumpUntil([&] { return count(frame_, NotifySelectionChanged) > 0 && (GetQueueStatus(QS_MOUSE) & 0xFFFF) == 0; },
               std::chrono::seconds(5));
 }
 
-bool Session::snapshot(const std::string& path) {
+bool Session::snapshot(const std::string& path, std::string& error) {
     pumpFor(std::chrono::milliseconds(20));
-    return WDXCaptureWindowPng(frame_, absolutePath(path).c_str()) != 0;
+    std::string why;
+    if (writeSnapshot(frame_, absolutePath(path), why)) return true;
+    error = "cannot write the picture '" + path + "'" + (why.empty() ? "" : ": " + why);
+    return false;
 }
 
 }  // namespace host

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "console.h"
 #include "wavedeck.h"
 #include "wavedeck_win.h"
 
@@ -67,8 +68,9 @@ public:
     /** Selects from sample `first` to `last` of the current track with the mouse, as a user
      * drags across the waveform. */
     void selectWithMouse(int first, int last);
-    /** Writes the frame, with every window in it, as a PNG file. */
-    bool snapshot(const std::string& path);
+    /** Writes the frame, with every window in it, as a PNG file; false with a sentence in
+     * error when it cannot. */
+    bool snapshot(const std::string& path, std::string& error);
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -83,18 +85,7 @@ private:
     std::function<void(const Note&)> watcher_;
 };
 
-/** Turns SIGINT, SIGTERM and SIGHUP into a request to stop: a running open or save is
- * cancelled, the session ends normally and the library removes its block files. */
-void catchInterrupts();
-/** The signal that asked to stop, or 0. */
-int interruption();
-/** Forgets an interruption that was handled (Ctrl-C ends a play, not the program). */
-void clearInterruption();
-
 /** Why an open (writing false) or a save failed, in words, from a WD_FAILURE_ code. */
 std::string failureText(int failure, bool writing);
-
-/** The absolute form of a path (the library names tracks by their full path). */
-std::string absolutePath(const std::string& path);
 
 }  // namespace host

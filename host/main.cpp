@@ -2,10 +2,10 @@
 //
 // A real host: it makes a frame window with the library's windows in it, registers it
 // for notifications, calls the exports and pumps messages, showing progress from the
-// library's messages. It runs on the headless display and the default audio device
-// (the null device when no sound server answers).
+// library's messages. On Linux it runs on the headless display and the default audio
+// device (the null device when no sound server answers); on Windows its frame shows on
+// the desktop while a command runs, and sound goes through winmm.
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cctype>
@@ -14,11 +14,10 @@
 #include <filesystem>
 #include <map>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "batch_run.h"
+#include "console.h"
 #include "demo_sample.h"
 #include "effect_catalogue.h"
 #include "host_session.h"
@@ -111,10 +110,10 @@ bool openWithProgress(host::Session& session, const std::string& path, std::stri
 // The library's output type for a file name: by its extension, WAV when it has none.
 // 0 for an extension no writer takes.
 int outputTypeFor(const std::string& path) {
-    const size_t dot = path.find_last_of('.');
-    const size_t slash = path.find_last_of('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return 1;
-    std::string ext = path.substr(dot + 1);
+    const std::string name = std::filesystem::path(path).filename().string();
+    const size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos) return 1;
+    std::string ext = name.substr(dot + 1);
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (ext == "wav") return 1;
     if (ext == "mp3") return 2;
@@ -283,7 +282,7 @@ public:
     }
 
 private:
-    bool terminal_ = ::isatty(2) != 0;
+    bool terminal_ = host::stderrIsTerminal();
     std::string shown_;
     int second_ = -1;
 };
@@ -369,8 +368,8 @@ int commandCdTracks(const Args& args) {
     for (int t = 1; t <= 99; ++t) {
         char name[16];
         std::snprintf(name, sizeof name, "/Track%02d.cda", t);
-        struct stat st {};
-        if (::stat((folder + name).c_str(), &st) == 0) std::printf("  %s%s\n", folder.c_str(), name);
+        std::error_code missing;
+        if (std::filesystem::exists(folder + name, missing)) std::printf("  %s%s\n", folder.c_str(), name);
     }
     return 0;
 }
@@ -409,7 +408,7 @@ int commandSnapshot(const Args& args) {
         const int rate = WDXGetTrackInfo(1);
         session.selectWithMouse(static_cast<int>(first * rate), static_cast<int>(last * rate));
     }
-    if (!session.snapshot(p.options["-o"])) return fail("cannot write the picture '" + p.options["-o"] + "'");
+    if (!session.snapshot(p.options["-o"], error)) return fail(error);
     std::printf("wrote %s\n", p.options["-o"].c_str());
     return 0;
 }
@@ -419,7 +418,8 @@ int commandDemo(const Args& args) {
     std::string error;
     if (!parse(args, {"--out"}, {}, p, error)) return usageError("demo", error);
     const std::string folder = p.options.count("--out") ? p.options["--out"] : "wavedeck-demo";
-    ::mkdir(folder.c_str(), 0777);
+    std::error_code made;
+    std::filesystem::create_directory(folder, made);
     const std::string sample = folder + "/sample.wav", saved = folder + "/saved.wav", picture = folder + "/snapshot.png";
 
     std::printf("1. making a 4-second stereo sample: %s\n", sample.c_str());
@@ -434,32 +434,30 @@ int commandDemo(const Args& args) {
     std::printf("4. saving it as WAV: %s\n", saved.c_str());
     if (!saveWithProgress(session, saved, error)) return fail(error);
     std::printf("5. picturing the editor: %s\n", picture.c_str());
-    if (!session.snapshot(picture)) return fail("cannot write the picture '" + picture + "'");
+    if (!session.snapshot(picture, error)) return fail(error);
     std::printf("done\n");
     return 0;
 }
 
 int commandSettings(const Args& args) {
-    static const std::string kNotKept =
-        "the settings file cannot be written (see $WAVEDECK_REGISTRY, else ~/.config/wavedeck/registry): nothing was changed";
+    const std::string notKept = host::settingsNotKept();
     for (size_t i = 1; i < args.size(); i += 2) {
         if (i + 1 >= args.size()) return usageError("settings", args[i] + " needs a value");
         const std::string& option = args[i];
         const std::string& value = args[i + 1];
         if (option == "--temp-folder") {
             const std::string folder = host::absolutePath(value);
-            struct stat st {};
-            if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || ::access(folder.c_str(), W_OK | X_OK) != 0) {
+            if (!host::isWritableFolder(folder)) {
                 return fail("'" + value + "' is not a folder this user can write in");
             }
-            if (!WDXSetTempFolder(folder.c_str())) return fail(kNotKept);
+            if (!WDXSetTempFolder(folder.c_str())) return fail(notKept);
             continue;
         }
         int format = option == "--mp3" ? 1 : option == "--wma" ? 2 : option == "--ogg" ? 3 : 0;
         int number = 0;
         if (!format) return usageError("settings", "unknown option '" + option + "'");
         if (!parseInt(value, 0, 100000, number)) return usageError("settings", "'" + value + "' is not a number for " + option);
-        if (!WDXSetFormatQuality(format, number)) return fail(kNotKept);
+        if (!WDXSetFormatQuality(format, number)) return fail(notKept);
     }
     std::vector<char> text(WD_MAX_TEXT, 0);
     WDXGetTempFolder(text.data());
@@ -556,7 +554,7 @@ int commandEffect(const Args& args) {
 
 // The file a recovered track is saved to: its number and its former file's name.
 std::string recoveredPath(const std::string& folder, int number, const std::string& name) {
-    std::string stem = name.substr(name.find_last_of('/') + 1);
+    std::string stem = std::filesystem::path(name).filename().string();
     stem = stem.substr(0, stem.find_last_of('.'));
     return folder + "/" + std::to_string(number) + "-" + (stem.empty() ? "track" : stem) + ".wav";
 }
@@ -582,7 +580,8 @@ int commandRecover(const Args& args) {
     int failed = 0;
     if (p.options.count("--out")) {
         const std::string folder = host::absolutePath(p.options["--out"]);
-        ::mkdir(folder.c_str(), 0777);
+        std::error_code made;
+        std::filesystem::create_directory(folder, made);
         // Each recovery removes its offer: the next one moves to the place of the first kept.
         for (int i = 0, kept = 0; i < count; ++i) {
             if (WDXRecoverTrack(kept) != 0) {

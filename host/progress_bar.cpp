@@ -1,10 +1,10 @@
 #include "progress_bar.h"
 
-#include <unistd.h>
+#include "console.h"
 
 namespace host {
 
-ProgressBar::ProgressBar(std::string label) : label_(std::move(label)), terminal_(::isatty(2) != 0) {}
+ProgressBar::ProgressBar(std::string label) : label_(std::move(label)), terminal_(stderrIsTerminal()) {}
 
 void ProgressBar::update(unsigned long long done, unsigned long long total) {
     if (finished_) return;

@@ -149,6 +149,7 @@ typedef struct tagBITMAP {
 
 /* Window styles. */
 #define WS_OVERLAPPED 0x00000000L
+#define WS_POPUP 0x80000000L
 #define WS_CHILD 0x40000000L
 #define WS_VISIBLE 0x10000000L
 #define WS_DISABLED 0x08000000L

@@ -22,7 +22,7 @@ PACKAGES=(libogg libvorbis libsndfile libmad lame libsamplerate soundtouch ffmpe
 log() { echo "win-deps: $*" >&2; }
 
 install_tools() {
-  local need=(g++-mingw-w64-i686-posix libz-mingw-w64-dev dpkg-dev cmake make ninja-build xz-utils wine wine32:i386)
+  local need=(g++-mingw-w64-i686-posix libz-mingw-w64-dev libstb-dev dpkg-dev cmake make ninja-build xz-utils wine wine32:i386)
   local missing=()
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   for p in "${need[@]}"; do

@@ -208,9 +208,31 @@ bool syncFileSystemOf(const std::string& folder) {
 // NTFS logs changes of names itself, and replaceFile writes through.
 bool syncFolder(const std::string&) { return true; }
 
+// Windows refuses to rename over a file that is open, and a track reading its source file
+// in place holds it open (shared for deletion). Such a file can still be renamed: it is
+// moved aside, the new file takes its name, and the old one is deleted; its data lives on
+// for the handles open on it until the last one closes.
 bool replaceFile(const std::string& from, const std::string& to) {
-    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    failWith(GetLastError());
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (MoveFileExA(from.c_str(), to.c_str(), flags)) return true;
+    DWORD error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
+        for (unsigned attempt = 0; attempt < 100; ++attempt) {
+            const std::string aside = to + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".old";
+            if (!MoveFileExA(to.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
+                if (GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS) continue;
+                break;
+            }
+            if (MoveFileExA(from.c_str(), to.c_str(), flags)) {
+                DeleteFileA(aside.c_str());
+                return true;
+            }
+            error = GetLastError();
+            MoveFileExA(aside.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
+            break;
+        }
+    }
+    failWith(error);
     return false;
 }
 
@@ -224,9 +246,10 @@ bool makePrivateFolder(const std::string& path) {
 bool makeUniqueFolder(std::string& pattern) { return makeUnique(pattern, makePrivateFolder); }
 
 int lockFolder(const std::string& folder) {
-    // No sharing but deletion: a second open fails while the owner lives, and the owner
-    // can still remove the folder.
-    HANDLE handle = CreateFileA(folder.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+    // The right to add files, shared with nobody: a second lock fails while the owner
+    // lives. Reading (listing the folder) and deletion stay shared, so the folder can be
+    // listed by anyone and removed by its owner.
+    HANDLE handle = CreateFileA(folder.c_str(), FILE_ADD_FILE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return failWith(GetLastError());
     return descriptorOf(handle, _O_RDONLY);

@@ -4,8 +4,13 @@
 
 #include "wavedeck_types.h"
 
+#include <string>
+
 /** The module (shared object or program) that contains the given code address. */
 HMODULE moduleOfAddress(const void* address);
+/** The file name of the loadable library called `name`: name.dll on Windows,
+ * libname.so elsewhere. */
+std::string loadableLibraryFileName(const std::string& name);
 
 #ifdef _WIN32
 // kernel32's own.

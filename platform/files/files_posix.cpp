@@ -67,6 +67,8 @@ HMODULE moduleOfAddress(const void* address) {
     return static_cast<HMODULE>(info.dli_fbase);
 }
 
+std::string loadableLibraryFileName(const std::string& name) { return "lib" + name + ".so"; }
+
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
     if (!buffer || size == 0) return 0;
     std::string name;

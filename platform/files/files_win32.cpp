@@ -6,3 +6,5 @@ HMODULE moduleOfAddress(const void* address) {
                        static_cast<LPCSTR>(address), &module);
     return module;
 }
+
+std::string loadableLibraryFileName(const std::string& name) { return name + ".dll"; }

@@ -55,7 +55,7 @@ wd::Track* EditSession::open(const Channels& channels, int sampleRate) {
     return track;
 }
 
-int EditSession::run(int (*exportCall)(HWND)) {
+int EditSession::run(int(WINAPI* exportCall)(HWND)) {
     host_.clearLog();
     const int result = exportCall(progress_);
     if (result != 0) return result;

@@ -34,7 +34,7 @@ public:
     wd::Track* open(const Channels& channels, int sampleRate = 44100);
     /** Runs a clipboard export with the progress window and pumps until NotifyEditDone.
      * @returns the export's result, or -2 when the end did not come. */
-    int run(int (*exportCall)(HWND));
+    int run(int(WINAPI* exportCall)(HWND));
     /** The percentages posted with NotifyEditProgress since the last run. */
     std::vector<long> progress() const;
     /** Pumps; the notifications the registered host window got since the log was cleared. */

@@ -7,6 +7,7 @@
 
 #include "formats/mp3_encoder_library.h"
 #include "support/signal.h"
+#include "support/sound_files.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -38,7 +39,7 @@ class Mp3Encoder : public ::testing::Test {
 protected:
     void SetUp() override {
         lib = &Mp3EncoderLibrary::instance();
-        ASSERT_TRUE(lib->available()) << "liblame_enc.so was not loaded at start-up";
+        ASSERT_TRUE(lib->available()) << "the encoder library was not loaded at start-up";
     }
 
     // Encodes the 16-bit values in calls of `chunk` values, as a save does.
@@ -109,6 +110,7 @@ void expectTone(const std::string& path, int rate, int channels, size_t frames, 
 }
 
 TEST_F(Mp3Encoder, StereoToneInSaveSizedChunksDecodesToTheSameToneAndLength) {
+    if (!wdtest::libsndfileReadsMp3()) GTEST_SKIP() << "this libsndfile reads no MP3";
     const size_t frames = 44100 * 3 + 777;
     auto values = wdtest::toInt16(wdtest::sine(2, 44100, frames, {440.0, 1000.0}, 0.5));
     Encoded e = encode(config(44100, 2, 128), values, 2048);
@@ -120,6 +122,7 @@ TEST_F(Mp3Encoder, StereoToneInSaveSizedChunksDecodesToTheSameToneAndLength) {
 }
 
 TEST_F(Mp3Encoder, MonoToneAtALowRateDecodesAsMono) {
+    if (!wdtest::libsndfileReadsMp3()) GTEST_SKIP() << "this libsndfile reads no MP3";
     const size_t frames = 22050 * 2 + 5;
     auto values = wdtest::toInt16(wdtest::sine(1, 22050, frames, {700.0}, 0.5));
     Encoded e = encode(config(22050, 1, 64), values, 1024);
@@ -127,6 +130,7 @@ TEST_F(Mp3Encoder, MonoToneAtALowRateDecodesAsMono) {
 }
 
 TEST_F(Mp3Encoder, OddAndTinyChunksLoseNoStereoFrame) {
+    if (!wdtest::libsndfileReadsMp3()) GTEST_SKIP() << "this libsndfile reads no MP3";
     const size_t frames = 44100;
     auto values = wdtest::toInt16(wdtest::sine(2, 44100, frames, {500.0, 2000.0}, 0.5));
     Encoded e = encode(config(44100, 2, 192), values, 333);

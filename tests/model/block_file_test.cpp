@@ -1,10 +1,6 @@
 // Block files: the file layout to the byte, summaries, numbering, sharing and failures.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -239,50 +235,12 @@ TEST(BlockFile, FileNumbersCountDiskBlocksOnlyWhileSerialsCountEveryBlock) {
     for (BlockFile* x : {a, quiet, b}) x->release();
 }
 
-TEST(BlockFile, BlocksLiveInAPrivateFolderOfTheProcessWithMode0700) {
-    wdtest::ModelTempFolder temp;
-    const std::string folder = temp.blockFolder();
-    EXPECT_EQ(std::filesystem::path(folder).parent_path(), std::filesystem::path(temp.path()));
-    EXPECT_EQ(std::filesystem::path(folder).filename().string().rfind("wavedeck-" + std::to_string(getpid()) + "-", 0), 0u);
-    struct stat st {};
-    ASSERT_EQ(stat(folder.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-    // The same folder serves every block of this temporary folder.
-    EXPECT_EQ(wd::BlockFolder::instance().folderFor(temp.path()), folder);
-}
-
-TEST(BlockFile, FoldersOfProcessesThatAreGoneAreReclaimedAndLiveOnesStay) {
-    wdtest::TempDir dir;
-    // A child that ended: its pid names a folder nobody owns any more.
-    const pid_t gone = fork();
-    if (gone == 0) _exit(0);
-    ASSERT_GT(gone, 0);
-    waitpid(gone, nullptr, 0);
-    const std::string abandoned = dir.file("wavedeck-" + std::to_string(gone) + "-abcdef");
-    const std::string live = dir.file("wavedeck-" + std::to_string(getppid()) + "-ghijkl");
-    const std::string other = dir.file("wavedeck-notes");
-    const std::string journalled = dir.file("wavedeck-" + std::to_string(gone) + "-mnopqr");
-    for (const std::string& folder : {abandoned, live, other, journalled}) {
-        std::filesystem::create_directories(folder);
-        ASSERT_TRUE(wdtest::writeFile(folder + "/0.temp", std::string(4096, 'x')));
-    }
-    ASSERT_TRUE(wdtest::writeFile(journalled + "/track-0.wdj", "journal 1\n"));
-    // This process's own folder is locked and stays too.
-    const std::string mine = wd::BlockFolder::instance().folderFor(dir.path());
-    ASSERT_FALSE(mine.empty());
-
-    EXPECT_EQ(wd::BlockFolder::reclaimAbandoned(dir.path(), ".wdj"), 1);
-    EXPECT_TRUE(std::filesystem::exists(journalled + "/0.temp")) << "kept for recovery";
-    EXPECT_FALSE(std::filesystem::exists(abandoned));
-    EXPECT_TRUE(std::filesystem::exists(live + "/0.temp")) << "its process lives";
-    EXPECT_TRUE(std::filesystem::exists(other + "/0.temp")) << "not a block folder";
-    EXPECT_TRUE(std::filesystem::exists(mine));
-}
-
 TEST(BlockFile, AMissingTemporaryFolderOrBlockFolderIsMadeAgainForTheNextBlock) {
     wdtest::ModelTempFolder temp;
     const std::string folder = temp.blockFolder();
-    std::filesystem::remove_all(temp.path());
+    std::error_code kept;
+    std::filesystem::remove_all(temp.path(), kept);
+    if (kept) GTEST_SKIP() << "this system keeps a folder while a file in it is open (the folder's lock)";
     auto s = staircase(10);
     BlockFile* b = BlockFactory::instance().create(BlockFile::Kind::Disk);
     ASSERT_NE(b, nullptr);
@@ -292,6 +250,7 @@ TEST(BlockFile, AMissingTemporaryFolderOrBlockFolderIsMadeAgainForTheNextBlock) 
 }
 
 TEST(BlockFile, AWriteThatCannotCompleteFailsAndTheBlockHoldsNothing) {
+    if (!wdtest::FileSizeLimit::supported()) GTEST_SKIP() << "this system cannot limit the size of files a process writes";
     wdtest::ModelTempFolder temp;
     auto s = staircase(kFull);
     DiskBlockFile* b = newDiskBlock();

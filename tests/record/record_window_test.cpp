@@ -18,7 +18,7 @@ constexpr uint32_t kWhite = rgbPixel(255, 255, 255);
 constexpr uint32_t kRed = rgbPixel(255, 0, 30);
 /** The client area is the window less its scroll bar: 300 x 103. */
 constexpr int kWidth = kRecordWidth;
-constexpr int kHeight = kRecordHeight - WD_SCROLLBAR_SIZE;
+const int kHeight = kRecordHeight - wdtest::scrollBarHeight();
 
 /** How many rows of column x from top to bottom (inclusive) have the colour. */
 int rowsOf(const wdtest::Image& image, int x, int top, int bottom, uint32_t colour) {
@@ -36,7 +36,7 @@ TEST_F(RecordTest, WithoutATakeOnlyTheCentreAndSeparatorLinesShowAndTheArrowsAre
         WDXSetRecordParam(channels, 22050, 16);
         InvalidateRect(record, nullptr, TRUE);
         const wdtest::Image image = host.capture(record);
-        host.capturePng(record, "record_window_empty_" + std::to_string(channels));
+        host.capturePicture(record, "record_window_empty_" + std::to_string(channels));
         size_t wrong = 0;
         for (int y = 0; y < kHeight; ++y) {
             uint32_t expected = 0;
@@ -63,7 +63,7 @@ TEST_F(RecordTest, WhileRecordingTheNewestPairsStayAtTheRightEdge) {
     EXPECT_EQ(info.nPos, overview.viewOffset());
     // The tone at half scale: each column a line from 51 + 25.5 to 51 - 25.5 (excluded).
     const wdtest::Image image = host.capture(record);
-    host.capturePng(record, "record_window_following");
+    host.capturePicture(record, "record_window_following");
     for (int x : {0, kWidth / 2, kWidth - 10}) {
         EXPECT_EQ(rowsOf(image, x, 27, 75, kGreen), 49) << "column " << x;
         EXPECT_EQ(rowsOf(image, x, 0, 24, 0) + rowsOf(image, x, 78, kHeight - 1, 0), 25 + kHeight - 78);
@@ -87,7 +87,7 @@ TEST_F(RecordTest, AClickSetsTheCursorAndTheTakesSelectionStartAndRestartsAPlayB
         EXPECT_EQ(rowsOf(host.capture(record), cursor, 0, kHeight - 1, kRed), kHeight);
     }
     host.click(record, 40, 50);
-    host.capturePng(record, "record_window_cursor");
+    host.capturePicture(record, "record_window_cursor");
 
     // Played back from the cursor; a click during the play back plays from the new place.
     const std::vector<float> samples = takeSamples(0);
@@ -132,8 +132,8 @@ TEST_F(RecordTest, TakesOfMoreThan65536PairsScrollOverARangeOf65536WithAProporti
         EXPECT_EQ(overview.viewOffset(), afterOneStep);
         // The thumb dragged to the right end, a position the message's 16 bits cannot
         // hold, shows the last pairs.
-        const int y = kHeight + WD_SCROLLBAR_SIZE / 2;
-        host.mouse(WM_LBUTTONDOWN, record, WD_SCROLLBAR_SIZE + 4, y);
+        const int y = kHeight + wdtest::scrollBarHeight() / 2;
+        host.mouse(WM_LBUTTONDOWN, record, wdtest::scrollBarHeight() + 4, y);
         host.mouse(WM_MOUSEMOVE, record, 10 * kWidth, y);
         host.mouse(WM_LBUTTONUP, record, 10 * kWidth, y);
         host.pump();

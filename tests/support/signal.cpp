@@ -139,7 +139,7 @@ SoundFile readSoundFile(const std::string& path) {
 
 std::string runCommand(const std::string& command, int* exitCode) {
     std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
+    FILE* pipe = openCommandPipe(command);
     if (!pipe) {
         if (exitCode) *exitCode = -1;
         return out;
@@ -147,15 +147,9 @@ std::string runCommand(const std::string& command, int* exitCode) {
     char buffer[4096];
     size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    int status = ::pclose(pipe);
-    if (exitCode) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const int status = closeCommandPipe(pipe);
+    if (exitCode) *exitCode = status;
     return out;
-}
-
-bool haveProgram(const std::string& name) {
-    int code = 0;
-    runCommand("command -v " + name + " >/dev/null 2>&1", &code);
-    return code == 0;
 }
 
 }  // namespace wdtest

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,10 @@ SoundFile readSoundFile(const std::string& path);
 /** Runs a command with the shell and returns what it printed on stdout; exitCode gets its
  * status (-1 when it could not be started). */
 std::string runCommand(const std::string& command, int* exitCode = nullptr);
+/** The system's pipe from a command's output (popen), and its exit status once closed
+ * (-1 when it did not exit). */
+FILE* openCommandPipe(const std::string& command);
+int closeCommandPipe(FILE* pipe);
 /** True when the program is on PATH. */
 bool haveProgram(const std::string& name);
 

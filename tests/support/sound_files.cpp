@@ -70,4 +70,16 @@ void keepForFuzzing(const std::string& path, const std::string& prefix) {
     writeFile(target, text);
 }
 
+bool libsndfileReadsMp3() {
+    int count = 0;
+    sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof count);
+    for (int i = 0; i < count; ++i) {
+        SF_FORMAT_INFO info{};
+        info.format = i;
+        sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof info);
+        if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG) return true;
+    }
+    return false;
+}
+
 }  // namespace wdtest

@@ -15,6 +15,8 @@ bool writePcm16(const std::string& path, int format, int channels, int sampleRat
 /** Writes a µ-law WAV: a file an open copies into block files (PCM is read in place and
  * opens at once), for tests that must catch an open, or its blocks, while it reads. */
 bool writeUlawWav(const std::string& path, int channels, int sampleRate, const std::vector<int16_t>& samples);
+/** Whether libsndfile was built with its MPEG decoder. */
+bool libsndfileReadsMp3();
 /** Reads a whole file as interleaved 16-bit values; channels and rate reported when
  * non-null. Empty on failure (check ok). */
 std::vector<int16_t> readPcm16(const std::string& path, int* channels = nullptr, int* sampleRate = nullptr,

@@ -1,25 +1,29 @@
 #include "support/temp_dir.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <vector>
 
 namespace wdtest {
 
 TempDir::TempDir() {
-    std::string base = "/tmp";
+    std::filesystem::path base = std::filesystem::temp_directory_path();
     if (const char* home = std::getenv("WAVEDECK_TEST_HOME"); home && *home) {
         std::filesystem::create_directories(home);
-        base = home;
+        // Absolute in this system's terms: a drive letter on Windows.
+        base = std::filesystem::absolute(home);
     }
-    std::string pattern = base + "/tmp.XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back(0);
-    if (::mkdtemp(name.data())) path_ = name.data();
+    // create_directory fails on a name that exists, so a name is never shared.
+    std::random_device seed;
+    std::mt19937_64 random(static_cast<uint64_t>(seed()) << 32 ^ seed());
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const std::filesystem::path candidate = base / ("tmp." + std::to_string(random() % 1000000000));
+        std::error_code failed;
+        if (std::filesystem::create_directory(candidate, failed)) path_ = candidate.generic_string();
+    }
 }
 
 TempDir::~TempDir() {

@@ -7,7 +7,7 @@ namespace wdtest {
 
 class TempDir {
 public:
-    /** Made inside $WAVEDECK_TEST_HOME (set by CTest), else inside /tmp. */
+    /** Made inside $WAVEDECK_TEST_HOME (set by CTest), else inside the system's temporary folder. */
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -24,5 +24,7 @@ private:
 bool writeFile(const std::string& path, const std::string& text);
 /** The whole file, or an empty text when it cannot be read. */
 std::string readFile(const std::string& path);
+/** Makes a FIFO at path; false where the system has none (Windows). */
+bool makeFifo(const std::string& path);
 
 }  // namespace wdtest

@@ -32,7 +32,7 @@ std::string outputPath(const std::string& name) {
 
 TestHost::TestHost(int width, int height) {
     registerHostClass();
-    frame_ = addWindow(nullptr, WS_VISIBLE, 0, 0, width, height);
+    frame_ = addWindow(nullptr, WS_POPUP | WS_VISIBLE, 0, 0, width, height);
 }
 
 TestHost::~TestHost() {
@@ -137,22 +137,8 @@ Image TestHost::capture(HWND window) {
     image.width = r.right - r.left;
     image.height = r.bottom - r.top;
     image.pixels.assign(static_cast<size_t>(image.width) * static_cast<size_t>(image.height), 0);
-    if (!WDXCaptureWindowPixels(window, reinterpret_cast<DWORD*>(image.pixels.data()), image.width, image.height)) {
-        image = Image{};
-    }
+    if (!copyWindowPixels(window, image)) image = Image{};
     return image;
-}
-
-std::string TestHost::capturePng(HWND window, const std::string& name) {
-    pump();
-    const std::string path = outputPath(name + ".png");
-    return WDXCaptureWindowPng(window, path.c_str()) ? path : std::string();
-}
-
-void TestHost::mouse(UINT message, HWND window, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(window, &p);
-    WDXInjectMouse(message, p.x, p.y);
 }
 
 void TestHost::click(HWND window, int x, int y) {

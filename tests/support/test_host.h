@@ -1,6 +1,6 @@
 // A test host for window tests: makes windows of its own class whose messages are
 // logged (and optionally handled by a test's function), pumps messages with deadlines,
-// captures windows as pixels or PNG files, and injects mouse input at client points.
+// captures windows as pixels or picture files, and injects mouse input at client points.
 // Everything runs on the thread that made the TestHost (the test's UI thread).
 #pragma once
 
@@ -82,9 +82,9 @@ public:
 
     /** Pumps, then captures the window with its visible children. */
     Image capture(HWND window);
-    /** Pumps, then writes the window as <build folder>/test-output/<name>.png; returns the
-     * path, or an empty text on failure. */
-    std::string capturePng(HWND window, const std::string& name);
+    /** Pumps, then writes the window as <build folder>/test-output/<name>.png (a .bmp on
+     * Windows); returns the path, or an empty text on failure. */
+    std::string capturePicture(HWND window, const std::string& name);
 
     /** Injects a mouse message at a client point of the window (no pumping). */
     void mouse(UINT message, HWND window, int x, int y);
@@ -100,6 +100,16 @@ private:
     std::vector<std::pair<HWND, Handler>> handlers_;
     std::optional<int> quit_;
 };
+
+/** Copies the window's pixels, its visible children's included, into image, whose size is
+ * set; false on failure. */
+bool copyWindowPixels(HWND window, Image& image);
+
+/** The GDI objects this process holds; nothing where the system does not count them (Wine). */
+std::optional<DWORD> gdiObjects();
+
+/** The height of a horizontal scroll bar, which a window's client area loses to it. */
+int scrollBarHeight();
 
 /** <build folder>/test-output/<name>, the folder made when missing. */
 std::string outputPath(const std::string& name);

@@ -47,13 +47,13 @@ protected:
         GetScrollInfo(view, SB_HORZ, &info);
         RECT client{};
         GetClientRect(view, &client);
-        const int trackLength = client.right - 2 * WD_SCROLLBAR_SIZE;
+        const int trackLength = client.right - 2 * wdtest::scrollBarHeight();
         const long long span = static_cast<long long>(info.nMax) - info.nMin + 1;
         const int length = std::max(8, static_cast<int>(trackLength * static_cast<long long>(info.nPage) / span));
         const long long positions = span - std::max<long long>(info.nPage, 1);
         const int start = static_cast<int>((trackLength - length) * static_cast<long long>(info.nPos - info.nMin) / positions);
-        const int y = client.bottom + WD_SCROLLBAR_SIZE / 2;
-        const int grab = WD_SCROLLBAR_SIZE + start + length / 2;
+        const int y = client.bottom + wdtest::scrollBarHeight() / 2;
+        const int grab = wdtest::scrollBarHeight() + start + length / 2;
         session.host().mouse(WM_LBUTTONDOWN, view, grab, y);
         session.host().mouse(WM_MOUSEMOVE, view, x, y);
         session.host().mouse(WM_LBUTTONUP, view, x, y);
@@ -187,8 +187,8 @@ TEST_F(TrackViewInput, TheScrollBarMovesTheViewByWholeColumns) {
     EXPECT_GT(dragged, 0);
     EXPECT_EQ(t->viewStart, dragged * spc);
     // A click on the bar's left arrow scrolls one column back.
-    session.host().mouse(WM_LBUTTONDOWN, view, 5, 330 + WD_SCROLLBAR_SIZE / 2);
-    session.host().mouse(WM_LBUTTONUP, view, 5, 330 + WD_SCROLLBAR_SIZE / 2);
+    session.host().mouse(WM_LBUTTONDOWN, view, 5, 330 + wdtest::scrollBarHeight() / 2);
+    session.host().mouse(WM_LBUTTONUP, view, 5, 330 + wdtest::scrollBarHeight() / 2);
     EXPECT_TRUE(session.host().pumpUntil([&] { return wd::TrackWindow::instance().scrollPosition() == dragged - 1; }, 2000ms));
 }
 

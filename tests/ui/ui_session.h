@@ -20,9 +20,9 @@ class Track;
 namespace wdtest {
 
 /** The main window size at which the track view's client area is exactly its 565 x 330
- * canvas (ruler 40 pixels, tabs 30, scroll bar WD_SCROLLBAR_SIZE). */
+ * canvas (ruler 40 pixels, tabs 30, scroll bar scrollBarHeight()). */
 constexpr int kMainWidth = 565 + 40;
-constexpr int kMainHeight = 330 + 30 + WD_SCROLLBAR_SIZE;
+inline const int kMainHeight = 330 + 30 + wdtest::scrollBarHeight();
 
 /** Sample value of frame i of one channel (i counts from 0). */
 using SignalFunction = std::function<float(int channel, int64_t frame)>;

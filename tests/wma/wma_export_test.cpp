@@ -61,6 +61,7 @@ double snr(const std::vector<float>& source, const std::vector<float>& decoded, 
 }
 
 TEST_F(WmaExport, OtherDecodersReadTheSoundFromItsFirstSampleForItsLength) {
+    WMATEST_NEEDS_FFMPEG();
     const int frames = 3 * 44100 + 123;
     Track* source = makeTrack(44100, {1000, 1500}, frames);
     const std::string path = dir.file("round.wma");
@@ -100,6 +101,7 @@ TEST_F(WmaExport, ProgressCountsSamplesAndTheEndComesToBothWindowsInOrder) {
 }
 
 TEST_F(WmaExport, TheBitRateSettingPicksTheCodecFormatOrTheSaveFails) {
+    WMATEST_NEEDS_FFMPEG();
     struct Case {
         int rate;
         int kbps;
@@ -126,6 +128,7 @@ TEST_F(WmaExport, TheBitRateSettingPicksTheCodecFormatOrTheSaveFails) {
 }
 
 TEST_F(WmaExport, ASelectionOfChannelOneIsWrittenAsAMonoFileOfItsRange) {
+    WMATEST_NEEDS_FFMPEG();
     Track* track = makeTrack(44100, {440, 2000}, 44100);
     for (int c = 0; c < 2; ++c) {
         track->channel(c)->selStart = 4410;
@@ -144,6 +147,7 @@ TEST_F(WmaExport, ASelectionOfChannelOneIsWrittenAsAMonoFileOfItsRange) {
 }
 
 TEST_F(WmaExport, CancellingLeavesTheTargetAsItWasAndReportsOnlyToTheMainWindow) {
+    WMATEST_NEEDS_FFMPEG();
     makeTrack(44100, {440, 440}, 44100 * 120);
     const std::string path = dir.file("cancel.wma");
     ASSERT_TRUE(wdtest::writeFile(path, "older file"));
@@ -170,6 +174,7 @@ TEST_F(WmaExport, AnEmptyTrackIsSavedAsAFileThatOpensEmpty) {
 }
 
 TEST_F(WmaExport, TheHostConvertsToAndFromWma) {
+    WMATEST_NEEDS_FFMPEG();
     ASSERT_TRUE(wmatest::ffmpeg(wmatest::sineInput(32000, 2, 1.0, 440) + " -c:a pcm_s16le '" + dir.file("in.wav") + "'"));
     WDXSetFormatQuality(2, 48);
     int code = -1;

@@ -1,9 +1,18 @@
 // Windows Media files for the tests: made and read back by ffmpeg, and damaged on purpose.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "support/signal.h"
+
+/** Skips the test where the ffmpeg program is not at hand (a Windows build under Wine):
+ * it makes the test's inputs or reads its outputs. */
+#define WMATEST_NEEDS_FFMPEG() \
+    if (!wdtest::haveProgram("ffmpeg")) GTEST_SKIP() << "needs the ffmpeg program"
 
 namespace wmatest {
 

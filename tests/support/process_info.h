@@ -1,0 +1,15 @@
+// What this process holds open, for tests that a file or a thread is let go of.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace wdtest {
+
+/** Descriptors of this process open on path; nothing where the system does not list
+ * a process's open files by name (Windows). */
+std::optional<int> descriptorsOn(const std::string& path);
+/** The threads this process runs. */
+long threadCount();
+
+}  // namespace wdtest
