@@ -45,7 +45,8 @@ for ((i = 1; i <= runs; i++)); do
   await ' event pane main'
   sleep 0.5
   xdotool key ctrl+o
-  xdotool search --sync --name '^Open$' windowfocus --sync
+  # The dialog may be found before it can take the focus: asked again until it does.
+  for _ in $(seq 50); do xdotool search --name '^Open$' windowfocus --sync 2>/dev/null && break; sleep 0.1; done
   xdotool key ctrl+l
   sleep 0.3
   xdotool type --delay 5 "$in"
