@@ -17,19 +17,9 @@ export WAVEDECK_REGISTRY="$work/registry" XDG_CACHE_HOME="$work/cache" XDG_CONFI
 export GDK_BACKEND=x11 NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory WAVEDECK_GUI_LOG="$work/editor.log"
 sox -n -r 44100 -c 2 -b 16 "$work/tone.wav" synth 60 sine 440 vol 0.5
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 960x620x24 -nolisten tcp -extension Composite 2>/dev/null &
-xvfb=$!
-gui_pid=""
-finish() {
-  [ -n "$gui_pid" ] && kill "$gui_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap finish EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -1 "$work/display")"
+cleanup() { rm -rf "$work"; }
+# shellcheck source=bench/virtual_display.sh
+source "$(dirname "$0")/virtual_display.sh"
 
 "$gui" "$work/tone.wav" 2>/dev/null &
 gui_pid=$!

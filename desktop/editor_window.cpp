@@ -105,6 +105,8 @@ EditorWindow::EditorWindow() {
         if (work_ == Work::Opening) {
             record.path = workPath_;
             record.name = nameOf(workPath_);
+            // The track is on screen from the next redraw of the track view.
+            EventLog::instance().event("taken over " + workPath_);
             takenOver_ = true;
             finishOpening();
         } else if (!cancelledOpen_.empty() && comingName_.empty()) {
@@ -467,6 +469,7 @@ void EditorWindow::openNext() {
         say("Opening " + nameOf(workPath_) + " was cancelled.");
         toOpen_.clear();
     });
+    EventLog::instance().event("open " + workPath_);
     if (WDXOpenTrackFile(progress_->handle(), workPath_.c_str()) != 0) {
         endWork();
         const int failure = WDXGetLastFailure(0);

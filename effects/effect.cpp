@@ -9,12 +9,16 @@
 #include "effects/windowed_reader.h"
 #include "model/track.h"
 #include "model/undo_history.h"
+#include "platform/messages/message_run.h"
 #include "services/library_windows.h"
 #include "wavedeck_messages.h"
 #include "wavedeck_win.h"
 
 namespace wd {
 namespace {
+
+// Chunks whose progress messages go to the progress window together.
+constexpr size_t kProgressRun = 64;
 
 // The effects that can still be stopped, by the id of the track they work on (a track
 // runs one effect at a time: it is claimed).
@@ -222,6 +226,9 @@ bool Effect::overwriteSelection(Channel& channel, int start, int count, const Ch
     WindowedReader reader(sequence);
     std::vector<float> buffer(kChunk);
     const int full = count > kChunk ? ((count - kChunk - 1) >> 10) + 1 : 0;
+    // A chunk takes about a microsecond: its message is posted with those of the chunks
+    // around it, not with a wake-up of the user-interface thread each.
+    MessageRun progress(progressWindow_, NotifyEffectProgress, 0, kProgressRun);
     for (int i = 0, offset = 0; offset < count; ++i) {
         const int n = std::min(kChunk, count - offset);
         const int from = order == Order::Forward ? start + offset : start + count - offset - n;
@@ -229,8 +236,9 @@ bool Effect::overwriteSelection(Channel& channel, int start, int count, const Ch
         process(buffer.data(), n, offset);
         if (sequence.writeSplice(buffer.data(), n) != n) return false;
         offset += n;
-        if (i < full) notifyProgress(static_cast<int64_t>(i + 1) * 102400 / count);
+        if (i < full) progress.add(static_cast<LPARAM>(static_cast<int64_t>(i + 1) * 102400 / count));
     }
+    progress.flush();
     if (sequence.commitOverwrite() != 0) return false;
     notifyProgress(static_cast<int64_t>(full) * kChunk * 100 / count);
     return true;

@@ -30,6 +30,7 @@ bool BufferedFileWriter::writeAll(const unsigned char* data, size_t length) {
         data += written;
         length -= static_cast<size_t>(written);
     }
+    output_.wrote();
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/block_factory.h"
+#include "platform/messages/post_run.h"
 #include "services/library_windows.h"
 
 namespace wd {
@@ -26,6 +27,10 @@ void Importer::AddProgressWindow(HWND window) {
 
 void Importer::NotifyProgressWindows(UINT message, WPARAM wParam, LPARAM lParam) const {
     for (HWND window : progressWindows) PostMessageA(window, message, wParam, lParam);
+}
+
+void Importer::NotifyProgressRun(UINT message, WPARAM wParam, const std::vector<LPARAM>& lParams) const {
+    for (HWND window : progressWindows) postMessageRun(window, message, wParam, lParams.data(), lParams.size());
 }
 
 HWND Importer::finalWindow() const {

@@ -39,6 +39,9 @@ public:
     void AddProgressWindow(HWND window);
     /** Posts the message to every progress window, in the order they were added. */
     void NotifyProgressWindows(UINT message, WPARAM wParam, LPARAM lParam) const;
+    /** As NotifyProgressWindows for each of lParams in turn, each window getting the
+     * whole run at once (one wake-up of its thread per run). */
+    void NotifyProgressRun(UINT message, WPARAM wParam, const std::vector<LPARAM>& lParams) const;
     /** The window that receives 1424, 1425 and 1426: batchWindow in batch mode, else the
      * library's main window (null when there is none: the messages then go nowhere). */
     HWND finalWindow() const;

@@ -13,6 +13,9 @@ namespace {
 // Longest part of the target's name kept in the temporary name, so the temporary name
 // stays within the file system's 255-byte limit.
 constexpr size_t kNameKept = 200;
+// Written bytes given to the disk at a time: large enough for few calls, small enough that
+// the disk starts early and little is left for the final flush.
+constexpr int64_t kWriteBackBytes = 8 << 20;
 
 }  // namespace
 
@@ -67,7 +70,16 @@ bool OutputFile::open(const std::string& target) {
     changedReadsAtOpen_ = SourceFile::changedReadsOnThisThread();
     descriptor_ = fd;
     temporaryPath_ = pattern;
+    writeBackFrom_ = 0;
     return true;
+}
+
+void OutputFile::wrote() {
+    if (descriptor_ < 0) return;
+    const int64_t end = seekFile(descriptor_, 0, SEEK_CUR);
+    if (end - writeBackFrom_ < kWriteBackBytes) return;
+    startWriteBack(descriptor_, writeBackFrom_, end - writeBackFrom_);
+    writeBackFrom_ = end;
 }
 
 bool OutputFile::commit() {

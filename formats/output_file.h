@@ -62,6 +62,10 @@ public:
     const std::string& target() const { return target_; }
     FileProblem problem() const { return problem_; }
 
+    /** Told after writes: once a few MiB more were written through descriptor(), starts
+     * putting them on the disk, so commit()'s flush has little left to wait for. */
+    void wrote();
+
     /** Flushes the file to disk and renames it over the target. @returns false (the
      * temporary file is removed, the target untouched) when that fails or a block read
      * failed meanwhile (SourceChanged when its file had been rewritten, else Other). */
@@ -78,6 +82,7 @@ private:
     FileProblem problem_ = FileProblem::None;
     uint32_t readFailuresAtOpen_ = 0;
     uint32_t changedReadsAtOpen_ = 0;
+    int64_t writeBackFrom_ = 0;  // bytes before it are on their way to the disk
 };
 
 }  // namespace wd

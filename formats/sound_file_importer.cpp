@@ -3,7 +3,6 @@
 #include <sndfile.h>
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <climits>
 #include <memory>
@@ -45,7 +44,7 @@ void SoundFileImporter::cancel(Track* track) {
     PostMessageA(finalWindow(), MsgImportCancelled, 0, 0);
 }
 
-SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* track, int channels) {
+SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* track, int channels, int64_t& reported) {
     SF_INFO info{};
     std::shared_ptr<SourceFile> source = SourceFile::open(fd, &info);
     if (!source) return Referred::Copy;
@@ -59,6 +58,7 @@ SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* trac
     std::atomic<bool> shortRead{false};
     std::mutex progressMutex;
     int64_t framesDone = 0;
+    std::vector<LPARAM> steps;  // one block's progress messages, under progressMutex
     // The bytes of one block's frames, at about their place in the file.
     const off_t prefetchBytes = static_cast<off_t>(BlockFile::kMaxSamples) * source->frameBytes();
     auto reportProgress = [this](int64_t total, int64_t done) {
@@ -66,67 +66,69 @@ SoundFileImporter::Referred SoundFileImporter::referToSource(int fd, Track* trac
                               static_cast<LPARAM>(static_cast<uint32_t>(done)));
     };
 
-    // Each worker summarises whole blocks, the next one not yet taken, reading the file in
-    // pieces of at most 2 MiB of samples whatever its channel count.
+    // Each worker summarises whole blocks, the next one not yet taken: 16-bit files from
+    // their stored samples, others decoded, reading the file in pieces of at most 2 MiB of
+    // samples whatever its channel count.
     auto summarise = [&] {
         SourceFile::Reader reader(*source);
         const int64_t piece = std::max<int64_t>(1, std::min<int64_t>(BlockFile::kMaxSamples, 2 * BlockFile::kMaxSamples / fileChannels));
+        const bool stored16 = source->summarisesStored();
         const bool raw = source->rawAccess();
         std::vector<float> interleaved(raw ? 0 : static_cast<size_t>(piece * fileChannels));
-        std::vector<unsigned char> stored(raw ? static_cast<size_t>(piece * source->frameBytes()) : 0);
-        std::vector<float> samples(static_cast<size_t>(channels) * BlockFile::kMaxSamples);
+        std::vector<unsigned char> stored(raw && !stored16 ? static_cast<size_t>(piece * source->frameBytes()) : 0);
+        std::vector<float> samples(stored16 ? 0 : static_cast<size_t>(channels) * BlockFile::kMaxSamples);
         for (int64_t b = nextBlock++; b < blocks && !stop; b = nextBlock++) {
             if (cancelled()) {
                 stop = true;
                 return;
             }
-            adviseReadSoon(fd, (b + kPrefetchBlocks) * prefetchBytes, prefetchBytes);
             const int64_t first = b * BlockFile::kMaxSamples;
             const int64_t count = std::min<int64_t>(BlockFile::kMaxSamples, frames - first);
-            auto summaryOf = [&](int c) -> BlockSummary& { return summaries[static_cast<size_t>(b * channels + c)]; };
-            std::array<bool, kMaxChannels> summarised{true, true};
-            for (int64_t at = 0; at < count;) {
-                const int64_t want = std::min(piece, count - at);
-                auto channelStart = [&](int c) { return samples.data() + static_cast<size_t>(c) * BlockFile::kMaxSamples + at; };
-                // Decoding the stored samples here takes a fraction of the time of
-                // libsndfile's reads, which convert every channel and copy twice.
-                if (raw ? !source->readRaw(first + at, want, stored.data())
-                        : reader.readFrames(first + at, want, interleaved.data()) != want) {
-                    // A file shorter than its header says is read as far as it goes.
-                    shortRead = true;
-                    stop = true;
-                    return;
-                }
-                for (int c = 0; c < channels; ++c) {
-                    float* to = channelStart(c);
-                    if (raw && want == count && source->summarise(stored.data(), static_cast<int>(count), c, summaryOf(c))) {
-                        continue;
-                    }
-                    summarised[static_cast<size_t>(c)] = false;
-                    if (raw) {
-                        source->decode(stored.data(), want, c, to);
-                    } else {
-                        for (int64_t i = 0; i < want; ++i) to[i] = interleaved[static_cast<size_t>(i * fileChannels + c)];
+            BlockSummary* blockSummaries = &summaries[static_cast<size_t>(b * channels)];
+            bool whole = true;
+            if (stored16) {
+                whole = source->summariseStored(first, static_cast<int>(count), blockSummaries, stored);
+            } else {
+                auto channelSamples = [&](int c) { return samples.data() + static_cast<size_t>(c) * BlockFile::kMaxSamples; };
+                for (int64_t at = 0; at < count && whole; at += piece) {
+                    const int64_t want = std::min(piece, count - at);
+                    // Decoding the stored samples here takes a fraction of the time of
+                    // libsndfile's reads, which convert every channel and copy twice.
+                    whole = raw ? source->readRaw(first + at, want, stored.data())
+                                : reader.readFrames(first + at, want, interleaved.data()) == want;
+                    for (int c = 0; c < channels && whole; ++c) {
+                        float* to = channelSamples(c) + at;
+                        if (raw) {
+                            source->decode(stored.data(), want, c, to);
+                        } else {
+                            for (int64_t i = 0; i < want; ++i) to[i] = interleaved[static_cast<size_t>(i * fileChannels + c)];
+                        }
                     }
                 }
-                at += want;
+                for (int c = 0; c < channels && whole; ++c) blockSummaries[c].compute(channelSamples(c), static_cast<int>(count));
             }
-            for (int c = 0; c < channels; ++c) {
-                if (!summarised[static_cast<size_t>(c)]) {
-                    summaryOf(c).compute(samples.data() + static_cast<size_t>(c) * BlockFile::kMaxSamples, static_cast<int>(count));
-                }
+            if (!whole) {
+                // A file shorter than its header says is read as far as it goes.
+                shortRead = true;
+                stop = true;
+                return;
             }
             // Progress as a copying read reports it, 1024 frames a step, in increasing order.
             std::lock_guard lock(progressMutex);
             const int64_t done = framesDone + count;
+            steps.clear();
             while (framesDone < done) {
                 framesDone = std::min<int64_t>(framesDone + kFrames, done);
-                reportProgress(frames, framesDone);
+                steps.push_back(static_cast<LPARAM>(static_cast<uint32_t>(framesDone)));
             }
+            reported = framesDone;
+            NotifyProgressRun(NotifyImportProgress, static_cast<WPARAM>(static_cast<uint32_t>(frames)), steps);
         }
     };
     // The workers take blocks in file order: a file not in the page cache is read ahead
-    // as one stream, asked for kPrefetchBlocks blocks before it is needed.
+    // as one stream, its first kPrefetchBlocks blocks asked for at once and the rest by
+    // the system's own read-ahead (asking for each block ahead as well costs more time in
+    // the calls than it gains).
     adviseSequentialRead(fd);
     adviseReadSoon(fd, 0, prefetchBytes * kPrefetchBlocks);
     std::atomic<bool> outOfMemory{false};
@@ -198,8 +200,12 @@ void SoundFileImporter::run() {
     }
     track->sampleRate = info.samplerate;
     for (int c = 0; c < channels; ++c) track->channel(c)->viewRecord.sampleRate = info.samplerate;
+    // Frames the in-place pass reported before it found that the file must be copied
+    // after all: the copy's progress starts again from the beginning, and reports only
+    // once it is past them, so that progress never goes back.
+    int64_t reported = 0;
     if (SourceFile::randomAccess(info)) {
-        const Referred referred = referToSource(fd.get(), track, channels);
+        const Referred referred = referToSource(fd.get(), track, channels, reported);
         if (referred != Referred::Copy) closeSoundFile(file);
         if (referred == Referred::Failed) fail(track, FileProblem::Other);
         if (referred == Referred::Cancelled) cancel(track);
@@ -238,7 +244,7 @@ void SoundFileImporter::run() {
             }
             if (failed) break;
             framesRead += static_cast<uint32_t>(std::max(n, 0));
-            NotifyProgressWindows(NotifyImportProgress, totalFrames, static_cast<LPARAM>(framesRead));
+            if (framesRead >= reported) NotifyProgressWindows(NotifyImportProgress, totalFrames, static_cast<LPARAM>(framesRead));
         }
     }
     // A read error ends the loop like the end of the file; libsndfile tells them apart.

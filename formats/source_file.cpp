@@ -6,12 +6,15 @@
 #include <cstring>
 #include <type_traits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "model/block_file.h"
+#include "platform/simd/sample_kernels.h"
 
 namespace wd {
 namespace {
+
+// Frames summariseStored reads at once: 256 KiB of stereo, which stays in the processor's
+// cache from the read to the summary.
+constexpr int kSummaryPieceFrames = 65536;
 
 // Samples (of all channels) read at once and kept for the next read: the player and the
 // writers ask for a thousand or so per channel at a time, channel after channel, and each
@@ -155,40 +158,6 @@ int bytesOf(int subformat) {
     }
 }
 
-// The minimum and maximum of one channel's samples among count interleaved 16-bit samples
-// (in this machine's byte order) of one or two channels; count is a multiple of the
-// channels.
-void minMax16(const unsigned char* p, int count, int channels, int channel, int16_t& low, int16_t& high) {
-    auto at = [p](int i) {
-        int16_t v;
-        std::memcpy(&v, p + i * 2, sizeof v);
-        return v;
-    };
-    low = high = at(channel);
-    int i = 0;
-#if defined(__SSE2__)
-    // Eight lanes at a time over both channels; a channel's lanes are picked at the end.
-    __m128i lows = _mm_set1_epi16(low), highs = lows;
-    for (; i + 8 <= count; i += 8) {
-        __m128i v;
-        std::memcpy(&v, p + i * 2, sizeof v);
-        lows = _mm_min_epi16(lows, v);
-        highs = _mm_max_epi16(highs, v);
-    }
-    alignas(16) int16_t l[8], h[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(l), lows);
-    _mm_store_si128(reinterpret_cast<__m128i*>(h), highs);
-    for (int k = channel; k < 8; k += channels) {
-        low = std::min(low, l[k]);
-        high = std::max(high, h[k]);
-    }
-#endif
-    for (i += channel; i < count; i += channels) {
-        low = std::min(low, at(i));
-        high = std::max(high, at(i));
-    }
-}
-
 SF_VIRTUAL_IO& virtualIo() {
     static SF_VIRTUAL_IO io{fileLength, seekTo, readAt, refuseWrite, tellAt};
     return io;
@@ -288,7 +257,16 @@ bool SourceFile::readRaw(int64_t first, int64_t count, unsigned char* raw) const
     return readAt(raw, want, &cursor) == want;
 }
 
+bool SourceFile::nativePcm16() const {
+    return (info_.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_16 && bigEndian_ == (std::endian::native == std::endian::big) &&
+           info_.channels <= 2;
+}
+
 void SourceFile::decode(const unsigned char* raw, int64_t count, int channel, float* dst) const {
+    if (nativePcm16()) {
+        pcm16ToFloat(raw, count, info_.channels, channel, dst);
+        return;
+    }
     const unsigned char* from = raw + channel * bytesPerSample_;
     if (bigEndian_) {
         decodeAny<true>(info_.format & SF_FORMAT_SUBMASK, from, count, frameBytes(), dst);
@@ -297,19 +275,31 @@ void SourceFile::decode(const unsigned char* raw, int64_t count, int channel, fl
     }
 }
 
-bool SourceFile::summarise(const unsigned char* raw, int count, int channel, BlockSummary& summary) const {
-    if ((info_.format & SF_FORMAT_SUBMASK) != SF_FORMAT_PCM_16 ||
-        bigEndian_ != (std::endian::native == std::endian::big)) {
-        return false;
-    }
+bool SourceFile::summariseStored(int64_t first, int count, BlockSummary* summaries, std::vector<unsigned char>& buffer) const {
+    constexpr int kRun = BlockFile::kSummary256Samples;
     const int channels = info_.channels;
-    if (channels > 2) return false;
-    summary.computeRuns(count, [raw, channels, channel](int first, int end, float& lo, float& hi) {
-        int16_t low, high;
-        minMax16(raw + first * channels * 2, (end - first) * channels, channels, channel, low, high);
-        lo = static_cast<float>(low) * (1.0f / 32768.0f);
-        hi = static_cast<float>(high) * (1.0f / 32768.0f);
-    });
+    // Each run's minimum and maximum per channel, run by run: 16 KiB for a stereo block.
+    std::vector<int16_t> runs(static_cast<size_t>((count + kRun - 1) / kRun) * static_cast<size_t>(channels) * 2);
+    buffer.resize(static_cast<size_t>(kSummaryPieceFrames) * static_cast<size_t>(frameBytes()));
+    for (int at = 0; at < count; at += kSummaryPieceFrames) {
+        const int n = std::min(kSummaryPieceFrames, count - at);
+        if (!readRaw(first + at, n, buffer.data())) return false;
+        for (int r = 0; r < n; r += kRun) {
+            const int frames = std::min(kRun, n - r);
+            int16_t* entry = runs.data() + static_cast<size_t>((at + r) / kRun) * static_cast<size_t>(channels) * 2;
+            for (int c = 0; c < channels; ++c) {
+                minMaxPcm16(buffer.data() + static_cast<size_t>(r) * static_cast<size_t>(frameBytes()), frames * channels, channels, c,
+                            entry[c * 2], entry[c * 2 + 1]);
+            }
+        }
+    }
+    for (int c = 0; c < channels; ++c) {
+        summaries[c].computeRuns(count, [&runs, channels, c](int from, int, float& lo, float& hi) {
+            const int16_t* entry = runs.data() + static_cast<size_t>(from / kRun) * static_cast<size_t>(channels) * 2 + c * 2;
+            lo = static_cast<float>(entry[0]) * (1.0f / 32768.0f);
+            hi = static_cast<float>(entry[1]) * (1.0f / 32768.0f);
+        });
+    }
     return true;
 }
 

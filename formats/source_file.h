@@ -68,11 +68,17 @@ public:
      * libsndfile converts them. */
     void decode(const unsigned char* raw, int64_t count, int channel, float* dst) const;
 
-    /** Summarises count frames of one channel read by readRaw in one piece without
-     * converting every sample, which 16-bit files in this machine's byte order allow (the
-     * conversion keeps the order of values, so it can be applied to the minimum and the
-     * maximum alone). @returns false, nothing done, for other files. */
-    bool summarise(const unsigned char* raw, int count, int channel, BlockSummary& summary) const;
+    /** Whether summariseStored can summarise this file: 16-bit samples of one or two
+     * channels in this machine's byte order, with raw access. */
+    bool summarisesStored() const { return rawAccess() && nativePcm16(); }
+    /**
+     * Summarises count frames (at most a block) from frame first into summaries[c] for each
+     * channel c, without converting every sample (the conversion keeps the order of values,
+     * so it can be applied to each run's minimum and maximum alone). The file is read in
+     * pieces small enough to stay in the processor's cache until they are summarised,
+     * through buffer (resized as needed). @returns false when the file ends before.
+     */
+    bool summariseStored(int64_t first, int count, BlockSummary* summaries, std::vector<unsigned char>& buffer) const;
 
     /** The file is unchanged since it was opened. */
     bool unchanged() const;
@@ -108,6 +114,9 @@ public:
 
 private:
     SourceFile(int fd, const SF_INFO& info);
+    // 16-bit samples of one or two channels in this machine's byte order: the coding the
+    // vectorised sample loops take.
+    bool nativePcm16() const;
     // Finds where the samples lie, from where libsndfile seeks to for frames 0 and 1.
     void findRawLayout();
 

@@ -9,6 +9,7 @@
 
 #include "formats/output_file.h"
 #include "formats/sound_file_open.h"
+#include "platform/simd/sample_kernels.h"
 #include "wavedeck_messages.h"
 
 namespace wd {
@@ -17,20 +18,6 @@ namespace {
 // Frames read and written per step: large runs keep the per-call and per-message costs
 // small next to the samples themselves.
 constexpr int kRun = 65536;
-
-// The 16-bit value libsndfile stores for x with clipping on, bit for bit: scaled to 32-bit,
-// clipped there, rounded to nearest (ties to even) and shifted down. Not-a-number is
-// stored as silence (converted as it is it would become a full-scale click). Doing it here
-// lets the samples go to the file as they are, without libsndfile's own conversion pass.
-int16_t toPcm16(float x) {
-    double d = x * 2147483648.0f;
-    d = x == x ? d : 0.0;
-    d = d >= 2147483647.0 ? 2147418112.0 : d;
-    d = d <= -2147483648.0 ? -2147483648.0 : d;
-    // Adding and taking away 2^52 + 2^51 rounds to an integer in the current (nearest) mode.
-    d = (d + 6755399441055744.0) - 6755399441055744.0;
-    return static_cast<int16_t>(static_cast<int32_t>(d) >> 16);
-}
 
 }  // namespace
 
@@ -71,20 +58,16 @@ void WaveExporter::write(const ExportRange& range, bool selection) {
     while (done < range.count && !cancelled) {
         const int n = std::min(kRun, range.count - done);
         readRun(first, left, done, n);
-        if (second) {
-            readRun(second, right, done, n);
-            for (int i = 0; i < n; ++i) {
-                pcm[2 * i] = toPcm16(left[i]);
-                pcm[2 * i + 1] = toPcm16(right[i]);
-            }
-        } else {
-            for (int i = 0; i < n; ++i) pcm[i] = toPcm16(left[i]);
-        }
+        if (second) readRun(second, right, done, n);
+        // Converted here, as libsndfile would, so the samples go to the file as they are
+        // without its own conversion pass.
+        floatToPcm16(left.data(), second ? right.data() : nullptr, n, pcm.data());
         if (sf_writef_short(file, pcm.data(), n) != n) {
             setFailure(problemOfErrno(errno));
             writeFailed = true;
             break;
         }
+        output.wrote();
         done += n;
         // One message per percent: a slow host is not flooded, and the last one says "all".
         const int64_t percent = static_cast<int64_t>(done) * 100 / range.count;

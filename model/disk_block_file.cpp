@@ -99,6 +99,10 @@ int DiskBlockFile::write(const float* data, int byteCount) {
     const Part parts[2] = {{summary_.data(), static_cast<size_t>(summary_.bytes())}, {data, static_cast<size_t>(bytes)}};
     const bool written = writeAll(fd, parts, 2);
     const int writeError = errno;
+    // The journal syncs the file system at every save and at most 10 s after a change, so
+    // the block goes to the disk soon anyway: starting now spreads the writing over the work
+    // that makes the blocks instead of stalling the next sync.
+    if (written) startWriteBack(fd, 0, static_cast<int64_t>(parts[0].size) + bytes);
     // A full disk may only be reported when the file is closed.
     const bool closed = closeFile(fd);
     if (!written || !closed) {

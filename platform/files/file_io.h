@@ -57,6 +57,11 @@ struct FileIdentity {
 bool identifyFile(int fd, FileIdentity& identity);
 /** Flushes the file's data to the disk. */
 bool syncFile(int fd);
+/** Starts putting length bytes of the file's data from offset on the disk and returns at
+ * once, so that a later syncFile finds little left to write: a large file written and then
+ * flushed costs the time of the writing, not that plus the flush. A hint: nothing is
+ * reported, and a system whose cache writes on its own soon enough does nothing. */
+void startWriteBack(int fd, int64_t offset, int64_t length);
 /** false when the last data could not be written (a full disk may show only here). */
 bool closeFile(int fd);
 /** A second descriptor for the same open file; -1 on failure. */

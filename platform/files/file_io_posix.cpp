@@ -91,6 +91,10 @@ bool identifyFile(int fd, FileIdentity& identity) {
 
 bool syncFile(int fd) { return ::fsync(fd) == 0; }
 
+void startWriteBack(int fd, int64_t offset, int64_t length) {
+    ::sync_file_range(fd, static_cast<off_t>(offset), static_cast<off_t>(length), SYNC_FILE_RANGE_WRITE);
+}
+
 bool closeFile(int fd) { return ::close(fd) == 0; }
 
 int duplicateFile(int fd) { return ::fcntl(fd, F_DUPFD_CLOEXEC, 0); }

@@ -626,6 +626,18 @@ bool WindowSystem::post(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return true;
 }
 
+bool WindowSystem::postRun(HWND window, UINT message, WPARAM wParam, const LPARAM* lParams, size_t count) {
+    std::lock_guard lock(mutex_);
+    Window* w = window ? find(window) : nullptr;
+    if (!w || w->destroying || w->queue->ended) {
+        setLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return false;
+    }
+    for (size_t i = 0; i < count; ++i) w->queue->posted.push_back(makeMessage(window, message, wParam, lParams[i]));
+    if (count > 0) wakeQueue(*w->queue);
+    return true;
+}
+
 bool WindowSystem::takeSent(MessageQueue& q, std::unique_lock<std::mutex>& lock) {
     if (q.sent.empty()) return false;
     std::shared_ptr<SentMessage> s = q.sent.front();

@@ -63,6 +63,10 @@ public:
 
     // ---- messages ----
     bool post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    /** count posts of message with wParam and each lParam in turn, queued together with
+     * one wake-up of the receiving thread. false, nothing posted, when post() would
+     * fail. */
+    bool postRun(HWND window, UINT message, WPARAM wParam, const LPARAM* lParams, size_t count);
     LRESULT send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     /** 1: a message in msg; 0: WM_QUIT in msg; -1: nothing (only when not waiting). */
     int nextMessage(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove, bool wait);

@@ -23,9 +23,13 @@ TEST(EffectProgress, FollowsTheFullChunksAndEndsWithTheCommit) {
     };
     // Full chunks: ((n - 1025) >> 10) + 1, each reported as (i + 1) x 102400 / n; then
     // 1024 x full x 100 / n after the commit.
-    for (const Row& row : {Row{1024, {0}}, Row{5000, {20, 40, 61, 81, 81}}}) {
+    // 100 full chunks cross the runs in which a worker posts them.
+    Row many{102500, {}};
+    for (int i = 0; i < 100; ++i) many.progress.push_back(static_cast<LPARAM>((i + 1) * 102400LL / many.length));
+    many.progress.push_back(static_cast<LPARAM>(1024LL * 100 * 100 / many.length));
+    for (const Row& row : {Row{1024, {0}}, Row{5000, {20, 40, 61, 81, 81}}, many}) {
         EffectSession session;
-        wd::Track* track = session.open(1, 6000, tone);
+        wd::Track* track = session.open(1, row.length + 1000, tone);
         EffectSession::select(track, 100, row.length);
         const auto run = session.apply(4, nullptr);
         EXPECT_EQ(run.progress, row.progress) << row.length;

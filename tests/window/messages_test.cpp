@@ -5,7 +5,9 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "platform/messages/post_run.h"
 #include "support/test_host.h"
 
 namespace {
@@ -43,6 +45,24 @@ TEST(Messages, PostsFromOneWorkerArriveInOrderAndInterleaveWithOthers) {
         ASSERT_EQ(received.size(), static_cast<size_t>(kEach));
         for (int i = 0; i < kEach; ++i) EXPECT_EQ(received[static_cast<size_t>(i)].wParam, static_cast<WPARAM>(i));
     }
+}
+
+TEST(Messages, ARunOfPostsArrivesInOrderBetweenTheSinglePostsAroundIt) {
+    TestHost host;
+    HWND window = host.addChild(host.frame(), 0, 0, 10, 10);
+    const std::vector<LPARAM> run{5, 6, 7, 8};
+    std::thread worker([&] {
+        PostMessageA(window, kTestMessage, 1, 4);
+        wd::postMessageRun(window, kTestMessage, 2, run.data(), run.size());
+        PostMessageA(window, kTestMessage, 3, 9);
+    });
+    ASSERT_TRUE(host.pumpUntil([&] { return host.count(window, kTestMessage) == 6; }));
+    worker.join();
+    auto received = host.messages(window, kTestMessage);
+    for (size_t i = 0; i < received.size(); ++i) EXPECT_EQ(received[i].lParam, static_cast<LPARAM>(i + 4));
+    EXPECT_EQ(received[3].wParam, 2u);
+    ASSERT_TRUE(DestroyWindow(window));
+    EXPECT_FALSE(wd::postMessageRun(window, kTestMessage, 2, run.data(), run.size()));
 }
 
 TEST(Messages, SentMessagesAreHandledBeforePostedOnes) {
