@@ -103,7 +103,7 @@ TEST_F(SourceBlocks, UncompressedFilesReadInPlaceWithTheSamplesAndSummariesOfACo
         {SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, false}, {SF_FORMAT_WAV | SF_FORMAT_ULAW, false},
     };
     for (const auto& c : cases) {
-        const std::string path = dir.file("f" + std::to_string(c.format) + ".wav");
+        const std::string path = dir.file(std::string("f").append(std::to_string(c.format)).append(".wav"));
         const std::vector<float> expected = writeAndReadBack(path, c.format, 2, kFrames);
         const int frames = static_cast<int>(expected.size() / 2);
         Track* track = open(path);
