@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "batch_dialog.h"
+#include "command_list.h"
 #include "devices_dialog.h"
 #include "editor_settings.h"
 #include "effect_catalog.h"
 #include "event_log.h"
 #include "failure_text.h"
+#include "file_types.h"
 #include "message_pump.h"
 #include "parameter_dialog.h"
 #include "quit_question.h"
@@ -30,31 +33,24 @@ constexpr int kTabStripHeight = 30;
 constexpr int kTimeWidth = 220;
 constexpr int kBottomHeight = 44;
 
-// The output types of the save exports, by extension.
-struct FileType {
-    const char* name;
-    const char* extension;
-    int type;
-};
-constexpr FileType kFileTypes[] = {{"WAV", "wav", 1}, {"MP3", "mp3", 2}, {"WMA", "wma", 3}, {"Ogg Vorbis", "ogg", 4}};
-
-std::string lowerExtension(const std::string& path) {
-    const size_t dot = path.find_last_of('.'), slash = path.find_last_of('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-    std::string ext = path.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
-
-int typeOf(const std::string& path) {
-    const std::string ext = lowerExtension(path);
-    for (const FileType& t : kFileTypes) {
-        if (ext == t.extension) return t.type;
+Key gdkKey(const KeySpec& spec) {
+    guint keyval = static_cast<guint>(spec.code);  // the characters' key values are their codes
+    switch (spec.code) {
+        case kKeyDelete: keyval = GDK_KEY_Delete; break;
+        case kKeyHome: keyval = GDK_KEY_Home; break;
+        case kKeyEnd: keyval = GDK_KEY_End; break;
+        case kKeyLeft: keyval = GDK_KEY_Left; break;
+        case kKeyRight: keyval = GDK_KEY_Right; break;
+        case kKeyEscape: keyval = GDK_KEY_Escape; break;
+        case kKeyPadPlus: keyval = GDK_KEY_KP_Add; break;
+        case kKeyPadMinus: keyval = GDK_KEY_KP_Subtract; break;
+        default: break;
     }
-    return 0;
+    int modifiers = 0;
+    if (spec.modifiers & kCtrl) modifiers |= GDK_CONTROL_MASK;
+    if (spec.modifiers & kShift) modifiers |= GDK_SHIFT_MASK;
+    return Key{keyval, static_cast<GdkModifierType>(modifiers)};
 }
-
-Key key(guint keyval, int modifiers = 0) { return Key{keyval, static_cast<GdkModifierType>(modifiers)}; }
 
 }  // namespace
 
@@ -216,7 +212,10 @@ GtkWidget* EditorWindow::buildLayout() {
     gtk_box_pack_start(GTK_BOX(box), bottom, FALSE, FALSE, 2);
     GtkWidget* status = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
     GtkWidget* bar = gtk_statusbar_new();
-    EventLog::instance().setStatusBar(GTK_STATUSBAR(bar));
+    EventLog::instance().onStatus([bar](const std::string& text) {
+        gtk_statusbar_remove_all(GTK_STATUSBAR(bar), 1);
+        gtk_statusbar_push(GTK_STATUSBAR(bar), 1, text.c_str());
+    });
     selection_ = std::make_unique<SelectionFields>([this](const std::string& s) { error(s); });
     formatLabel_ = gtk_label_new("");
     gtk_box_pack_start(GTK_BOX(status), bar, TRUE, TRUE, 0);
@@ -228,22 +227,6 @@ GtkWidget* EditorWindow::buildLayout() {
 }
 
 void EditorWindow::buildCommands() {
-    // Availability: the library's own answer for the command's place in its menu layout
-    // (group, item), and nothing while an operation of the editor runs.
-    auto can = [this](int group, int item) { return [this, group, item] { return idle() && WDXCanOperate(group, item) != 0; }; };
-    auto add = [this](const char* id, const char* menu, const char* label, std::vector<Key> keys, const char* icon,
-                      std::function<bool()> available, std::function<void()> run, bool separator = false) {
-        commands_.add(Command{id, menu, label, std::move(keys), icon, std::move(available), std::move(run), separator, {}});
-    };
-    const int ctrl = GDK_CONTROL_MASK, shift = GDK_SHIFT_MASK;
-
-    add("open", "_File", "_Open…", {key(GDK_KEY_o, ctrl)}, "document-open", can(1, 1), [this] { chooseAndOpen(); });
-    add("save", "_File", "_Save", {key(GDK_KEY_s, ctrl)}, "document-save", can(1, 2), [this] { save(false, false); });
-    add("save-as", "_File", "Save _As…", {key(GDK_KEY_s, ctrl | shift)}, "document-save-as", can(1, 2), [this] { save(false, true); });
-    add("save-selection", "_File", "Save Se_lection As…", {}, nullptr, can(1, 4), [this] { save(true, true); });
-    add("close", "_File", "_Close", {key(GDK_KEY_w, ctrl)}, nullptr, can(1, 3), [this] { closeTrack(Closing::Track); }, true);
-    add("quit", "_File", "_Quit", {key(GDK_KEY_q, ctrl)}, nullptr, [] { return true; }, [this] { quit(); }, true);
-
     // An in-place edit: done at once, undone as one step.
     auto inPlace = [this](int (*op)(), const char* name, const char* done) {
         return [this, op, name, done] {
@@ -252,79 +235,80 @@ void EditorWindow::buildCommands() {
             say(done);
         };
     };
-    add("undo", "_Edit", "_Undo", {key(GDK_KEY_z, ctrl)}, "edit-undo", can(2, 1), [this] { undoOrRedo(true); }, true);
-    add("redo", "_Edit", "_Redo", {key(GDK_KEY_y, ctrl), key(GDK_KEY_z, ctrl | shift)}, "edit-redo", can(2, 2), [this] { undoOrRedo(false); });
-    add("cut", "_Edit", "Cu_t", {key(GDK_KEY_x, ctrl)}, "edit-cut", can(2, 3), [this] { runEdit(&WDXCut, "Cut", "Cutting", "Cut the selection to the clipboard."); }, true);
-    add("copy", "_Edit", "_Copy", {key(GDK_KEY_c, ctrl)}, "edit-copy", can(2, 4),
-        [this] { runEdit(&WDXCopy, nullptr, "Copying", "Copied the selection to the clipboard."); });
-    // Paste inserts, as in the editors people know; overwriting and mixing have keys of their own.
-    add("paste-insert", "_Edit", "_Paste", {key(GDK_KEY_v, ctrl)}, "edit-paste", can(2, 16),
-        [this] { runEdit(&WDXPasteInsert, "Paste", "Pasting", "Inserted the clipboard at the cursor."); });
-    add("paste", "_Edit", "Paste _Over Selection", {key(GDK_KEY_v, ctrl | shift)}, nullptr, can(2, 5),
-        [this] { runEdit(&WDXPaste, "Paste Over", "Pasting", "Replaced the selection with the clipboard."); });
-    add("paste-mix", "_Edit", "Paste _Mix", {key(GDK_KEY_m, ctrl)}, nullptr, can(2, 6),
-        [this] { runEdit(&WDXPasteMix, "Paste Mix", "Mixing in", "Mixed the clipboard into the track."); });
-    add("delete", "_Edit", "_Delete", {key(GDK_KEY_Delete)}, nullptr, can(2, 10), inPlace(&WDXDeleteSelection, "Delete", "Deleted the selection."), true);
-    add("trim", "_Edit", "T_rim to Selection", {key(GDK_KEY_t, ctrl)}, nullptr, can(2, 13), inPlace(&WDXTrimSelection, "Trim", "Trimmed the track to the selection."));
-    add("silence", "_Edit", "_Silence Selection", {key(GDK_KEY_l, ctrl)}, nullptr, can(2, 14),
-        inPlace(&WDXSilenceSelection, "Silence", "Silenced the selection."));
-    add("insert-silence", "_Edit", "Insert Silence…", {}, nullptr, can(2, 8), [this] { insertGenerated(false); });
-    add("insert-noise", "_Edit", "Insert _Noise…", {}, nullptr, can(2, 9), [this] { insertGenerated(true); });
-    add("select-all", "_Edit", "Select _All", {key(GDK_KEY_a, ctrl)}, nullptr, can(2, 7), [] { WDXSelectAll(); }, true);
-
-    add("cursor-start", "_Select", "Cursor to _Start", {key(GDK_KEY_Home)}, nullptr, can(3, 1), [] { WDXSelStart(); });
-    add("cursor-end", "_Select", "Cursor to _End", {key(GDK_KEY_End)}, nullptr, can(3, 4), [] { WDXSelEnd(); });
-    add("cursor-back", "_Select", "Cursor _Back", {key(GDK_KEY_Left, ctrl)}, nullptr, can(3, 2), [] { WDXSelBackward(); });
-    add("cursor-forward", "_Select", "Cursor _Forward", {key(GDK_KEY_Right, ctrl)}, nullptr, can(3, 3), [] { WDXSelForward(); });
-    add("select-to-start", "_Select", "Select to S_tart", {key(GDK_KEY_Home, shift)}, nullptr, can(3, 5), [] { WDXSelectStart(); }, true);
-    add("select-to-end", "_Select", "Select to En_d", {key(GDK_KEY_End, shift)}, nullptr, can(3, 6), [] { WDXSelectEnd(); });
-
-    add("play", "_Play", "_Play", {key(GDK_KEY_space)}, "media-playback-start", [this] { return idle() && hasTrack(); },
-        [this] { togglePlay(); }, true);
-    add("play-loop", "_Play", "Play _Loop", {key(GDK_KEY_space, shift)}, "media-playlist-repeat",
-        [this] { return idle() && hasTrack() && (playing() || WDXCanCutOrCopy()); }, [this] { play(2); });
-    add("pause", "_Play", "P_ause", {key(GDK_KEY_p, ctrl)}, "media-playback-pause", [this] { return playing(); }, [this] {
-        WDXPauseTrack();
-        paused_ = true;
-        say("Paused: Play goes on from here.");
-    });
-    // Escape stops what can be stopped: the running operation first, else the play.
-    add("cancel-work", "", "", {key(GDK_KEY_Escape)}, nullptr, [this] { return progressPanel_.cancellable(); }, [this] { progressPanel_.cancel(); });
-    add("stop", "_Play", "_Stop", {key(GDK_KEY_Escape)}, "media-playback-stop", [this] { return playing() || paused_; }, [this] {
-        WDXStopTrack();
-        paused_ = false;
-        refresh();
-    });
-    add("record", "_Play", "_Record…", {key(GDK_KEY_r, ctrl)}, "media-record", [this] { return idle() && !playing(); },
-        [this] { record_->open(); }, true);
-
-    add("zoom-in", "_View", "Zoom _In", {key(GDK_KEY_plus), key(GDK_KEY_equal), key(GDK_KEY_KP_Add)}, "zoom-in", can(4, 7),
-        [] { WDXZoomIn(); }, true);
-    add("zoom-out", "_View", "Zoom _Out", {key(GDK_KEY_minus), key(GDK_KEY_KP_Subtract)}, "zoom-out", can(4, 8), [] { WDXZoomOut(); });
-    add("zoom-fit", "_View", "Zoom to _Fit", {key(GDK_KEY_0, ctrl)}, "zoom-fit-best", can(4, 9), [] { WDXZoomFit(); });
-
-    addEffectCommands();
-
-    add("batch", "_Tools", "_Batch Convert…", {key(GDK_KEY_b, ctrl)}, nullptr, [this] { return idle() && WDXCanOperate(7, 1); },
-        [this] { BatchDialog::run(GTK_WINDOW(window_)); });
-    add("devices", "_Tools", "Sound _Devices…", {}, nullptr, [this] { return idle() && WDXCanOperate(7, 2); },
-        [this] { DevicesDialog::run(GTK_WINDOW(window_)); });
-    add("settings", "_Tools", "_Settings…", {}, nullptr, [this] { return idle() && WDXCanOperate(7, 3); },
-        [this] { SettingsDialog::run(GTK_WINDOW(window_)); });
-    add("about", "_Help", "_About WaveDeck", {}, nullptr, [] { return true; }, [this] { about(); });
-}
-
-void EditorWindow::addEffectCommands() {
-    bool filtersStarted = false;
-    for (const Effect& e : EffectCatalog::all()) {
+    // What each command of the list does, and the editor's own test for those that the
+    // library's availability query does not cover.
+    struct Action {
+        std::function<void()> run;
+        std::function<bool()> available = {};
+    };
+    const std::map<std::string, Action> actions = {
+        {"open", {[this] { chooseAndOpen(); }}},
+        {"save", {[this] { save(false, false); }}},
+        {"save-as", {[this] { save(false, true); }}},
+        {"save-selection", {[this] { save(true, true); }}},
+        {"close", {[this] { closeTrack(Closing::Track); }}},
+        {"quit", {[this] { quit(); }, [] { return true; }}},
+        {"undo", {[this] { undoOrRedo(true); }}},
+        {"redo", {[this] { undoOrRedo(false); }}},
+        {"cut", {[this] { runEdit(&WDXCut, "Cut", "Cutting", "Cut the selection to the clipboard."); }}},
+        {"copy", {[this] { runEdit(&WDXCopy, nullptr, "Copying", "Copied the selection to the clipboard."); }}},
+        {"paste-insert", {[this] { runEdit(&WDXPasteInsert, "Paste", "Pasting", "Inserted the clipboard at the cursor."); }}},
+        {"paste", {[this] { runEdit(&WDXPaste, "Paste Over", "Pasting", "Replaced the selection with the clipboard."); }}},
+        {"paste-mix", {[this] { runEdit(&WDXPasteMix, "Paste Mix", "Mixing in", "Mixed the clipboard into the track."); }}},
+        {"delete", {inPlace(&WDXDeleteSelection, "Delete", "Deleted the selection.")}},
+        {"trim", {inPlace(&WDXTrimSelection, "Trim", "Trimmed the track to the selection.")}},
+        {"silence", {inPlace(&WDXSilenceSelection, "Silence", "Silenced the selection.")}},
+        {"insert-silence", {[this] { insertGenerated(false); }}},
+        {"insert-noise", {[this] { insertGenerated(true); }}},
+        {"select-all", {[] { WDXSelectAll(); }}},
+        {"cursor-start", {[] { WDXSelStart(); }}},
+        {"cursor-end", {[] { WDXSelEnd(); }}},
+        {"cursor-back", {[] { WDXSelBackward(); }}},
+        {"cursor-forward", {[] { WDXSelForward(); }}},
+        {"select-to-start", {[] { WDXSelectStart(); }}},
+        {"select-to-end", {[] { WDXSelectEnd(); }}},
+        {"play", {[this] { togglePlay(); }, [this] { return idle() && hasTrack(); }}},
+        {"play-loop", {[this] { play(2); }, [this] { return idle() && hasTrack() && (playing() || WDXCanCutOrCopy()); }}},
+        {"pause", {[this] {
+                       WDXPauseTrack();
+                       paused_ = true;
+                       say("Paused: Play goes on from here.");
+                   },
+                   [this] { return playing(); }}},
+        {"cancel-work", {[this] { progressPanel_.cancel(); }, [this] { return progressPanel_.cancellable(); }}},
+        {"stop", {[this] {
+                      WDXStopTrack();
+                      paused_ = false;
+                      refresh();
+                  },
+                  [this] { return playing() || paused_; }}},
+        {"record", {[this] { record_->open(); }, [this] { return idle() && !playing(); }}},
+        {"zoom-in", {[] { WDXZoomIn(); }}},
+        {"zoom-out", {[] { WDXZoomOut(); }}},
+        {"zoom-fit", {[] { WDXZoomFit(); }}},
+        {"batch", {[this] { BatchDialog::run(GTK_WINDOW(window_)); }}},
+        {"devices", {[this] { DevicesDialog::run(GTK_WINDOW(window_)); }}},
+        {"settings", {[this] { SettingsDialog::run(GTK_WINDOW(window_)); }}},
+        {"about", {[this] { about(); }, [] { return true; }}},
+    };
+    for (const CommandSpec& spec : CommandList::all()) {
         Command c;
-        c.id = "effect-" + std::to_string(e.id);
-        c.menu = "Effe_cts";
-        c.label = e.label;
-        c.separatorBefore = e.filter && !filtersStarted;
-        filtersStarted = filtersStarted || e.filter;
-        c.available = [this, group = e.group, item = e.item] { return idle() && WDXCanOperate(group, item) != 0; };
-        c.run = [this, id = e.id, name = e.label] { runEffect(id, name); };
+        c.id = spec.id;
+        c.menu = spec.menu;
+        c.label = spec.label;
+        for (const KeySpec& k : spec.keys) c.keys.push_back(gdkKey(k));
+        c.icon = spec.icon;
+        c.separatorBefore = spec.separatorBefore;
+        if (spec.effect != 0) {
+            c.run = [this, id = spec.effect, label = spec.label] { runEffect(id, label); };
+        } else {
+            const Action& action = actions.at(spec.id);
+            c.run = action.run;
+            c.available = action.available;
+        }
+        // Availability: the library's own answer for the command's place in its menu
+        // layout (group, item), and nothing while an operation of the editor runs.
+        if (!c.available) c.available = [this, group = spec.group, item = spec.item] { return idle() && WDXCanOperate(group, item) != 0; };
         commands_.add(std::move(c));
     }
 }
@@ -522,7 +506,7 @@ void EditorWindow::chooseAndOpen() {
 
 void EditorWindow::save(bool selection, bool choosePath) {
     const std::string path0 = currentPath();
-    if (!selection && !choosePath && !path0.empty() && typeOf(path0) != 0) {
+    if (!selection && !choosePath && !path0.empty() && fileTypeOf(path0) != 0) {
         startSave(path0, false);
         return;
     }
@@ -538,7 +522,7 @@ void EditorWindow::save(bool selection, bool choosePath) {
         filters.push_back(f);
     }
     if (!path0.empty() && !selection) {
-        if (typeOf(path0) != 0) gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(chooser), filters[static_cast<size_t>(typeOf(path0) - 1)]);
+        if (fileTypeOf(path0) != 0) gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(chooser), filters[static_cast<size_t>(fileTypeOf(path0) - 1)]);
         gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(chooser), path0.c_str());
     } else {
         const TrackRecord* track = tabs_->current();
@@ -552,7 +536,7 @@ void EditorWindow::save(bool selection, bool choosePath) {
         path = name ? name : "";
         g_free(name);
         // A name without a known extension takes the chosen type's.
-        if (!path.empty() && typeOf(path) == 0) {
+        if (!path.empty() && fileTypeOf(path) == 0) {
             const auto it = std::find(filters.begin(), filters.end(), gtk_file_chooser_get_filter(GTK_FILE_CHOOSER(chooser)));
             path += std::string(".") + kFileTypes[it == filters.end() ? 0 : it - filters.begin()].extension;
         }
@@ -575,7 +559,7 @@ void EditorWindow::startSave(const std::string& path, bool selection) {
         closing_ = Closing::None;
         say("Saving was cancelled: " + nameOf(workPath_) + " was left as it was.");
     });
-    const int type = typeOf(path);
+    const int type = fileTypeOf(path);
     const int started = selection ? WDXSaveSelectFile(progress_->handle(), path.c_str(), type) : WDXSaveTrackFile(progress_->handle(), path.c_str(), type);
     if (started != 0) {
         endWork();
@@ -589,17 +573,11 @@ void EditorWindow::startSave(const std::string& path, bool selection) {
 // ---------------------------------------------------------------- editing
 
 void EditorWindow::runEffect(int id, const std::string& label) {
-    std::string name;
-    for (char c : label) {
-        if (c != '_') name += c;
-    }
-    if (name.size() > 3 && name.compare(name.size() - 3, 3, "…") == 0) name.erase(name.size() - 3);
+    const std::string name = CommandList::plainLabel(label);
     const std::vector<Parameter> parameters = EffectCatalog::parameters(id, WDXGetTrackInfo(1), WDXGetTrackInfo(0));
-    std::string explanation;
-    for (const Effect& e : EffectCatalog::all()) {
-        if (e.id == id) explanation = e.explanation;
-    }
-    ParameterBlock block = ParameterDialog::defaults(parameters);
+    const Effect* effect = EffectCatalog::find(id);
+    const std::string explanation = effect ? effect->explanation : std::string();
+    ParameterBlock block = Parameters::defaults(parameters);
     if (!parameters.empty()) {
         auto asked = ParameterDialog::ask(GTK_WINDOW(window_), name, explanation, parameters);
         if (!asked) return;
@@ -650,30 +628,7 @@ void EditorWindow::undoOrRedo(bool undo) {
 }
 
 void EditorWindow::insertGenerated(bool noise) {
-    std::vector<Parameter> parameters;
-    Parameter length;
-    length.label = "_Length (ms)";
-    length.kind = Parameter::Kind::Int;
-    length.minimum = 1;
-    length.maximum = 3600000;
-    length.value = 1000;
-    length.step = 100;
-    parameters.push_back(length);
-    if (noise) {
-        Parameter amplitude;
-        amplitude.label = "_Amplitude (0 to 1)";
-        amplitude.word = 1;
-        amplitude.maximum = 1;
-        amplitude.value = 0.5;
-        amplitude.step = 0.05;
-        parameters.push_back(amplitude);
-        Parameter kind;
-        kind.label = "_Kind";
-        kind.word = 2;
-        kind.kind = Parameter::Kind::Choice;
-        kind.choices = {"White noise", "Pink noise"};
-        parameters.push_back(kind);
-    }
+    const std::vector<Parameter> parameters = EffectCatalog::insertParameters(noise);
     auto block = ParameterDialog::ask(GTK_WINDOW(window_), noise ? "Insert Noise" : "Insert Silence",
                                       "Inserted at the cursor, or at the start of the selection.", parameters);
     if (!block) return;
@@ -870,10 +825,7 @@ void EditorWindow::error(const std::string& sentence) {
     });
 }
 
-std::string EditorWindow::nameOf(const std::string& path) const {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+std::string EditorWindow::nameOf(const std::string& path) const { return fileNameOf(path); }
 
 void EditorWindow::showContextMenu() {
     GtkWidget* menu = commands_.buildPopup({"cut", "copy", "paste", "paste-mix", "paste-insert", "delete", "trim", "select-all"});

@@ -43,7 +43,6 @@ private:
     enum class Closing { None, Track, Quit };
 
     void buildCommands();
-    void addEffectCommands();
     GtkWidget* buildLayout();
     void addRecentMenu();
     /** A file opened or saved: in the desktop's recent files, its folder the dialogs' next,
