@@ -4,6 +4,7 @@
 // to what it does.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,12 @@ struct CommandSpec {
     int item = 0;              // editor's own test does (play, stop, quit...)
     bool separatorBefore = false;
     int effect = 0;            // the effect it runs, for the "effect-N" commands
+};
+
+/** What a command does and when it is available (empty: always). */
+struct CommandBinding {
+    std::function<void()> run;
+    std::function<bool()> available = {};
 };
 
 class CommandList {

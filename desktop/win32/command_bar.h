@@ -21,10 +21,7 @@ public:
      * commands (Escape cancels the running operation, else stops the play). */
     static constexpr UINT kFirstKeyId = 3000;
 
-    struct Binding {
-        std::function<void()> run;
-        std::function<bool()> available = {};
-    };
+    using Binding = CommandBinding;
     explicit CommandBar(const std::function<Binding(const CommandSpec&)>& bind);
     ~CommandBar();
     CommandBar(const CommandBar&) = delete;

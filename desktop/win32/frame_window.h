@@ -9,83 +9,61 @@
 #include <windows.h>
 
 #include <array>
-#include <deque>
-#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "command_bar.h"
-#include "track_tabs.h"
+#include "editor_core.h"
 
 namespace desktop {
 
-class FrameWindow {
+class FrameWindow : public EditorCore {
 public:
     FrameWindow();
-    ~FrameWindow();
+    ~FrameWindow() override;
     FrameWindow(const FrameWindow&) = delete;
     FrameWindow& operator=(const FrameWindow&) = delete;
 
     HWND handle() const { return window_; }
-    /** Opens the files one after another, each as a new track. */
-    void openFiles(const std::vector<std::string>& paths);
     /** Sees every message before it is dispatched: the keys, and presses on the tab strip.
      * True when it was handled. */
     bool preTranslate(MSG& message);
 
 private:
-    enum class Work { None, Opening, Saving, Effect, Edit, Converting };
-    /** What to do once the current track may go: close it, or close all and quit. */
-    enum class Closing { None, Track, Quit };
-
     static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK timeTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void onLibrary(UINT message, WPARAM wParam, LPARAM lParam);
     void onConverting(UINT message, WPARAM wParam, LPARAM lParam);
-    CommandBar::Binding bind(const CommandSpec& spec);
+    Binding bind(const CommandSpec& spec);
     void layout();
-
-    // Commands.
-    void chooseAndOpen();
-    void openNext();
-    void finishOpening();
-    void save(bool selection, bool choosePath);
-    void startSave(const std::string& path, bool selection);
-    void runEffect(int id, const std::string& label);
-    /** name: what Undo calls it (null: nothing to undo); done: the sentence at its end. */
-    void runEdit(int(WINAPI* edit)(HWND), const char* name, const char* doing, const char* done);
-    void inPlace(int(WINAPI* edit)(), const char* name, const char* done);
-    void did(const std::string& name);
-    void undoOrRedo(bool undo);
-    void insertGenerated(bool noise);
-    void play(int mode);
-    void togglePlay();
-    void stop();
     void record();
     void batchConvert();
     void chooseDevices();
     void chooseQualities();
-    void closeTrack(Closing why);
-    void continueClosing();
-    void quit();
-    void showContextMenu();
+    /** The files an open dialog chose (title: its caption); none when cancelled. */
+    std::vector<std::string> chooseFiles(const char* title);
 
-    // State.
-    bool idle() const { return work_ == Work::None; }
-    bool hasTrack() const;
-    bool playing() const;
-    bool unsaved();
-    void refresh();
-    void showTimes();
-    void beginWork(Work work, const std::string& text, std::function<void()> cancel);
-    void progress(double done, double total);
-    void endWork();
-    void say(const std::string& sentence);
-    void error(const std::string& sentence);
-    /** Yes, No or Cancel to a question about unsaved changes (IDYES saves). */
-    int ask(const std::string& question, const std::string& detail);
+    HWND progressWindow() const override { return window_; }
+    std::vector<std::string> chooseFilesToOpen() override { return chooseFiles("Open"); }
+    std::string chooseSavePath(bool selection, const std::string& current, const std::string& name) override;
+    std::optional<ParameterBlock> askParameters(const std::string& title, const std::string& explanation,
+                                                const std::vector<Parameter>& parameters) override;
+    Answer askToSave(const std::string& trackName) override;
+    Answer askToSaveAll(const std::vector<std::string>& names) override;
+    void showError(const std::string& sentence) override;
+    void showWork(const std::string& text, bool cancellable) override;
+    void showProgress(double fraction) override;
+    void hideWork() override;
+    void showTitle(const std::string& title) override;
+    void showStatus(const std::string& format, const std::string& selection, const std::string& view,
+                    const std::array<std::string, 6>& times) override;
+    void refreshCommands(const std::string& undoLabel, const std::string& redoLabel) override;
+    void showContextMenu() override;
+    std::string absolutePath(const std::string& path) override;
+    void exit() override { DestroyWindow(window_); }
+    void stopRecording() override;
 
     HWND window_ = nullptr;
     HWND toolBar_ = nullptr;
@@ -97,34 +75,11 @@ private:
     HWND meter_ = nullptr;
     HWND recordWindow_ = nullptr;
     std::unique_ptr<CommandBar> commands_;
-    std::unique_ptr<TrackTabs> tabs_;
     std::array<HWND, 6> timeTexts_{};
-    std::array<std::string, 6> times_;
-    std::string title_;
-
-    Work work_ = Work::None;
-    std::function<void()> cancel_;
-    std::deque<std::string> toOpen_;
-    std::string workPath_;      // the file being opened or saved
-    bool workIsSelection_ = false;
-    int workTrack_ = 0;         // the serial of the track being saved or changed
-    std::string workName_;      // the running effect
-    std::string workDone_;      // what the running edit says at its end
-    // Opening ends when the reader said it finished and the library took its track over:
-    // the two messages come in either order.
-    bool importRead_ = false;
-    bool takenOver_ = false;
-    std::string comingName_;    // the name of the take or copy whose tab comes next
-    int takes_ = 0;
-    int lastEffect_ = 0;
-    bool paused_ = false;
-    bool wasPlaying_ = false;
     bool recording_ = false;
     int converted_ = 0;
     int convertFailed_ = 0;
     int toConvert_ = 0;
-    Closing closing_ = Closing::None;
-    bool saveAll_ = false;
 };
 
 }  // namespace desktop
