@@ -1,8 +1,8 @@
 // wavedeck-win driven as a user drives it, from another process, by the messages the
 // user's actions produce: it opens a generated file, a mouse drag on the track window
 // selects, Amplify runs from the menu with a typed gain and is saved, then undone, Space
-// plays the selection through the sound device, Save As writes WAV and MP3, and closing
-// the frame quits. The saved files are read back: by this program (WAV) and through the
+// plays the selection through the sound device, Save As writes WAV and MP3, Delete changes
+// the track so that closing it asks first, and closing the frame quits. The saved files are read back: by this program (WAV) and through the
 // library (MP3). Prints one line per check and a closing count.
 #include <windows.h>
 
@@ -49,10 +49,10 @@ class Log {
 public:
     explicit Log(std::string path) : path_(std::move(path)) {}
     const std::string& path() const { return path_; }
-    /** Waits up to 60 s for a line of the kind starting with text, after the last one
+    /** Waits up to 20 s for a line of the kind starting with text, after the last one
      * found; the rest of that line. */
     bool waitFor(const std::string& kind, const std::string& text, std::string* rest = nullptr) {
-        const DWORD end = GetTickCount() + 60000;
+        const DWORD end = GetTickCount() + 20000;
         while (GetTickCount() < end) {
             std::ifstream in(path_);
             size_t n = 0;
@@ -248,9 +248,19 @@ int main() {
     const bool opened = frame && log.waitFor("event", "opened " + source);
     HWND track = opened ? child(frame, "trackwndclass") : nullptr;
     if (check(track != nullptr, "the file opens and the track window shows it")) {
+        // Resizing the frame lays the library's windows out again: the track view gives up
+        // all the width and height the frame loses.
+        RECT before{}, frameBefore{}, frameAfter{}, r{};
+        GetClientRect(track, &before);
+        GetWindowRect(frame, &frameBefore);
+        SetWindowPos(frame, nullptr, 0, 0, frameBefore.right - frameBefore.left - 120, frameBefore.bottom - frameBefore.top - 80,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        for (int i = 0; i < 100 && GetClientRect(track, &r) && r.right == before.right; ++i) Sleep(20);
+        GetWindowRect(frame, &frameAfter);
+        check(frameAfter.right - frameAfter.left == frameBefore.right - frameBefore.left - 120 && r.right == before.right - 120 &&
+                  r.bottom == before.bottom - 80,
+              "a smaller frame takes its lost width and height from the track window");
         // A drag from a quarter to a half of the track window's width.
-        RECT r{};
-        GetClientRect(track, &r);
         const int y = r.bottom / 3, x1 = r.right / 4, x2 = r.right / 2;
         PostMessageA(track, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x1, y));
         PostMessageA(track, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM((x1 + x2) / 2, y));
@@ -279,9 +289,18 @@ int main() {
         check(log.waitFor("event", "play 0") && log.waitFor("event", "play stopped"), "Space plays the selection to its end");
         check(saveAs(frame, editor.dwThreadId, log, undone), "Save As writes the track as WAV again");
         check(saveAs(frame, editor.dwThreadId, log, mp3), "Save As writes it as MP3");
+        // Delete changes the track; closing it then asks first, and No closes it unsaved.
+        PostMessageA(frame, WM_KEYDOWN, VK_DELETE, 0);
+        check(log.waitFor("status", "Deleted the selection."), "Delete removes the selection");
+        command(frame, "close");
+        HWND question = log.waitFor("event", "asked to save undone.mp3") ? topLevel(editor.dwThreadId, "#32770", "WaveDeck") : nullptr;
+        if (check(question != nullptr, "closing the changed track asks whether to save it first")) {
+            PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(question, IDNO)));
+        }
+        check(log.waitFor("event", "closed"), "No closes it without saving");
         PostMessageA(frame, WM_CLOSE, 0, 0);
         check(log.waitFor("event", "quit") && WaitForSingleObject(editor.hProcess, 20000) == WAIT_OBJECT_0,
-              "closing the frame quits without a question (everything was saved)");
+              "closing the frame quits without a question (no track is left)");
 
         // Amplify changed the selection only (the times are in milliseconds: 50
         // samples either side are left out); a float gain rounds to 16 bits again.
