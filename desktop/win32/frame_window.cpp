@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 
 #include "event_log.h"
 #include "file_types.h"
