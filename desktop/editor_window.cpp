@@ -2,19 +2,18 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "batch_dialog.h"
 #include "devices_dialog.h"
 #include "editor_settings.h"
-#include "effect_catalog.h"
 #include "event_log.h"
-#include "failure_text.h"
+#include "file_types.h"
 #include "message_pump.h"
 #include "parameter_dialog.h"
 #include "quit_question.h"
 #include "recovery_question.h"
 #include "settings_dialog.h"
-#include "time_format.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
 
@@ -30,31 +29,24 @@ constexpr int kTabStripHeight = 30;
 constexpr int kTimeWidth = 220;
 constexpr int kBottomHeight = 44;
 
-// The output types of the save exports, by extension.
-struct FileType {
-    const char* name;
-    const char* extension;
-    int type;
-};
-constexpr FileType kFileTypes[] = {{"WAV", "wav", 1}, {"MP3", "mp3", 2}, {"WMA", "wma", 3}, {"Ogg Vorbis", "ogg", 4}};
-
-std::string lowerExtension(const std::string& path) {
-    const size_t dot = path.find_last_of('.'), slash = path.find_last_of('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-    std::string ext = path.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
-
-int typeOf(const std::string& path) {
-    const std::string ext = lowerExtension(path);
-    for (const FileType& t : kFileTypes) {
-        if (ext == t.extension) return t.type;
+Key gdkKey(const KeySpec& spec) {
+    guint keyval = static_cast<guint>(spec.code);  // the characters' key values are their codes
+    switch (spec.code) {
+        case kKeyDelete: keyval = GDK_KEY_Delete; break;
+        case kKeyHome: keyval = GDK_KEY_Home; break;
+        case kKeyEnd: keyval = GDK_KEY_End; break;
+        case kKeyLeft: keyval = GDK_KEY_Left; break;
+        case kKeyRight: keyval = GDK_KEY_Right; break;
+        case kKeyEscape: keyval = GDK_KEY_Escape; break;
+        case kKeyPadPlus: keyval = GDK_KEY_KP_Add; break;
+        case kKeyPadMinus: keyval = GDK_KEY_KP_Subtract; break;
+        default: break;
     }
-    return 0;
+    int modifiers = 0;
+    if (spec.modifiers & kCtrl) modifiers |= GDK_CONTROL_MASK;
+    if (spec.modifiers & kShift) modifiers |= GDK_SHIFT_MASK;
+    return Key{keyval, static_cast<GdkModifierType>(modifiers)};
 }
-
-Key key(guint keyval, int modifiers = 0) { return Key{keyval, static_cast<GdkModifierType>(modifiers)}; }
 
 }  // namespace
 
@@ -64,14 +56,12 @@ EditorWindow::EditorWindow() {
     gtk_window_set_default_size(GTK_WINDOW(window_), 960, 620);
     lastFolder_ = EditorSettings::lastFolder();
 
-    notify_ = std::make_unique<HostWindow>([this](UINT m, WPARAM w, LPARAM l) { return onNotification(m, w, l); });
-    progress_ = std::make_unique<HostWindow>([this](UINT m, WPARAM w, LPARAM l) { return onProgress(m, w, l); });
+    notify_ = std::make_unique<HostWindow>([this](UINT m, WPARAM w, LPARAM l) { return onMessage(m, w, l); });
+    progress_ = std::make_unique<HostWindow>([this](UINT m, WPARAM w, LPARAM l) { return onMessage(m, w, l); });
     for (size_t i = 0; i < timeTexts_.size(); ++i) {
         timeTexts_[i] = std::make_unique<HostWindow>([this, i](UINT m, WPARAM, LPARAM l) -> std::optional<LRESULT> {
             if (m != WM_SETTEXT) return std::nullopt;
-            times_[i] = l ? reinterpret_cast<const char*>(l) : "";
-            showTimes();
-            if (i == 2) EventLog::instance().event("selection " + times_[0] + " " + times_[1] + " " + times_[2]);
+            timeText(i, reinterpret_cast<const char*>(l));
             return TRUE;
         });
     }
@@ -87,49 +77,22 @@ EditorWindow::EditorWindow() {
     volume_ = std::make_unique<LibraryPane>("meter", -1, kBottomHeight,
                                             [](HWND parent, int w, int h) { return WDXCreateVolumeWnd(parent, 0, 0, w, h); });
     main_->onZoom([this](int direction) { commands_.run(direction > 0 ? "zoom-in" : "zoom-out"); });
-    tabs_ = std::make_unique<TrackTabs>(main_->child(), [this] { return main_->row(TrackTabs::kEdgeRow); });
+    attach(main_->child(), [this] { return main_->row(TrackTabs::kEdgeRow); });
     main_->onPress([this](int x, int y) {
-        if (y < kTabStripHeight) tabs_->pressed(x);
+        if (y < kTabStripHeight) tabs().pressed(x);
     });
     // A tab's tooltip gives the whole path of its file.
     gtk_widget_set_has_tooltip(main_->widget(), TRUE);
     g_signal_connect(main_->widget(), "query-tooltip", G_CALLBACK(+[](GtkWidget*, int x, int y, gboolean, GtkTooltip* tip, gpointer self) -> gboolean {
         auto& editor = *static_cast<EditorWindow*>(self);
-        const int index = y < kTabStripHeight ? editor.tabs_->tabAt(x) : -1;
-        if (index < 0 || static_cast<size_t>(index) >= editor.tabs_->all().size()) return FALSE;
-        const TrackRecord& track = editor.tabs_->all()[static_cast<size_t>(index)];
+        const int index = y < kTabStripHeight ? editor.tabs().tabAt(x) : -1;
+        if (index < 0 || static_cast<size_t>(index) >= editor.tabs().all().size()) return FALSE;
+        const TrackRecord& track = editor.tabs().all()[static_cast<size_t>(index)];
         gtk_tooltip_set_text(tip, (track.path.empty() ? track.name + " (not saved yet)" : track.path).c_str());
         return TRUE;
     }), this);
-    tabs_->onTakenOver([this](TrackRecord& record) {
-        if (work_ == Work::Opening) {
-            record.path = workPath_;
-            record.name = nameOf(workPath_);
-            // The track is on screen from the next redraw of the track view.
-            EventLog::instance().event("taken over " + workPath_);
-            takenOver_ = true;
-            finishOpening();
-        } else if (!cancelledOpen_.empty() && comingName_.empty()) {
-            // The reader had finished when Cancel came: the file is open after all.
-            record.path = cancelledOpen_;
-            record.name = nameOf(cancelledOpen_);
-            say("Opened " + record.name + ": it was read before Cancel came.");
-            cancelledOpen_.clear();
-        } else {
-            // A take or a copy: it exists nowhere else yet.
-            record.name = comingName_.empty() ? "Untitled" : comingName_;
-            record.modified = true;
-            comingName_.clear();
-        }
-        refresh();
-    });
-    tabs_->onClosed([this] {
-        // The library reports no times for the track that is current now.
-        times_ = {};
-        refresh();
-    });
     record_ = std::make_unique<RecordPanel>([this](const std::string& s) { say(s); }, [this](const std::string& s) { error(s); }, [this] { refresh(); },
-                                            [this] { newTrackComing("Recording " + std::to_string(++takes_)); });
+                                            [this] { newTrackComing("Recording " + std::to_string(nextTake())); });
     commands_.afterRun([this] { refresh(); });
 
     buildCommands();
@@ -193,7 +156,7 @@ void EditorWindow::addRecentMenu() {
     gtk_menu_shell_insert(GTK_MENU_SHELL(fileMenu), item, position);
 }
 
-void EditorWindow::remember(const std::string& path) {
+void EditorWindow::fileUsed(const std::string& path) {
     gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
     if (uri) gtk_recent_manager_add_item(gtk_recent_manager_get_default(), uri);
     g_free(uri);
@@ -216,7 +179,10 @@ GtkWidget* EditorWindow::buildLayout() {
     gtk_box_pack_start(GTK_BOX(box), bottom, FALSE, FALSE, 2);
     GtkWidget* status = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
     GtkWidget* bar = gtk_statusbar_new();
-    EventLog::instance().setStatusBar(GTK_STATUSBAR(bar));
+    EventLog::instance().onStatus([bar](const std::string& text) {
+        gtk_statusbar_remove_all(GTK_STATUSBAR(bar), 1);
+        gtk_statusbar_push(GTK_STATUSBAR(bar), 1, text.c_str());
+    });
     selection_ = std::make_unique<SelectionFields>([this](const std::string& s) { error(s); });
     formatLabel_ = gtk_label_new("");
     gtk_box_pack_start(GTK_BOX(status), bar, TRUE, TRUE, 0);
@@ -228,187 +194,36 @@ GtkWidget* EditorWindow::buildLayout() {
 }
 
 void EditorWindow::buildCommands() {
-    // Availability: the library's own answer for the command's place in its menu layout
-    // (group, item), and nothing while an operation of the editor runs.
-    auto can = [this](int group, int item) { return [this, group, item] { return idle() && WDXCanOperate(group, item) != 0; }; };
-    auto add = [this](const char* id, const char* menu, const char* label, std::vector<Key> keys, const char* icon,
-                      std::function<bool()> available, std::function<void()> run, bool separator = false) {
-        commands_.add(Command{id, menu, label, std::move(keys), icon, std::move(available), std::move(run), separator, {}});
+    // The commands without a toolkit are the core's; these open the editor's own dialogs.
+    const std::map<std::string, Binding> own = {
+        {"record", {[this] { record_->open(); }, [this] { return idle() && !playing(); }}},
+        {"batch", {[this] { BatchDialog::run(GTK_WINDOW(window_)); }}},
+        {"devices", {[this] { DevicesDialog::run(GTK_WINDOW(window_)); }}},
+        {"settings", {[this] { SettingsDialog::run(GTK_WINDOW(window_)); }}},
+        {"about", {[this] { about(); }, [] { return true; }}},
     };
-    const int ctrl = GDK_CONTROL_MASK, shift = GDK_SHIFT_MASK;
-
-    add("open", "_File", "_Open…", {key(GDK_KEY_o, ctrl)}, "document-open", can(1, 1), [this] { chooseAndOpen(); });
-    add("save", "_File", "_Save", {key(GDK_KEY_s, ctrl)}, "document-save", can(1, 2), [this] { save(false, false); });
-    add("save-as", "_File", "Save _As…", {key(GDK_KEY_s, ctrl | shift)}, "document-save-as", can(1, 2), [this] { save(false, true); });
-    add("save-selection", "_File", "Save Se_lection As…", {}, nullptr, can(1, 4), [this] { save(true, true); });
-    add("close", "_File", "_Close", {key(GDK_KEY_w, ctrl)}, nullptr, can(1, 3), [this] { closeTrack(Closing::Track); }, true);
-    add("quit", "_File", "_Quit", {key(GDK_KEY_q, ctrl)}, nullptr, [] { return true; }, [this] { quit(); }, true);
-
-    // An in-place edit: done at once, undone as one step.
-    auto inPlace = [this](int (*op)(), const char* name, const char* done) {
-        return [this, op, name, done] {
-            if (op() != 0) return;
-            did(name);
-            say(done);
-        };
-    };
-    add("undo", "_Edit", "_Undo", {key(GDK_KEY_z, ctrl)}, "edit-undo", can(2, 1), [this] { undoOrRedo(true); }, true);
-    add("redo", "_Edit", "_Redo", {key(GDK_KEY_y, ctrl), key(GDK_KEY_z, ctrl | shift)}, "edit-redo", can(2, 2), [this] { undoOrRedo(false); });
-    add("cut", "_Edit", "Cu_t", {key(GDK_KEY_x, ctrl)}, "edit-cut", can(2, 3), [this] { runEdit(&WDXCut, "Cut", "Cutting", "Cut the selection to the clipboard."); }, true);
-    add("copy", "_Edit", "_Copy", {key(GDK_KEY_c, ctrl)}, "edit-copy", can(2, 4),
-        [this] { runEdit(&WDXCopy, nullptr, "Copying", "Copied the selection to the clipboard."); });
-    // Paste inserts, as in the editors people know; overwriting and mixing have keys of their own.
-    add("paste-insert", "_Edit", "_Paste", {key(GDK_KEY_v, ctrl)}, "edit-paste", can(2, 16),
-        [this] { runEdit(&WDXPasteInsert, "Paste", "Pasting", "Inserted the clipboard at the cursor."); });
-    add("paste", "_Edit", "Paste _Over Selection", {key(GDK_KEY_v, ctrl | shift)}, nullptr, can(2, 5),
-        [this] { runEdit(&WDXPaste, "Paste Over", "Pasting", "Replaced the selection with the clipboard."); });
-    add("paste-mix", "_Edit", "Paste _Mix", {key(GDK_KEY_m, ctrl)}, nullptr, can(2, 6),
-        [this] { runEdit(&WDXPasteMix, "Paste Mix", "Mixing in", "Mixed the clipboard into the track."); });
-    add("delete", "_Edit", "_Delete", {key(GDK_KEY_Delete)}, nullptr, can(2, 10), inPlace(&WDXDeleteSelection, "Delete", "Deleted the selection."), true);
-    add("trim", "_Edit", "T_rim to Selection", {key(GDK_KEY_t, ctrl)}, nullptr, can(2, 13), inPlace(&WDXTrimSelection, "Trim", "Trimmed the track to the selection."));
-    add("silence", "_Edit", "_Silence Selection", {key(GDK_KEY_l, ctrl)}, nullptr, can(2, 14),
-        inPlace(&WDXSilenceSelection, "Silence", "Silenced the selection."));
-    add("insert-silence", "_Edit", "Insert Silence…", {}, nullptr, can(2, 8), [this] { insertGenerated(false); });
-    add("insert-noise", "_Edit", "Insert _Noise…", {}, nullptr, can(2, 9), [this] { insertGenerated(true); });
-    add("select-all", "_Edit", "Select _All", {key(GDK_KEY_a, ctrl)}, nullptr, can(2, 7), [] { WDXSelectAll(); }, true);
-
-    add("cursor-start", "_Select", "Cursor to _Start", {key(GDK_KEY_Home)}, nullptr, can(3, 1), [] { WDXSelStart(); });
-    add("cursor-end", "_Select", "Cursor to _End", {key(GDK_KEY_End)}, nullptr, can(3, 4), [] { WDXSelEnd(); });
-    add("cursor-back", "_Select", "Cursor _Back", {key(GDK_KEY_Left, ctrl)}, nullptr, can(3, 2), [] { WDXSelBackward(); });
-    add("cursor-forward", "_Select", "Cursor _Forward", {key(GDK_KEY_Right, ctrl)}, nullptr, can(3, 3), [] { WDXSelForward(); });
-    add("select-to-start", "_Select", "Select to S_tart", {key(GDK_KEY_Home, shift)}, nullptr, can(3, 5), [] { WDXSelectStart(); }, true);
-    add("select-to-end", "_Select", "Select to En_d", {key(GDK_KEY_End, shift)}, nullptr, can(3, 6), [] { WDXSelectEnd(); });
-
-    add("play", "_Play", "_Play", {key(GDK_KEY_space)}, "media-playback-start", [this] { return idle() && hasTrack(); },
-        [this] { togglePlay(); }, true);
-    add("play-loop", "_Play", "Play _Loop", {key(GDK_KEY_space, shift)}, "media-playlist-repeat",
-        [this] { return idle() && hasTrack() && (playing() || WDXCanCutOrCopy()); }, [this] { play(2); });
-    add("pause", "_Play", "P_ause", {key(GDK_KEY_p, ctrl)}, "media-playback-pause", [this] { return playing(); }, [this] {
-        WDXPauseTrack();
-        paused_ = true;
-        say("Paused: Play goes on from here.");
-    });
-    // Escape stops what can be stopped: the running operation first, else the play.
-    add("cancel-work", "", "", {key(GDK_KEY_Escape)}, nullptr, [this] { return progressPanel_.cancellable(); }, [this] { progressPanel_.cancel(); });
-    add("stop", "_Play", "_Stop", {key(GDK_KEY_Escape)}, "media-playback-stop", [this] { return playing() || paused_; }, [this] {
-        WDXStopTrack();
-        paused_ = false;
-        refresh();
-    });
-    add("record", "_Play", "_Record…", {key(GDK_KEY_r, ctrl)}, "media-record", [this] { return idle() && !playing(); },
-        [this] { record_->open(); }, true);
-
-    add("zoom-in", "_View", "Zoom _In", {key(GDK_KEY_plus), key(GDK_KEY_equal), key(GDK_KEY_KP_Add)}, "zoom-in", can(4, 7),
-        [] { WDXZoomIn(); }, true);
-    add("zoom-out", "_View", "Zoom _Out", {key(GDK_KEY_minus), key(GDK_KEY_KP_Subtract)}, "zoom-out", can(4, 8), [] { WDXZoomOut(); });
-    add("zoom-fit", "_View", "Zoom to _Fit", {key(GDK_KEY_0, ctrl)}, "zoom-fit-best", can(4, 9), [] { WDXZoomFit(); });
-
-    addEffectCommands();
-
-    add("batch", "_Tools", "_Batch Convert…", {key(GDK_KEY_b, ctrl)}, nullptr, [this] { return idle() && WDXCanOperate(7, 1); },
-        [this] { BatchDialog::run(GTK_WINDOW(window_)); });
-    add("devices", "_Tools", "Sound _Devices…", {}, nullptr, [this] { return idle() && WDXCanOperate(7, 2); },
-        [this] { DevicesDialog::run(GTK_WINDOW(window_)); });
-    add("settings", "_Tools", "_Settings…", {}, nullptr, [this] { return idle() && WDXCanOperate(7, 3); },
-        [this] { SettingsDialog::run(GTK_WINDOW(window_)); });
-    add("about", "_Help", "_About WaveDeck", {}, nullptr, [] { return true; }, [this] { about(); });
-}
-
-void EditorWindow::addEffectCommands() {
-    bool filtersStarted = false;
-    for (const Effect& e : EffectCatalog::all()) {
+    for (const CommandSpec& spec : CommandList::all()) {
+        Binding b = binding(spec);
+        if (const auto it = own.find(spec.id); it != own.end()) {
+            b.run = it->second.run;
+            if (it->second.available) b.available = it->second.available;
+        }
         Command c;
-        c.id = "effect-" + std::to_string(e.id);
-        c.menu = "Effe_cts";
-        c.label = e.label;
-        c.separatorBefore = e.filter && !filtersStarted;
-        filtersStarted = filtersStarted || e.filter;
-        c.available = [this, group = e.group, item = e.item] { return idle() && WDXCanOperate(group, item) != 0; };
-        c.run = [this, id = e.id, name = e.label] { runEffect(id, name); };
+        c.id = spec.id;
+        c.menu = spec.menu;
+        c.label = spec.label;
+        for (const KeySpec& k : spec.keys) c.keys.push_back(gdkKey(k));
+        c.icon = spec.icon;
+        c.separatorBefore = spec.separatorBefore;
+        c.run = b.run;
+        c.available = b.available;
         commands_.add(std::move(c));
     }
 }
 
-// ---------------------------------------------------------------- notifications
-
-std::optional<LRESULT> EditorWindow::onNotification(UINT message, WPARAM, LPARAM) {
-    switch (message) {
-        case NotifySelectionChanged:
-        case NotifyTrackChanged: refresh(); return 0;
-        case NotifyTrackContextMenu: showContextMenu(); return 0;
-        case NotifyWaveOutDeviceChanged: say("Playing through another device now."); return 0;
-        case NotifyWaveInDeviceChanged: say("Recording from another device now."); return 0;
-        default: return message >= WM_USER ? std::optional<LRESULT>(0) : std::nullopt;
-    }
-}
-
-std::optional<LRESULT> EditorWindow::onProgress(UINT message, WPARAM wParam, LPARAM lParam) {
-    const double total = static_cast<double>(wParam), done = static_cast<double>(lParam);
-    switch (message) {
-        case NotifyImportProgress:
-        case NotifySaveProgress: progressPanel_.update(done, total); return 0;
-        case NotifyEffectProgress:
-        case NotifyEditProgress: progressPanel_.update(done, 100); return 0;
-        case NotifyImportDone:
-            if (work_ != Work::Opening) return 0;
-            importRead_ = true;
-            finishOpening();
-            return 0;
-        case NotifyImportFailed:
-            if (work_ != Work::Opening) return 0;
-            endWork();
-            error("Could not open " + nameOf(workPath_) + ": " + failureReason(WDXGetLastFailure(0), false));
-            openNext();
-            return 0;
-        case NotifyEffectDone:
-            if (work_ != Work::Effect) return 0;
-            endWork();
-            if (wParam == 0) {
-                // Stopped or refused: the track and its history are as they were.
-                EventLog::instance().event("effect stopped");
-                say(workName_ + " was stopped: the track is as it was.");
-                return 0;
-            }
-            EventLog::instance().event("effect done");
-            if (lastEffect_ == 23) {
-                say("Copied the selection to a new track.");
-            } else if (TrackRecord* track = tabs_->find(workTrack_)) {
-                track->modified = true;
-                track->undo.push_back(workName_);
-                track->redo.clear();
-                say("Applied " + workName_ + (track == tabs_->current() ? "." : " to " + track->name + "."));
-            }
-            refresh();
-            return 0;
-        case NotifyEditDone:
-            if (work_ != Work::Edit) return 0;
-            EventLog::instance().event("edit done");
-            say(workDone_);
-            endWork();
-            refresh();
-            return 0;
-        case NotifySaveDone:
-            if (work_ != Work::Saving) return 0;
-            if (TrackRecord* saved = tabs_->find(workTrack_); saved && !workIsSelection_) {
-                saved->path = workPath_;
-                saved->name = nameOf(workPath_);
-                saved->modified = false;
-            }
-            EventLog::instance().event("saved " + workPath_);
-            remember(workPath_);
-            say("Saved " + nameOf(workPath_) + ".");
-            endWork();
-            // The next question is a modal dialog: not from inside this message.
-            if (closing_ != Closing::None) MessagePump::defer([this] { continueClosing(); });
-            return 0;
-        case NotifySaveFailed:
-            if (work_ != Work::Saving) return 0;
-            endWork();
-            closing_ = Closing::None;
-            error("Could not save " + workPath_ + ": " + failureReason(WDXGetLastFailure(1), true));
-            return 0;
-        default: return message >= WM_USER ? std::optional<LRESULT>(0) : std::nullopt;
-    }
+std::optional<LRESULT> EditorWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (onLibraryMessage(message, wParam, lParam)) return 0;
+    return message >= WM_USER ? std::optional<LRESULT>(0) : std::nullopt;
 }
 
 // ---------------------------------------------------------------- files
@@ -428,12 +243,12 @@ void EditorWindow::offerRecovery() {
     int kept = 0, recovered = 0;
     for (const RecoveryQuestion::Offer& offer : offers) {
         if (offer.problem == WD_FAILURE_NONE) {
-            newTrackComing(nameOf(offer.name));
+            newTrackComing(fileNameOf(offer.name));
             if (WDXRecoverTrack(kept) == 0) {
                 ++recovered;
                 continue;
             }
-            comingName_.clear();
+            newTrackComing("");
         }
         ++kept;
     }
@@ -445,53 +260,7 @@ void EditorWindow::offerRecovery() {
     }
 }
 
-void EditorWindow::openFiles(const std::vector<std::string>& paths) {
-    for (const std::string& p : paths) {
-        gchar* absolute = g_canonicalize_filename(p.c_str(), nullptr);
-        toOpen_.emplace_back(absolute);
-        g_free(absolute);
-    }
-    if (idle()) openNext();
-}
-
-void EditorWindow::openNext() {
-    if (!idle() || toOpen_.empty()) return;
-    workPath_ = toOpen_.front();
-    toOpen_.pop_front();
-    importRead_ = false;
-    takenOver_ = false;
-    cancelledOpen_.clear();
-    beginWork(Work::Opening, "Opening " + nameOf(workPath_), [this] {
-        if (importRead_) return;  // read to the end: it opens, whatever Cancel would say
-        WDXCancelOpenFile();
-        cancelledOpen_ = workPath_;
-        endWork();
-        say("Opening " + nameOf(workPath_) + " was cancelled.");
-        toOpen_.clear();
-    });
-    EventLog::instance().event("open " + workPath_);
-    if (WDXOpenTrackFile(progress_->handle(), workPath_.c_str()) != 0) {
-        endWork();
-        const int failure = WDXGetLastFailure(0);
-        if (failure != WD_FAILURE_NONE) {
-            error("Could not open " + nameOf(workPath_) + ": " + failureReason(failure, false));
-        } else {
-            error(nameOf(workPath_) + " cannot be opened: WaveDeck reads WAV, AIFF, MP3, Ogg Vorbis, WMA and CD track (.cda) files.");
-        }
-        openNext();
-    }
-}
-
-void EditorWindow::finishOpening() {
-    if (work_ != Work::Opening || !importRead_ || !takenOver_) return;
-    EventLog::instance().event("opened " + workPath_);
-    say("Opened " + nameOf(workPath_) + ".");
-    remember(workPath_);
-    endWork();
-    openNext();
-}
-
-void EditorWindow::chooseAndOpen() {
+std::vector<std::string> EditorWindow::chooseFilesToOpen() {
     GtkWidget* chooser = gtk_file_chooser_dialog_new("Open", GTK_WINDOW(window_), GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel", GTK_RESPONSE_CANCEL,
                                                      "_Open", GTK_RESPONSE_ACCEPT, nullptr);
     gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(chooser), TRUE);
@@ -517,15 +286,10 @@ void EditorWindow::chooseAndOpen() {
         g_slist_free_full(names, g_free);
     }
     gtk_widget_destroy(chooser);
-    openFiles(paths);
+    return paths;
 }
 
-void EditorWindow::save(bool selection, bool choosePath) {
-    const std::string path0 = currentPath();
-    if (!selection && !choosePath && !path0.empty() && typeOf(path0) != 0) {
-        startSave(path0, false);
-        return;
-    }
+std::string EditorWindow::chooseSavePath(bool selection, const std::string& current, const std::string& name) {
     GtkWidget* chooser = gtk_file_chooser_dialog_new(selection ? "Save Selection As" : "Save As", GTK_WINDOW(window_), GTK_FILE_CHOOSER_ACTION_SAVE,
                                                      "_Cancel", GTK_RESPONSE_CANCEL, "_Save", GTK_RESPONSE_ACCEPT, nullptr);
     gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(chooser), TRUE);
@@ -537,342 +301,83 @@ void EditorWindow::save(bool selection, bool choosePath) {
         gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(chooser), f);
         filters.push_back(f);
     }
-    if (!path0.empty() && !selection) {
-        if (typeOf(path0) != 0) gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(chooser), filters[static_cast<size_t>(typeOf(path0) - 1)]);
-        gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(chooser), path0.c_str());
+    if (!current.empty()) {
+        if (fileTypeOf(current) != 0) gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(chooser), filters[static_cast<size_t>(fileTypeOf(current) - 1)]);
+        gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(chooser), current.c_str());
     } else {
-        const TrackRecord* track = tabs_->current();
-        const std::string name = selection ? "selection.wav" : (track && !track->name.empty() ? track->name : "untitled") + ".wav";
         if (!lastFolder_.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), lastFolder_.c_str());
         gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), name.c_str());
     }
     std::string path;
     if (gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
-        gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
-        path = name ? name : "";
-        g_free(name);
+        gchar* chosen = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
+        path = chosen ? chosen : "";
+        g_free(chosen);
         // A name without a known extension takes the chosen type's.
-        if (!path.empty() && typeOf(path) == 0) {
+        if (!path.empty() && fileTypeOf(path) == 0) {
             const auto it = std::find(filters.begin(), filters.end(), gtk_file_chooser_get_filter(GTK_FILE_CHOOSER(chooser)));
             path += std::string(".") + kFileTypes[it == filters.end() ? 0 : it - filters.begin()].extension;
         }
     }
     gtk_widget_destroy(chooser);
-    if (path.empty()) {
-        closing_ = Closing::None;
-        return;
-    }
-    startSave(path, selection);
+    return path;
 }
 
-void EditorWindow::startSave(const std::string& path, bool selection) {
-    workPath_ = path;
-    workIsSelection_ = selection;
-    workTrack_ = tabs_->current() ? tabs_->current()->serial : 0;
-    beginWork(Work::Saving, "Saving " + nameOf(path), [this] {
-        WDXCancelSaveFile();
-        endWork();
-        closing_ = Closing::None;
-        say("Saving was cancelled: " + nameOf(workPath_) + " was left as it was.");
-    });
-    const int type = typeOf(path);
-    const int started = selection ? WDXSaveSelectFile(progress_->handle(), path.c_str(), type) : WDXSaveTrackFile(progress_->handle(), path.c_str(), type);
-    if (started != 0) {
-        endWork();
-        closing_ = Closing::None;
-        const int failure = WDXGetLastFailure(1);
-        error("Could not save " + nameOf(path) +
-              (type == 0 ? ": name it .wav, .mp3, .wma or .ogg." : failure != WD_FAILURE_NONE ? ": " + failureReason(failure, true) : "."));
-    }
+
+std::string EditorWindow::absolutePath(const std::string& path) {
+    gchar* absolute = g_canonicalize_filename(path.c_str(), nullptr);
+    std::string result = absolute;
+    g_free(absolute);
+    return result;
 }
 
-// ---------------------------------------------------------------- editing
+// ---------------------------------------------------------------- dialogs and status
 
-void EditorWindow::runEffect(int id, const std::string& label) {
-    std::string name;
-    for (char c : label) {
-        if (c != '_') name += c;
-    }
-    if (name.size() > 3 && name.compare(name.size() - 3, 3, "…") == 0) name.erase(name.size() - 3);
-    const std::vector<Parameter> parameters = EffectCatalog::parameters(id, WDXGetTrackInfo(1), WDXGetTrackInfo(0));
-    std::string explanation;
-    for (const Effect& e : EffectCatalog::all()) {
-        if (e.id == id) explanation = e.explanation;
-    }
-    ParameterBlock block = ParameterDialog::defaults(parameters);
-    if (!parameters.empty()) {
-        auto asked = ParameterDialog::ask(GTK_WINDOW(window_), name, explanation, parameters);
-        if (!asked) return;
-        block = *asked;
-    }
-    beginWork(Work::Effect, name, [] { WDXCancelEffect(); });
-    lastEffect_ = id;
-    workName_ = name;
-    workTrack_ = tabs_->current() ? tabs_->current()->serial : 0;
-    if (id == 23) newTrackComing("Copy of " + (tabs_->current() ? tabs_->current()->name : std::string("the track")));
-    EventLog::instance().event("effect " + std::to_string(id));
-    if (WDXDoEffect(progress_->handle(), id, reinterpret_cast<LPARAM>(block.data())) != 0) {
-        endWork();
-        error(name + " could not start: the track is busy with another operation.");
-        return;
-    }
+std::optional<ParameterBlock> EditorWindow::askParameters(const std::string& title, const std::string& explanation,
+                                                          const std::vector<Parameter>& parameters) {
+    return ParameterDialog::ask(GTK_WINDOW(window_), title, explanation, parameters);
 }
 
-void EditorWindow::runEdit(int (*edit)(HWND), const char* name, const char* doing, const char* done) {
-    beginWork(Work::Edit, doing, {});
-    if (edit(progress_->handle()) != 0) {
-        endWork();
-        error(std::string(doing) + " could not start.");
-        return;
-    }
-    workDone_ = done;
-    if (name) did(name);
+EditorCore::Answer EditorWindow::askToSave(const std::string& trackName) {
+    GtkWidget* ask = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
+                                            "Save the changes to %s before closing it?", trackName.c_str());
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(ask), "Changes that are not saved are lost.");
+    gtk_dialog_add_buttons(GTK_DIALOG(ask), "Close _without Saving", GTK_RESPONSE_REJECT, "_Cancel", GTK_RESPONSE_CANCEL, "_Save",
+                           GTK_RESPONSE_ACCEPT, nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(ask), GTK_RESPONSE_ACCEPT);
+    const int answer = gtk_dialog_run(GTK_DIALOG(ask));
+    gtk_widget_destroy(ask);
+    return answer == GTK_RESPONSE_ACCEPT ? Answer::Save : answer == GTK_RESPONSE_REJECT ? Answer::Discard : Answer::Cancel;
 }
 
-void EditorWindow::did(const std::string& name) {
-    TrackRecord* track = tabs_->current();
-    if (!track) return;
-    track->modified = true;
-    track->undo.push_back(name);
-    track->redo.clear();
+EditorCore::Answer EditorWindow::askToSaveAll(const std::vector<std::string>& names) {
+    const QuitQuestion::Answer answer = QuitQuestion::ask(GTK_WINDOW(window_), names);
+    return answer == QuitQuestion::Answer::Save ? Answer::Save : answer == QuitQuestion::Answer::Discard ? Answer::Discard : Answer::Cancel;
 }
 
-void EditorWindow::undoOrRedo(bool undo) {
-    TrackRecord* track = tabs_->current();
-    if ((undo ? WDXUndo() : WDXRedo()) != 0 || !track) return;
-    track->modified = true;
-    auto& from = undo ? track->undo : track->redo;
-    auto& to = undo ? track->redo : track->undo;
-    const std::string name = from.empty() ? std::string() : from.back();
-    if (!from.empty()) from.pop_back();
-    to.push_back(name);
-    say(name.empty() ? (undo ? "Undid the last change." : "Redid the change.") : (undo ? "Undid " : "Redid ") + name + ".");
+void EditorWindow::showError(const std::string& sentence) {
+    GtkWidget* dialog = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_CLOSE, "%s", sentence.c_str());
+    gtk_dialog_run(GTK_DIALOG(dialog));
+    gtk_widget_destroy(dialog);
 }
 
-void EditorWindow::insertGenerated(bool noise) {
-    std::vector<Parameter> parameters;
-    Parameter length;
-    length.label = "_Length (ms)";
-    length.kind = Parameter::Kind::Int;
-    length.minimum = 1;
-    length.maximum = 3600000;
-    length.value = 1000;
-    length.step = 100;
-    parameters.push_back(length);
-    if (noise) {
-        Parameter amplitude;
-        amplitude.label = "_Amplitude (0 to 1)";
-        amplitude.word = 1;
-        amplitude.maximum = 1;
-        amplitude.value = 0.5;
-        amplitude.step = 0.05;
-        parameters.push_back(amplitude);
-        Parameter kind;
-        kind.label = "_Kind";
-        kind.word = 2;
-        kind.kind = Parameter::Kind::Choice;
-        kind.choices = {"White noise", "Pink noise"};
-        parameters.push_back(kind);
-    }
-    auto block = ParameterDialog::ask(GTK_WINDOW(window_), noise ? "Insert Noise" : "Insert Silence",
-                                      "Inserted at the cursor, or at the start of the selection.", parameters);
-    if (!block) return;
-    const int ms = static_cast<int>((*block)[0]);
-    const int result = noise ? WDXInsertNoise(ms, (*block)[1], static_cast<int>((*block)[2])) : WDXInsertSilence(ms);
-    if (result != 0) {
-        error("Could not insert at the cursor.");
-        return;
-    }
-    did(noise ? "Insert Noise" : "Insert Silence");
-    say(std::string(noise ? "Inserted noise" : "Inserted silence") + " at the cursor.");
+void EditorWindow::later(std::function<void()> run) { MessagePump::defer(std::move(run)); }
+
+void EditorWindow::showWork(const std::string& text, bool cancellable) {
+    progressPanel_.begin(text, cancellable ? std::function<void()>([this] { cancelWork(); }) : std::function<void()>());
 }
 
-// ---------------------------------------------------------------- playing
+void EditorWindow::showTitle(const std::string& title) { gtk_window_set_title(GTK_WINDOW(window_), title.c_str()); }
 
-void EditorWindow::play(int mode) {
-    // Paused: goes on where it paused.
-    const int started = paused_ ? WDXPlayControl(mode) : WDXPlayTrack(mode);
-    paused_ = false;
-    refresh();
-    if (started != 0) {
-        error("The sound device cannot play this track's rate or channels: choose another in Tools > Sound Devices.");
-        return;
-    }
-    EventLog::instance().event("play " + std::to_string(mode));
+void EditorWindow::showStatus(const std::string& format, const std::string&, const std::string&, const std::array<std::string, 6>& times) {
+    if (format != gtk_label_get_text(GTK_LABEL(formatLabel_))) gtk_label_set_text(GTK_LABEL(formatLabel_), format.c_str());
+    selection_->show({times[0], times[1], times[2]});
 }
 
-void EditorWindow::togglePlay() {
-    if (playing() && !paused_) {
-        WDXStopTrack();
-        refresh();
-        return;
-    }
-    // The selection, or from the cursor to the end when nothing is selected.
-    play(WDXCanCutOrCopy() ? 0 : 1);
-}
-
-// ---------------------------------------------------------------- closing
-
-void EditorWindow::closeTrack(Closing why) {
-    closing_ = why;
-    saveAll_ = false;
-    if (why == Closing::Quit) {
-        std::vector<std::string> names;
-        for (const TrackRecord& r : tabs_->all()) {
-            if (r.modified) names.push_back(r.path.empty() ? r.name + " (never saved)" : r.path);
-        }
-        if (!names.empty()) {
-            EventLog::instance().event("asked to save " + std::to_string(names.size()) + " tracks");
-            const QuitQuestion::Answer answer = QuitQuestion::ask(GTK_WINDOW(window_), names);
-            if (answer == QuitQuestion::Answer::Cancel) {
-                closing_ = Closing::None;
-                refresh();
-                return;
-            }
-            saveAll_ = answer == QuitQuestion::Answer::Save;
-        }
-    }
-    continueClosing();
-}
-
-void EditorWindow::continueClosing() {
-    while (closing_ != Closing::None && hasTrack()) {
-        if (unsaved()) {
-            if (closing_ == Closing::Quit) {
-                if (saveAll_) {
-                    save(false, false);  // quitting goes on when the save is done
-                    return;
-                }
-            } else {
-                GtkWidget* ask = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
-                                                        "Save the changes to %s before closing it?", tabs_->current()->name.c_str());
-                gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(ask), "Changes that are not saved are lost.");
-                gtk_dialog_add_buttons(GTK_DIALOG(ask), "Close _without Saving", GTK_RESPONSE_REJECT, "_Cancel", GTK_RESPONSE_CANCEL, "_Save",
-                                       GTK_RESPONSE_ACCEPT, nullptr);
-                gtk_dialog_set_default_response(GTK_DIALOG(ask), GTK_RESPONSE_ACCEPT);
-                EventLog::instance().event("asked to save " + tabs_->current()->name);
-                const int answer = gtk_dialog_run(GTK_DIALOG(ask));
-                gtk_widget_destroy(ask);
-                if (answer == GTK_RESPONSE_ACCEPT) {
-                    save(false, false);  // closing goes on when the save is done
-                    return;
-                }
-                if (answer != GTK_RESPONSE_REJECT) {
-                    closing_ = Closing::None;
-                    return;
-                }
-            }
-        }
-        WDXCloseCurTrack();
-        EventLog::instance().event("closed");
-        if (closing_ == Closing::Track) closing_ = Closing::None;
-    }
-    if (closing_ == Closing::Quit) {
-        WDXExitProgram();
-        EventLog::instance().event("quit");
-        gtk_main_quit();
-    }
-    closing_ = Closing::None;
-    refresh();
-}
-
-void EditorWindow::quit() {
-    if (work_ == Work::Effect || work_ == Work::Edit) {
-        say("Wait until the running operation has finished, then quit.");
-        return;
-    }
-    if (work_ == Work::Opening) WDXCancelOpenFile();
-    if (work_ == Work::Saving) WDXCancelSaveFile();
-    toOpen_.clear();
-    endWork();
-    if (playing()) WDXStopTrack();
-    record_->close();
-    closeTrack(Closing::Quit);
-}
-
-// ---------------------------------------------------------------- state
-
-bool EditorWindow::hasTrack() const { return WDXGetTrackInfo(0) > 0; }
-
-// With a track, saving is refused only while the player runs.
-bool EditorWindow::playing() const { return hasTrack() && WDXCanOperate(1, 2) == 0; }
-
-bool EditorWindow::unsaved() { return hasTrack() && tabs_->current() && tabs_->current()->modified; }
-
-std::string EditorWindow::currentPath() { return tabs_->current() ? tabs_->current()->path : std::string(); }
-
-void EditorWindow::newTrackComing(const std::string& name) { comingName_ = name; }
-
-void EditorWindow::refresh() {
-    const bool nowPlaying = playing();
-    if (wasPlaying_ && !nowPlaying) EventLog::instance().event("play stopped");
-    wasPlaying_ = nowPlaying;
-    const TrackRecord* track = tabs_->current();
-    commands_.setLabel("undo", track && !track->undo.empty() && !track->undo.back().empty() ? "_Undo " + track->undo.back() : "_Undo");
-    commands_.setLabel("redo", track && !track->redo.empty() && !track->redo.back().empty() ? "_Redo " + track->redo.back() : "_Redo");
+void EditorWindow::refreshCommands(const std::string& undoLabel, const std::string& redoLabel) {
+    commands_.setLabel("undo", undoLabel);
+    commands_.setLabel("redo", redoLabel);
     commands_.refresh();
-    std::string title = "WaveDeck";
-    if (hasTrack() && tabs_->current()) title = (unsaved() ? "*" : "") + tabs_->current()->name + " – WaveDeck";
-    if (title != gtk_window_get_title(GTK_WINDOW(window_))) {
-        gtk_window_set_title(GTK_WINDOW(window_), title.c_str());
-        EventLog::instance().event("title " + title);
-    }
-    if (!hasTrack()) times_ = {};
-    showTimes();
-}
-
-void EditorWindow::showTimes() {
-    auto clock = [](const std::string& text) {
-        const auto ms = TimeFormat::parse(text);
-        return ms ? TimeFormat::format(*ms) : text;
-    };
-    std::string format;
-    if (hasTrack()) {
-        const int rate = WDXGetTrackInfo(1), channels = WDXGetTrackInfo(0);
-        const TrackRecord* track = tabs_->current();
-        std::string source = track && !track->path.empty() ? lowerExtension(track->path) : "";
-        std::transform(source.begin(), source.end(), source.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        format = std::to_string(rate) + " Hz · " + (channels == 1 ? "mono" : channels == 2 ? "stereo" : std::to_string(channels) + " channels") + " · " +
-                 (source.empty() ? "not saved" : source) + " · " + TimeFormat::format(rate > 0 ? int64_t{WDXGetTrackInfo(2)} * 1000 / rate : 0);
-    }
-    if (format != gtk_label_get_text(GTK_LABEL(formatLabel_))) {
-        gtk_label_set_text(GTK_LABEL(formatLabel_), format.c_str());
-        EventLog::instance().event("format " + format);
-    }
-    selection_->show({times_[0], times_[1], times_[2]});
-    const std::string text = times_[2].empty() ? "" : "Selection " + clock(times_[0]) + " – " + clock(times_[1]) + " (" + clock(times_[2]) + ")";
-    if (text == timesText_) return;
-    timesText_ = text;
-    EventLog::instance().event("times " + text);
-}
-
-void EditorWindow::beginWork(Work work, const std::string& text, std::function<void()> cancel) {
-    work_ = work;
-    progressPanel_.begin(text, std::move(cancel));
-    refresh();
-}
-
-void EditorWindow::endWork() {
-    work_ = Work::None;
-    progressPanel_.end();
-    refresh();
-}
-
-void EditorWindow::say(const std::string& sentence) { EventLog::instance().status(sentence); }
-
-void EditorWindow::error(const std::string& sentence) {
-    EventLog::instance().status(sentence);
-    // Often reached from a library message: the dialog waits until that has returned.
-    MessagePump::defer([this, sentence] {
-        GtkWidget* dialog = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_CLOSE, "%s", sentence.c_str());
-        gtk_dialog_run(GTK_DIALOG(dialog));
-        gtk_widget_destroy(dialog);
-    });
-}
-
-std::string EditorWindow::nameOf(const std::string& path) const {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 void EditorWindow::showContextMenu() {

@@ -14,79 +14,56 @@
 #include <vector>
 
 #include "command_table.h"
+#include "editor_core.h"
 #include "host_window.h"
 #include "library_pane.h"
 #include "progress_panel.h"
 #include "record_panel.h"
 #include "selection_fields.h"
-#include "track_tabs.h"
 
 namespace desktop {
 
-class EditorWindow {
+class EditorWindow : public EditorCore {
 public:
     EditorWindow();
-    ~EditorWindow();
+    ~EditorWindow() override;
     EditorWindow(const EditorWindow&) = delete;
     EditorWindow& operator=(const EditorWindow&) = delete;
 
     GtkWidget* window() const { return window_; }
-    /** Opens the files one after another, each as a new track. */
-    void openFiles(const std::vector<std::string>& paths);
     /** Asks whether to bring back the tracks of a run that ended without closing them.
      * Call before the main loop: the question runs a loop of its own. */
     void offerRecovery();
 
 private:
-    enum class Work { None, Opening, Saving, Effect, Edit };
-    /** What to do once the current track may go: close it, or close all and quit. */
-    enum class Closing { None, Track, Quit };
-
     void buildCommands();
-    void addEffectCommands();
     GtkWidget* buildLayout();
     void addRecentMenu();
-    /** A file opened or saved: in the desktop's recent files, its folder the dialogs' next,
-     * in this run and the next. */
-    void remember(const std::string& path);
-    std::optional<LRESULT> onNotification(UINT message, WPARAM wParam, LPARAM lParam);
-    std::optional<LRESULT> onProgress(UINT message, WPARAM wParam, LPARAM lParam);
-
-    // Commands.
-    void chooseAndOpen();
-    void openNext();
-    void save(bool selection, bool choosePath);
-    void startSave(const std::string& path, bool selection);
-    void runEffect(int id, const std::string& name);
-    /** name: what Undo calls it (null: nothing to undo); done: the sentence at its end. */
-    void runEdit(int (*edit)(HWND), const char* name, const char* doing, const char* done);
-    void did(const std::string& name);  // the current track changed by a step Undo takes back
-    void undoOrRedo(bool undo);
-    void insertGenerated(bool noise);
-    void play(int mode);
-    void togglePlay();
-    void closeTrack(Closing why);
-    void continueClosing();
-    void finishOpening();
-    void quit();
-    void showContextMenu();
+    std::optional<LRESULT> onMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void about();
 
-    // State.
-    bool idle() const { return work_ == Work::None; }
-    bool hasTrack() const;
-    bool playing() const;
-    /** The current track may hold changes that were not saved. */
-    bool unsaved();
-    void newTrackComing(const std::string& name);  // a take or a copy is about to get its tab
-    std::string currentPath();
-    void refresh();
-    void showTimes();
-    void beginWork(Work work, const std::string& text, std::function<void()> cancel);
-    void endWork();
-    void error(const std::string& sentence);
-    void say(const std::string& sentence);
-    std::string nameOf(const std::string& path) const;
+    HWND progressWindow() const override { return progress_->handle(); }
+    std::vector<std::string> chooseFilesToOpen() override;
+    std::string chooseSavePath(bool selection, const std::string& current, const std::string& name) override;
+    std::optional<ParameterBlock> askParameters(const std::string& title, const std::string& explanation,
+                                                const std::vector<Parameter>& parameters) override;
+    Answer askToSave(const std::string& trackName) override;
+    Answer askToSaveAll(const std::vector<std::string>& names) override;
+    void showError(const std::string& sentence) override;
+    void showWork(const std::string& text, bool cancellable) override;
+    void showProgress(double fraction) override { progressPanel_.update(fraction, 1); }
+    void hideWork() override { progressPanel_.end(); }
+    void showTitle(const std::string& title) override;
+    void showStatus(const std::string& format, const std::string& selection, const std::string& view,
+                    const std::array<std::string, 6>& times) override;
+    void refreshCommands(const std::string& undoLabel, const std::string& redoLabel) override;
+    void showContextMenu() override;
+    std::string absolutePath(const std::string& path) override;
+    void exit() override { gtk_main_quit(); }
+    void stopRecording() override { record_->close(); }
+    /** In the desktop's recent files, its folder the dialogs' next, in this run and the next. */
+    void fileUsed(const std::string& path) override;
+    void later(std::function<void()> run) override;
 
     GtkWidget* window_ = nullptr;
     GtkWidget* formatLabel_ = nullptr;
@@ -94,36 +71,13 @@ private:
     ProgressPanel progressPanel_;
     std::unique_ptr<RecordPanel> record_;
     std::unique_ptr<SelectionFields> selection_;
-    std::string timesText_;  // the selection as the status bar words it
     std::unique_ptr<LibraryPane> main_;
     std::unique_ptr<LibraryPane> time_;
     std::unique_ptr<LibraryPane> volume_;
-    std::unique_ptr<TrackTabs> tabs_;
     std::unique_ptr<HostWindow> notify_;
     std::unique_ptr<HostWindow> progress_;
     std::array<std::unique_ptr<HostWindow>, 6> timeTexts_;
-    std::array<std::string, 6> times_;
-
-    Work work_ = Work::None;
-    std::deque<std::string> toOpen_;
-    std::string workPath_;         // the file being opened or saved
-    bool workIsSelection_ = false;
-    int workTrack_ = 0;            // the serial of the track being saved or changed
-    std::string workName_;         // the running effect
-    std::string workDone_;         // what the running edit says at its end
-    // Opening ends when the reader said it finished and the library took its track over:
-    // the two messages come in either order.
-    bool importRead_ = false;
-    bool takenOver_ = false;
-    std::string cancelledOpen_;    // an open cancelled so late that its track may still come
-    std::string comingName_;       // the name of the take or copy whose tab comes next
-    int takes_ = 0;
-    int lastEffect_ = 0;
-    bool paused_ = false;
-    bool wasPlaying_ = false;
-    Closing closing_ = Closing::None;
-    bool saveAll_ = false;
-    std::string lastFolder_;         // quitting: every unsaved track is saved first
+    std::string lastFolder_;
 };
 
 }  // namespace desktop

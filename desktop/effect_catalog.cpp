@@ -123,4 +123,20 @@ std::vector<Parameter> EffectCatalog::parameters(int id, int sampleRate, int cha
     }
 }
 
+const Effect* EffectCatalog::find(int id) {
+    for (const Effect& e : all()) {
+        if (e.id == id) return &e;
+    }
+    return nullptr;
+}
+
+std::vector<Parameter> EffectCatalog::insertParameters(bool noise) {
+    std::vector<Parameter> parameters{intParameter("_Length (ms)", 0, 1, 3600000, 1000, 100)};
+    if (noise) {
+        parameters.push_back(floatParameter("_Amplitude (0 to 1)", 1, 0, 1, 0.5, 0.05, 2));
+        parameters.push_back(choiceParameter("_Kind", 2, {"White noise", "Pink noise"}, 0, 0));
+    }
+    return parameters;
+}
+
 }  // namespace desktop

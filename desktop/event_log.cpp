@@ -21,10 +21,7 @@ void EventLog::write(const char* kind, const std::string& text) {
 }
 
 void EventLog::status(const std::string& text) {
-    if (bar_) {
-        gtk_statusbar_remove_all(bar_, 1);
-        gtk_statusbar_push(bar_, 1, text.c_str());
-    }
+    if (show_) show_(text);
     write("status", text);
 }
 

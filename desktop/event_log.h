@@ -3,10 +3,9 @@
 // editor waits on them, and the redraws are counted there.
 #pragma once
 
-#include <gtk/gtk.h>
-
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace desktop {
@@ -15,8 +14,8 @@ class EventLog {
 public:
     static EventLog& instance();
 
-    /** The status bar that shows the messages (null: none yet). */
-    void setStatusBar(GtkStatusbar* bar) { bar_ = bar; }
+    /** What shows the sentences to the user (the editor's status bar). */
+    void onStatus(std::function<void(const std::string&)> show) { show_ = std::move(show); }
     /** Shows a sentence in the status bar and logs it. */
     void status(const std::string& text);
     /** Logs an event that the user does not need to read ("opened", "effect done"). */
@@ -28,7 +27,7 @@ private:
     EventLog();
     void write(const char* kind, const std::string& text);
 
-    GtkStatusbar* bar_ = nullptr;
+    std::function<void(const std::string&)> show_;
     FILE* file_ = nullptr;
     std::chrono::steady_clock::time_point start_;
 };

@@ -6,6 +6,14 @@
 
 namespace desktop {
 
+namespace {
+#ifdef _WIN32
+constexpr const char* kEncoderLibrary = "lame_enc.dll";
+#else
+constexpr const char* kEncoderLibrary = "liblame_enc.so";
+#endif
+}  // namespace
+
 std::string failureReason(int failure, bool writing) {
     std::vector<char> folder(WD_MAX_TEXT, 0);
     WDXGetTempFolder(folder.data());
@@ -21,7 +29,8 @@ std::string failureReason(int failure, bool writing) {
         case WD_FAILURE_TEMP_FULL: return "there is no room left in " + temp + ".";
         case WD_FAILURE_TEMP_UNWRITABLE: return temp + " cannot be made or written.";
         case WD_FAILURE_ENCODER:
-            return "the encoder is missing or cannot take this track's rate or channels (MP3 needs liblame_enc.so beside WaveDeck).";
+            return std::string("the encoder is missing or cannot take this track's rate or channels (MP3 needs ") + kEncoderLibrary +
+                   " beside WaveDeck).";
         case WD_FAILURE_SOURCE_CHANGED:
             return "another program changed the sound file this track plays from since it was opened; open that file again.";
         default: return writing ? "the file could not be written." : "it could not be read to its end.";

@@ -1,44 +1,6 @@
 #include "parameter_dialog.h"
 
-#include <cmath>
-#include <cstring>
-
 namespace desktop {
-
-namespace {
-
-double inWords(const Parameter& p, double shown) {
-    switch (p.unit) {
-        case Parameter::Unit::Decibel: return std::pow(10.0, shown / 20);
-        case Parameter::Unit::Semitone: return (std::exp2(shown / 12) - 1) * 100;
-        case Parameter::Unit::Plain: break;
-    }
-    return p.kind == Parameter::Kind::Choice ? shown + p.choiceBase : shown * p.scale;
-}
-
-void store(ParameterBlock& block, const Parameter& p, double shown) {
-    const double stored = inWords(p, shown);
-    if (p.kind == Parameter::Kind::Float) {
-        const float f = static_cast<float>(stored);
-        std::memcpy(&block[static_cast<size_t>(p.word)], &f, sizeof f);
-    } else {
-        block[static_cast<size_t>(p.word)] = static_cast<uint32_t>(static_cast<int32_t>(std::lround(stored)));
-    }
-}
-
-}  // namespace
-
-float ParameterDialog::floatOf(uint32_t word) {
-    float f = 0;
-    std::memcpy(&f, &word, sizeof f);
-    return f;
-}
-
-ParameterBlock ParameterDialog::defaults(const std::vector<Parameter>& parameters) {
-    ParameterBlock block{};
-    for (const Parameter& p : parameters) store(block, p, p.value);
-    return block;
-}
 
 std::optional<ParameterBlock> ParameterDialog::ask(GtkWindow* parent, const std::string& title, const std::string& explanation,
                                                    const std::vector<Parameter>& parameters) {
@@ -81,7 +43,7 @@ std::optional<ParameterBlock> ParameterDialog::ask(GtkWindow* parent, const std:
     gtk_widget_show_all(dialog);
     std::optional<ParameterBlock> result;
     if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_OK) {
-        ParameterBlock block{};
+        std::vector<double> values;
         for (size_t i = 0; i < parameters.size(); ++i) {
             const Parameter& p = parameters[i];
             double shown = 0;
@@ -91,9 +53,9 @@ std::optional<ParameterBlock> ParameterDialog::ask(GtkWindow* parent, const std:
                 gtk_spin_button_update(GTK_SPIN_BUTTON(inputs[i]));  // a typed value not yet taken
                 shown = gtk_spin_button_get_value(GTK_SPIN_BUTTON(inputs[i]));
             }
-            store(block, p, shown);
+            values.push_back(shown);
         }
-        result = block;
+        result = Parameters::block(parameters, values);
     }
     gtk_widget_destroy(dialog);
     return result;

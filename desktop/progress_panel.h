@@ -20,9 +20,6 @@ public:
     void update(double done, double total);
     void end();
     bool active() const { return active_; }
-    bool cancellable() const { return active_ && static_cast<bool>(onCancel_); }
-    /** What Cancel does, as if it was clicked. */
-    void cancel() { onCancel(nullptr, this); }
 
 private:
     static void onCancel(GtkButton*, gpointer self);

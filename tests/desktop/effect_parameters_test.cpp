@@ -12,7 +12,7 @@
 namespace {
 
 using desktop::EffectCatalog;
-using desktop::ParameterDialog;
+using desktop::Parameters;
 
 struct Word {
     int index;
@@ -37,11 +37,11 @@ const Defaults kDefaults[] = {
 
 TEST(EffectParameters, AcceptedDefaultsGiveTheLibrarysOwnDefaultBlocks) {
     for (const Defaults& d : kDefaults) {
-        const auto block = ParameterDialog::defaults(EffectCatalog::parameters(d.id, 44100, 2));
+        const auto block = Parameters::defaults(EffectCatalog::parameters(d.id, 44100, 2));
         for (const Word& w : d.words) {
             const auto word = block[static_cast<size_t>(w.index)];
             if (w.isFloat) {
-                EXPECT_FLOAT_EQ(ParameterDialog::floatOf(word), static_cast<float>(w.value)) << "effect " << d.id << " word " << w.index;
+                EXPECT_FLOAT_EQ(Parameters::floatOf(word), static_cast<float>(w.value)) << "effect " << d.id << " word " << w.index;
             } else {
                 EXPECT_EQ(static_cast<int32_t>(word), static_cast<int32_t>(w.value)) << "effect " << d.id << " word " << w.index;
             }
@@ -64,8 +64,8 @@ TEST(EffectParameters, DecibelsAndSemitonesBecomeTheLibrarysFactorsAndPercentage
         EXPECT_GE(t.shown, parameters[0].minimum);
         EXPECT_LE(t.shown, parameters[0].maximum);
         parameters[0].value = t.shown;
-        const auto block = ParameterDialog::defaults(parameters);
-        EXPECT_NEAR(ParameterDialog::floatOf(block[0]), t.word, 1e-4 * std::max(1.0, std::abs(t.word))) << t.id << " at " << t.shown;
+        const auto block = Parameters::defaults(parameters);
+        EXPECT_NEAR(Parameters::floatOf(block[0]), t.word, 1e-4 * std::max(1.0, std::abs(t.word))) << t.id << " at " << t.shown;
     }
 }
 
@@ -86,8 +86,8 @@ TEST(EffectParameters, FilterFrequenciesStayBelowHalfTheSampleRate) {
 }
 
 TEST(EffectParameters, FormatConversionKeepsTheTracksRateAsAFloatAndCountsChannelsFromOne) {
-    const auto block = ParameterDialog::defaults(EffectCatalog::parameters(22, 22050, 2));
-    EXPECT_FLOAT_EQ(ParameterDialog::floatOf(block[0]), 22050.0f);
+    const auto block = Parameters::defaults(EffectCatalog::parameters(22, 22050, 2));
+    EXPECT_FLOAT_EQ(Parameters::floatOf(block[0]), 22050.0f);
     EXPECT_EQ(block[4], 2u);
     EXPECT_EQ(block[5], 2u) << "a stereo track mixes both channels for mono";
     EXPECT_EQ(block[6], 50u);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "pcm_wav.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
 
@@ -79,63 +80,10 @@ int16_t sampleAt(int frame, int channel) {
     return static_cast<int16_t>(std::lround(12000 * std::sin(phase)));
 }
 
-void put32(std::string& s, uint32_t v) { s.append(reinterpret_cast<const char*>(&v), 4); }
-void put16(std::string& s, uint16_t v) { s.append(reinterpret_cast<const char*>(&v), 2); }
-
 bool writeSource(const std::string& path) {
-    std::string f = "RIFF";
-    put32(f, 36 + kFrames * 4);
-    f += "WAVEfmt ";
-    put32(f, 16);
-    put16(f, 1);
-    put16(f, 2);
-    put32(f, kRate);
-    put32(f, kRate * 4);
-    put16(f, 4);
-    put16(f, 16);
-    f += "data";
-    put32(f, kFrames * 4);
-    for (int i = 0; i < kFrames; ++i) {
-        put16(f, static_cast<uint16_t>(sampleAt(i, 0)));
-        put16(f, static_cast<uint16_t>(sampleAt(i, 1)));
-    }
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out) return false;
-    const bool wrote = std::fwrite(f.data(), 1, f.size(), out) == f.size();
-    return std::fclose(out) == 0 && wrote;
-}
-
-// The 16-bit PCM samples of a WAV file, interleaved; empty when it is no such file.
-std::vector<int16_t> readPcm16(const std::string& path, int& channels) {
     std::vector<int16_t> samples;
-    FILE* in = std::fopen(path.c_str(), "rb");
-    if (!in) return samples;
-    std::vector<char> bytes;
-    char buffer[65536];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(in);
-    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
-        return samples;
-    int bits = 0;
-    for (size_t at = 12; at + 8 <= bytes.size();) {
-        uint32_t size;
-        std::memcpy(&size, bytes.data() + at + 4, 4);
-        const char* body = bytes.data() + at + 8;
-        if (std::memcmp(bytes.data() + at, "fmt ", 4) == 0 && size >= 16) {
-            uint16_t c, b;
-            std::memcpy(&c, body + 2, 2);
-            std::memcpy(&b, body + 14, 2);
-            channels = c;
-            bits = b;
-        } else if (std::memcmp(bytes.data() + at, "data", 4) == 0 && bits == 16) {
-            const size_t usable = std::min<size_t>(size, bytes.size() - at - 8) / 2;
-            samples.resize(usable);
-            std::memcpy(samples.data(), body, usable * 2);
-            return samples;
-        }
-        at += 8 + size + (size & 1);
-    }
-    return samples;
+    for (int i = 0; i < kFrames; ++i) samples.insert(samples.end(), {sampleAt(i, 0), sampleAt(i, 1)});
+    return wintest::writePcm16(path, samples, 2, kRate);
 }
 
 int gPassed = 0, gFailed = 0;
@@ -189,7 +137,7 @@ int main() {
     check(savedOk, "the track is saved as WAV");
 
     int channels = 0;
-    const std::vector<int16_t> back = readPcm16(saved, channels);
+    const std::vector<int16_t> back = wintest::readPcm16(saved, channels);
     check(channels == 2 && back.size() == static_cast<size_t>(kFrames) * 2, "the saved file holds one second of 16-bit stereo");
     // Inversion of a 16-bit value through floating point: -x, give or take one step.
     int worst = 0;
