@@ -49,8 +49,9 @@ TEST(EffectStop, LeavesTheTrackAndItsHistoryAsTheyWere) {
         host.waitForMessage(host.frame(), NotifyTrackChanged);
 
         EXPECT_EQ(host.messages(host.frame(), NotifyEffectDone).front().wParam, 0u) << row.what;
-        // It stopped between chunks: far fewer reports than one channel's worth of chunks.
-        EXPECT_LT(host.count(host.frame(), NotifyEffectProgress), static_cast<size_t>(kFrames / 1024)) << row.what;
+        // It stopped between chunks, before the end: fewer reports than the chunks of both
+        // channels (how far it got before the Cancel arrived depends on the machine).
+        EXPECT_LT(host.count(host.frame(), NotifyEffectProgress), static_cast<size_t>(2 * kFrames / 1024)) << row.what;
         EXPECT_EQ(wd::TrackList::instance().count(), 1) << row.what;
         EXPECT_EQ(WDXGetTrackInfo(0), 2) << row.what;
         EXPECT_EQ(WDXGetTrackInfo(1), kRate) << row.what;
