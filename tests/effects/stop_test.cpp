@@ -42,8 +42,9 @@ TEST(EffectStop, LeavesTheTrackAndItsHistoryAsTheyWere) {
         const auto right = EffectSession::samples(track, 1);
 
         host.clearLog();
+        // Cancelled as soon as it starts: a fast effect on a busy machine may otherwise end
+        // before the first progress message is even handled.
         ASSERT_EQ(WDXDoEffect(host.frame(), row.id, reinterpret_cast<LPARAM>(&row.block)), 0) << row.what;
-        ASSERT_TRUE(host.waitForMessage(host.frame(), NotifyEffectProgress)) << row.what;
         EXPECT_EQ(WDXCancelEffect(), 0) << row.what;
         ASSERT_TRUE(host.waitForMessage(host.frame(), NotifyEffectDone, std::chrono::milliseconds(5000))) << row.what;
         host.waitForMessage(host.frame(), NotifyTrackChanged);
