@@ -43,10 +43,14 @@ SF_VIRTUAL_IO& virtualIo() {
 }
 
 // The duplicate each open sound file reads and writes through.
-std::mutex descriptorsMutex;
-std::unordered_map<SNDFILE*, std::unique_ptr<int>>& descriptors() {
-    static auto* open = new std::unordered_map<SNDFILE*, std::unique_ptr<int>>;
-    return *open;
+struct OpenFiles {
+    std::mutex mutex;
+    std::unordered_map<SNDFILE*, std::unique_ptr<int>> descriptors;
+};
+
+OpenFiles& openFiles() {
+    static auto* files = new OpenFiles;
+    return *files;
 }
 
 }  // namespace
@@ -59,19 +63,21 @@ SNDFILE* openSoundFileOn(int fd, int mode, SF_INFO* info) {
         closeFile(*own);
         return nullptr;
     }
-    std::lock_guard lock(descriptorsMutex);
-    descriptors()[file] = std::move(own);
+    OpenFiles& files = openFiles();
+    std::lock_guard lock(files.mutex);
+    files.descriptors[file] = std::move(own);
     return file;
 }
 
 bool closeSoundFile(SNDFILE* file) {
     std::unique_ptr<int> own;
     {
-        std::lock_guard lock(descriptorsMutex);
-        auto it = descriptors().find(file);
-        if (it != descriptors().end()) {
+        OpenFiles& files = openFiles();
+        std::lock_guard lock(files.mutex);
+        auto it = files.descriptors.find(file);
+        if (it != files.descriptors.end()) {
             own = std::move(it->second);
-            descriptors().erase(it);
+            files.descriptors.erase(it);
         }
     }
     const bool closed = sf_close(file) == 0;
