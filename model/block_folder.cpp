@@ -35,7 +35,7 @@ BlockFolder& BlockFolder::instance() {
 
 std::string BlockFolder::folderFor(const std::string& tempFolder) {
     std::lock_guard lock(mutex_);
-    if (GetFileAttributesA(tempFolder.c_str()) != FILE_ATTRIBUTE_DIRECTORY) {
+    if (kindOfPath(tempFolder) != PathKind::Folder) {
         std::error_code ignored;  // a folder that cannot be made shows below
         std::filesystem::create_directories(tempFolder, ignored);
     }

@@ -90,7 +90,7 @@ std::string Settings::tempFolder() const {
 }
 
 bool Settings::setTempFolder(const char* folder) {
-    if (!folder || !isAbsolutePath(folder) || GetFileAttributesA(folder) != FILE_ATTRIBUTE_DIRECTORY) return false;
+    if (!folder || !isAbsolutePath(folder) || !canCreateFilesIn(folder)) return false;
     // Written at once (and again at detach), so a folder that cannot be kept is refused
     // now rather than lost at the end.
     if (!tempDirKey_.setString(kFolderValue, folder)) return false;

@@ -21,6 +21,9 @@ namespace wd {
 /** What a path names; Unreadable when it cannot be looked at (errno says why). */
 enum class PathKind { Missing, RegularFile, Folder, Other, Unreadable };
 PathKind kindOfPath(const std::string& path);
+/** True for a folder this process can make files in. (A folder's read-only or hidden
+ * attribute on Windows says nothing about that: the shell sets them on folders of its own.) */
+bool canCreateFilesIn(const std::string& folder);
 
 /** -1 on failure. */
 int openForReading(const std::string& path);

@@ -34,6 +34,10 @@ PathKind kindOfPath(const std::string& path) {
     return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::Other;
 }
 
+bool canCreateFilesIn(const std::string& folder) {
+    return kindOfPath(folder) == PathKind::Folder && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 int openForReading(const std::string& path) { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
 
 int openRegularForReading(const std::string& path, bool& notRegular) {

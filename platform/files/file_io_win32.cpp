@@ -81,6 +81,17 @@ PathKind kindOfPath(const std::string& path) {
     return attributes & FILE_ATTRIBUTE_DEVICE ? PathKind::Other : PathKind::RegularFile;
 }
 
+// Access lists decide, which only trying tells: a file of its own, gone when closed.
+bool canCreateFilesIn(const std::string& folder) {
+    if (kindOfPath(folder) != PathKind::Folder) return false;
+    const std::string probe = folder + "\\wavedeck-probe-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    HANDLE handle = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS;
+    CloseHandle(handle);
+    return true;
+}
+
 int openForReading(const std::string& path) { return _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT); }
 
 int openRegularForReading(const std::string& path, bool& notRegular) {

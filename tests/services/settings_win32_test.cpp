@@ -73,8 +73,14 @@ TEST(SettingsInTheRegistry, StoredValuesWinAndChangesAreWrittenAtOnce) {
     EXPECT_EQ(storedDword("OGGFormat", "Bitrate"), 7u);
     EXPECT_FALSE(settings.setFormatQuality(4, 1));
     ASSERT_TRUE(std::filesystem::create_directory(dir.file("blocks")));
+    // Attributes that say nothing about making files there: the shell marks the folders it
+    // customises read-only, and the user's AppData is hidden.
+    ASSERT_TRUE(SetFileAttributesA(dir.file("blocks").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     EXPECT_TRUE(settings.setTempFolder(dir.file("blocks").c_str()));
     EXPECT_EQ(storedText("TempDir", "Folder"), dir.file("blocks"));
+    SetFileAttributesA(dir.file("blocks").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(wdtest::writeFile(dir.file("plain"), "x"));
+    EXPECT_FALSE(settings.setTempFolder(dir.file("plain").c_str()));
 }
 
 }  // namespace
