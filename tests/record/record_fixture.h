@@ -15,6 +15,7 @@
 #include "platform/audio/audio_backend.h"
 #include "platform/audio/null_audio_backend.h"
 #include "services/settings.h"
+#include "support/library_reset.h"
 #include "support/temp_dir.h"
 #include "support/test_host.h"
 #include "ui/tab_window.h"
@@ -71,10 +72,7 @@ protected:
         recordMessages().clear();
     }
     void TearDown() override {
-        WDXExitProgram();
-        wd::TrackList& list = wd::TrackList::instance();
-        while (list.count() > 0) list.removeTrack(list.trackAt(0));
-        while (!wd::TabWindow::instance().tabs().empty()) wd::TabWindow::instance().removeTab(0);
+        wdtest::closeEveryTrack();
         host.pump();
         wd::Settings::instance().setTempFolder(previousTemp.c_str());
     }

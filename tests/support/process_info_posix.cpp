@@ -16,7 +16,7 @@ std::optional<int> descriptorsOn(const std::string& path) {
     return n;
 }
 
-long threadCount() {
+std::optional<long> threadCount() {
     const auto tasks = std::filesystem::directory_iterator("/proc/self/task");
     return std::distance(std::filesystem::begin(tasks), std::filesystem::end(tasks));
 }

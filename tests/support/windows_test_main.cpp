@@ -8,14 +8,24 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
-
-#include "support/isolated_registry.h"
 
 namespace {
 
+// One key per test, named after the test's home folder (or the process without one).
+std::string isolatedKeyName() {
+    std::string name = std::to_string(GetCurrentProcessId());
+    if (const char* home = std::getenv("WAVEDECK_TEST_HOME"); home && *home) {
+        name = home;
+        const size_t slash = name.find_last_of("\\/");
+        if (slash != std::string::npos) name.erase(0, slash + 1);
+    }
+    return "Software\\WaveDeck tests\\" + name;
+}
+
 bool isolateRegistry() {
-    const std::string name = wdtest::isolatedRegistryKeyName();
+    const std::string name = isolatedKeyName();
     RegDeleteTreeA(HKEY_CURRENT_USER, name.c_str());
     HKEY key = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {

@@ -6,7 +6,7 @@
 #include "services/module.h"
 #include "services/settings.h"
 #include "model/track_list.h"
-#include "ui/tab_window.h"
+#include "support/library_reset.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
 
@@ -27,12 +27,7 @@ UiSession::UiSession(int frameWidth, int frameHeight) : host_(frameWidth, frameH
 }
 
 UiSession::~UiSession() {
-    WDXExitProgram();
-    // Tracks left without a listening main window are removed directly.
-    wd::TrackList& list = wd::TrackList::instance();
-    while (list.count() > 0) list.removeTrack(list.trackAt(0));
-    wd::TabWindow& tabs = wd::TabWindow::instance();
-    while (!tabs.tabs().empty()) tabs.removeTab(0);
+    wdtest::closeEveryTrack();
     host_.pump();
     if (IsWindow(main_)) DestroyWindow(main_);
     host_.pump();

@@ -11,9 +11,9 @@
 #include "model/track.h"
 #include "model/track_list.h"
 #include "services/settings.h"
+#include "support/library_reset.h"
 #include "support/temp_dir.h"
 #include "support/test_host.h"
-#include "ui/tab_window.h"
 #include "wavedeck.h"
 #include "wavedeck_messages.h"
 
@@ -36,10 +36,7 @@ protected:
     }
     void TearDown() override {
         if (!set) return;
-        WDXExitProgram();
-        wd::TrackList& list = wd::TrackList::instance();
-        while (list.count() > 0) list.removeTrack(list.trackAt(0));
-        while (!wd::TabWindow::instance().tabs().empty()) wd::TabWindow::instance().removeTab(0);
+        wdtest::closeEveryTrack();
         host.pump();
         wd::Settings::instance().setTempFolder(previousTemp.c_str());
     }
